@@ -1,0 +1,33 @@
+# Every target installs what is missing first, so a fresh clone needs nothing else.
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps build run test bench format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+
+run: build
+	@scripts/run-astrivo build/release
+
+test: deps
+	cmake --preset ci
+	cmake --build --preset ci -j $(JOBS)
+	ctest --preset ci -j $(JOBS)
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+bench: build
+	build/release/bench/astrivo-bench $(BENCH_ARGS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

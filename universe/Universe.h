@@ -1,0 +1,98 @@
+#pragma once
+
+#include "universe/UniformRandom.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+/// One particle. Positions are in free distance units, velocities in distance per step,
+/// accelerations and friction changes in velocity change per step.
+struct TParticle {
+    double Heat;
+    double FrictionX, FrictionY, FrictionZ;
+    double X, Y, Z;
+    double VX, VY, VZ;
+    double AX, AY, AZ;
+    // Written and read only by the views while they draw; -999 means not drawn.
+    std::int32_t ScreenX, ScreenY;
+    // Matrix cell on each axis, 0 to MatrixResolution - 1, set by every step.
+    std::int32_t CellX, CellY, CellZ;
+};
+
+/// One entry of the close-pair list: Upper > Lower are particle indices.
+struct TPairEntry {
+    std::int32_t Upper;
+    std::int32_t Lower;
+    double Distance;
+};
+
+/// The simulation: particles, the parameters chosen at creation, the matrix settings of the
+/// step, the close-pair list of the last step and the two running figures.
+///
+/// All state is public, and no operation checks its parameters: callers keep
+/// MatrixResolution and RedoFrequency at 1 or more, LocalitySize at 0 or more, Space above 0
+/// and Formation at 0 or 1. Everything runs on one thread; nothing here is synchronised.
+class TUniverse {
+public:
+    static constexpr int MaxPairs = 5000;
+
+    TUniverse() = default;
+    ~TUniverse();
+    TUniverse(const TUniverse&) = delete;
+    TUniverse& operator=(const TUniverse&) = delete;
+
+    std::int32_t LastIndex = 0;
+    TParticle* Particles = nullptr;
+    std::size_t ParticlesBytes = 0; // byte size of the Particles block, for its release
+    std::int32_t RedoCountdown = 0;
+    std::array<TPairEntry, MaxPairs> Pairs{};
+    std::int32_t PairLast = 0;
+    bool UseThermodynamics = false;
+    std::int32_t Formation = 0; // 0 one globular cluster, 1 two clusters on a collision course
+    double Distribution = 0;
+    double Space = 0; // a seeded cluster's radius is 0.1 * Space
+    double Velocity = 0;
+    double Mass = 0;
+    double Globular = 0;
+    double Friction = 0;
+    double Pressure = 0;
+    double Separation = 0;
+    double Radiation = 0;
+    float Optimisation = 0; // share of all pairs that the last step skipped, 0 to 1
+    std::int32_t LocalitySize = 0;
+    std::int32_t RedoFrequency = 0;
+    std::int32_t MatrixResolution = 0;
+    std::int32_t IterationCount = 0;
+    std::int32_t MaxSeparation = 0; // close-pair limit in tenths of a distance unit
+
+    /// Reseeds the random source from the clock, gives back any particles held and obtains
+    /// an uninitialised block for Count particles. False, with no particles held and
+    /// LastIndex = PairLast = -1, when Count <= 0 or the heap cannot supply the block.
+    bool Allocate(std::int32_t Count);
+    /// Gives the particles back; afterwards LastIndex and PairLast are -1 in every case.
+    void ReleaseParticles();
+
+    /// Seeds every particle in the formation chosen by Formation. Runs one step per cluster.
+    void SeedFormation();
+    /// Seeds particles First..Last as one cluster centred on the shift, tilted by Tilt
+    /// radians about the X axis.
+    void SeedCluster(std::int32_t First, std::int32_t Last, double Tilt, double ShiftX,
+                     double ShiftY, double ShiftZ);
+
+    /// Advances particles First..Last (inclusive) by one step, considering only pairs among
+    /// them. An empty range (Last < First) still counts the step.
+    void Step(std::int32_t First, std::int32_t Last);
+
+    void SetLocalitySize(std::int32_t Value) { LocalitySize = Value; }
+    void SetMatrixResolution(std::int32_t Value) { MatrixResolution = Value; }
+    void SetRedoFrequency(std::int32_t Value) { RedoFrequency = Value; }
+    void SetIterationCount(std::int32_t Value) { IterationCount = Value; }
+    void SetMaxSeparation(std::int32_t Value) { MaxSeparation = Value; }
+
+    /// Makes the seeding reproducible: call after Allocate, which reseeds from the clock.
+    void SeedRandom(std::uint64_t Seed) { RandomSource.Seed(Seed); }
+
+private:
+    TUniformRandom RandomSource;
+};
