@@ -1,24 +1,44 @@
-# The desktop program: one library holding every window class, plus a thin executable.
-# Each window subsystem keeps its own folder; the library picks up whatever they hold.
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
-set(CMAKE_AUTOMOC ON)
-set(CMAKE_AUTORCC ON)
+# The window subsystems. Each folder lists its sources in its own sources.cmake, split in
+# two: Qt-free logic (camera maths, drawing into a pixel buffer, settings formulas, label
+# texts), which builds and is tested without Qt and under the sanitizers, and the thin Qt
+# classes that bind windows and controls to that logic.
+set(ASTRIVO_LOGIC_SOURCES)
+set(ASTRIVO_QT_SOURCES)
+foreach(folder Childwin Options Main About)
+  if(EXISTS ${PROJECT_SOURCE_DIR}/${folder}/sources.cmake)
+    set(PURE_SOURCES)
+    set(QT_SOURCES)
+    include(${PROJECT_SOURCE_DIR}/${folder}/sources.cmake)
+    list(TRANSFORM PURE_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/${folder}/)
+    list(TRANSFORM QT_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/${folder}/)
+    list(APPEND ASTRIVO_LOGIC_SOURCES ${PURE_SOURCES})
+    list(APPEND ASTRIVO_QT_SOURCES ${QT_SOURCES})
+  endif()
+endforeach()
 
-file(GLOB ASTRIVO_UI_SOURCES CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/Childwin/*.cpp ${PROJECT_SOURCE_DIR}/Childwin/*.h
-  ${PROJECT_SOURCE_DIR}/Options/*.cpp ${PROJECT_SOURCE_DIR}/Options/*.h
-  ${PROJECT_SOURCE_DIR}/Main/*.cpp ${PROJECT_SOURCE_DIR}/Main/*.h
-  ${PROJECT_SOURCE_DIR}/About/*.cpp ${PROJECT_SOURCE_DIR}/About/*.h)
-list(FILTER ASTRIVO_UI_SOURCES EXCLUDE REGEX ".*/Main/main\\.cpp$")
-file(GLOB ASTRIVO_UI_RESOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/*.qrc)
+if(ASTRIVO_LOGIC_SOURCES)
+  add_library(astrivo_logic STATIC ${ASTRIVO_LOGIC_SOURCES})
+  target_include_directories(astrivo_logic PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(astrivo_logic PUBLIC astrivo_universe)
+  target_compile_options(astrivo_logic PRIVATE ${ASTRIVO_WARNINGS})
+endif()
 
-if(ASTRIVO_UI_SOURCES)
-  add_library(astrivo_ui STATIC ${ASTRIVO_UI_SOURCES} ${ASTRIVO_UI_RESOURCES})
+if(NOT ASTRIVO_ENGINE_ONLY AND ASTRIVO_QT_SOURCES)
+  find_package(Qt6 REQUIRED COMPONENTS Widgets)
+  set(CMAKE_AUTOMOC ON)
+  set(CMAKE_AUTORCC ON)
+  file(GLOB ASTRIVO_UI_RESOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/*.qrc)
+  add_library(astrivo_ui STATIC ${ASTRIVO_QT_SOURCES} ${ASTRIVO_UI_RESOURCES})
   target_include_directories(astrivo_ui PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(astrivo_ui PUBLIC astrivo_universe Qt6::Widgets)
+  if(TARGET astrivo_logic)
+    target_link_libraries(astrivo_ui PUBLIC astrivo_logic)
+  endif()
   target_compile_options(astrivo_ui PRIVATE ${ASTRIVO_WARNINGS})
 
-  add_executable(astrivo ${PROJECT_SOURCE_DIR}/Main/main.cpp)
-  target_link_libraries(astrivo PRIVATE astrivo_ui)
-  target_compile_options(astrivo PRIVATE ${ASTRIVO_WARNINGS})
+  if(EXISTS ${PROJECT_SOURCE_DIR}/Main/main.cpp)
+    add_executable(astrivo ${PROJECT_SOURCE_DIR}/Main/main.cpp)
+    target_link_libraries(astrivo PRIVATE astrivo_ui)
+    target_compile_options(astrivo PRIVATE ${ASTRIVO_WARNINGS})
+  endif()
 endif()
