@@ -1,0 +1,4 @@
+#pragma once
+
+// Per-frame list of projected particles (scaffold; filled in with the drawing).
+class TDisplayList {};
