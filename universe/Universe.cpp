@@ -1,8 +1,13 @@
 #include "universe/Universe.h"
 
+#include "universe/StepScratch.h"
+
 #include <new>
 
-TUniverse::~TUniverse() { ReleaseParticles(); }
+TUniverse::TUniverse() = default;
+TUniverse::~TUniverse() {
+    ReleaseParticles();
+}
 
 bool TUniverse::Allocate(std::int32_t Count) {
     RandomSource.SeedFromClock();
@@ -15,6 +20,15 @@ bool TUniverse::Allocate(std::int32_t Count) {
     TParticle* block = new (std::nothrow) TParticle[static_cast<std::size_t>(Count)]();
     if (block == nullptr)
         return false;
+    try {
+        if (Scratch == nullptr)
+            Scratch = std::make_unique<TStepScratch>();
+        Scratch->Reserve(Count, TStepScratch::ThreadsFor(StepThreadCount));
+    } catch (const std::bad_alloc&) {
+        delete[] block;
+        Scratch.reset();
+        return false;
+    }
 
     Particles = block;
     ParticlesBytes = sizeof(TParticle) * static_cast<std::size_t>(Count);
@@ -26,6 +40,7 @@ bool TUniverse::Allocate(std::int32_t Count) {
 void TUniverse::ReleaseParticles() {
     delete[] Particles;
     Particles = nullptr;
+    Scratch.reset();
     ParticlesBytes = 0;
     LastIndex = -1;
     PairLast = -1;

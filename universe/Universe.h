@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 /// One particle. Positions are in free distance units, velocities in distance per step,
 /// accelerations and friction changes in velocity change per step.
@@ -27,17 +28,20 @@ struct TPairEntry {
     double Distance;
 };
 
+class TStepScratch;
+
 /// The simulation: particles, the parameters chosen at creation, the matrix settings of the
 /// step, the close-pair list of the last step and the two running figures.
 ///
 /// All state is public, and no operation checks its parameters: callers keep
 /// MatrixResolution and RedoFrequency at 1 or more, LocalitySize at 0 or more, Space above 0
-/// and Formation at 0 or 1. Everything runs on one thread; nothing here is synchronised.
+/// and Formation at 0 or 1. The universe is used from one thread at a time; a step may share
+/// its own work among worker threads, which all finish before it returns.
 class TUniverse {
 public:
     static constexpr int MaxPairs = 5000;
 
-    TUniverse() = default;
+    TUniverse();
     ~TUniverse();
     TUniverse(const TUniverse&) = delete;
     TUniverse& operator=(const TUniverse&) = delete;
@@ -81,8 +85,16 @@ public:
                      double ShiftY, double ShiftZ);
 
     /// Advances particles First..Last (inclusive) by one step, considering only pairs among
-    /// them. An empty range (Last < First) still counts the step.
+    /// them. An empty range (Last < First) still counts the step. The range must lie within
+    /// 0..LastIndex. Gives the same result as StepLiteral, whatever the thread count.
     void Step(std::int32_t First, std::int32_t Last);
+    /// The same step computed literally, every pair visited in index order: slow, readable,
+    /// and the reference that Step is measured and checked against.
+    void StepLiteral(std::int32_t First, std::int32_t Last);
+
+    /// Worker threads that Step may use; 0 or less means one per processor core.
+    void SetStepThreads(std::int32_t Count);
+    std::int32_t StepThreads() const { return StepThreadCount; }
 
     void SetLocalitySize(std::int32_t Value) { LocalitySize = Value; }
     void SetMatrixResolution(std::int32_t Value) { MatrixResolution = Value; }
@@ -95,4 +107,7 @@ public:
 
 private:
     TUniformRandom RandomSource;
+    // Working memory of the fast step, sized by Allocate so that a step allocates nothing.
+    std::unique_ptr<TStepScratch> Scratch;
+    std::int32_t StepThreadCount = 0;
 };

@@ -1,0 +1,98 @@
+#include "universe/CloseList.h"
+
+#include "universe/StepConstants.h"
+#include "universe/StepScratch.h"
+#include "universe/Universe.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace CloseList {
+
+namespace {
+
+double SquaredDistance(const TStepScratch& s, std::int32_t a, std::int32_t b) {
+    const double dx = s.X[a] - s.X[b];
+    const double dy = s.Y[a] - s.Y[b];
+    const double dz = s.Z[a] - s.Z[b];
+    const double d2 = dx * dx + dy * dy + dz * dz;
+    return d2 < StepConstants::LeastSquaredDistance ? StepConstants::LeastSquaredDistance : d2;
+}
+
+bool Within(std::int32_t a, std::int32_t b, std::int32_t locality) {
+    const std::int64_t difference = static_cast<std::int64_t>(a) - b;
+    return -locality <= difference && difference <= locality;
+}
+
+// Records row `slot`'s close pairs from entry `at` on, at most `room` of them.
+void WalkRow(TUniverse& u, const TStepScratch& s, std::int32_t first, std::int32_t count,
+             bool fullStep, double squaredLimit, std::int32_t slot, std::int32_t at,
+             std::int32_t room) {
+    auto record = [&](std::int32_t lowSource, std::int32_t highSource, std::int32_t high) {
+        const double d2 = SquaredDistance(s, lowSource, highSource);
+        if (!(d2 < squaredLimit))
+            return false;
+        u.Pairs[at++] = TPairEntry{first + high, first + slot, std::sqrt(d2)};
+        return --room == 0;
+    };
+    if (fullStep) {
+        for (std::int32_t high = slot + 1; high < count; ++high)
+            if (record(slot, high, high))
+                return;
+        return;
+    }
+    const TNearBuckets& b = s.Buckets;
+    const std::int32_t source = b.SourceOf(slot);
+    const std::int32_t bucket = b.BucketOfSlot(slot);
+    const std::int32_t* entries = b.Neighbourhood(bucket);
+    const std::int32_t size = b.NeighbourhoodSize(bucket);
+    const std::int32_t locality = u.LocalitySize;
+    for (std::int32_t e = 0; e < size; ++e) {
+        const std::int32_t other = entries[e];
+        const std::int32_t high = b.SlotOf(other);
+        if (high <= slot || !Within(b.CellXOf(source), b.CellXOf(other), locality) ||
+            !Within(b.CellYOf(source), b.CellYOf(other), locality) ||
+            !Within(b.CellZOf(source), b.CellZOf(other), locality))
+            continue;
+        if (record(source, other, high))
+            return;
+    }
+}
+
+} // namespace
+
+double SquaredLimit(double limit) {
+    if (!(limit > 0))
+        return 0;
+    const double infinity = std::numeric_limits<double>::infinity();
+    double t = limit * limit;
+    while (std::sqrt(t) < limit)
+        t = std::nextafter(t, infinity);
+    while (t > 0 && std::sqrt(std::nextafter(t, 0.0)) >= limit)
+        t = std::nextafter(t, 0.0);
+    return t;
+}
+
+std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t first,
+                     std::int32_t count, bool fullStep, double squaredLimit, int threads) {
+    if (!(squaredLimit > 0))
+        return -1;
+    // Entry at which each row's pairs start, up to the row that fills the list.
+    std::int32_t rows = 0;
+    std::int32_t total = 0;
+    for (; rows < count && total < TUniverse::MaxPairs; ++rows) {
+        scratch.CloseFirst[rows] = total;
+        total += std::min(scratch.HigherClose[rows], TUniverse::MaxPairs - total);
+    }
+#pragma omp parallel for num_threads(threads) schedule(dynamic, 8)
+    for (std::int32_t slot = 0; slot < rows; ++slot) {
+        const std::int32_t at = scratch.CloseFirst[slot];
+        const std::int32_t room = std::min(scratch.HigherClose[slot], TUniverse::MaxPairs - at);
+        if (room > 0)
+            WalkRow(universe, scratch, first, count, fullStep, squaredLimit, slot, at, room);
+    }
+    return total - 1;
+}
+
+} // namespace CloseList

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+class TUniverse;
+class TStepScratch;
+
+/// The close-pair list of the fast step. The kernels count, per particle, the close pairs it
+/// has with higher partners; those counts say which rows of the visiting order hold the
+/// first TUniverse::MaxPairs close pairs, and only those rows are walked again, in order, to
+/// record them.
+namespace CloseList {
+
+/// The least squared distance whose square root is not below limit: a pair's distance is
+/// below limit exactly when its squared distance is below this. 0 when limit is not above 0.
+double SquaredLimit(double limit);
+
+/// Fills universe.Pairs from the counts and the step's copies of the particles; returns the
+/// new PairLast.
+std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t first,
+                     std::int32_t count, bool fullStep, double squaredLimit, int threads);
+
+} // namespace CloseList

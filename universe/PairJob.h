@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+
+// The data that the pair kernels read and write. Kept free of library headers: the kernels
+// are compiled once per instruction set, and nothing inline may be shared between those
+// builds.
+
+/// One step's particle data for the pair kernels, as structure-of-arrays copies made at the
+/// start of the step. A "source" is a position in these arrays; a "slot" is a particle's
+/// index minus the first index of the stepped range, and addresses the outputs.
+struct TPairJob {
+    const double* X;
+    const double* Y;
+    const double* Z;
+    const double* VX;
+    const double* VY;
+    const double* VZ;
+    const double* Heat;
+    // Matrix cells as exact small integers, 0 on an elongated axis so that every pair
+    // passes there.
+    const double* CellX;
+    const double* CellY;
+    const double* CellZ;
+    const double* SlotOf; // the slot of each source, as an exact integer
+    const std::int32_t* SlotIndex;
+
+    // Sums per slot over the particle's computed partners, in ascending partner order.
+    double* AX;
+    double* AY;
+    double* AZ;
+    double* FrictionX;
+    double* FrictionY;
+    double* FrictionZ;
+    double* NewHeat;
+    // Per slot: computed partners with a higher index, and those of them that are close.
+    std::int32_t* HigherComputed;
+    std::int32_t* HigherClose;
+
+    double Mass;
+    double Friction;
+    double Pressure;
+    double Radiation;
+    double RedoWeight; // RedoFrequency as a factor of a far pair's force
+    double Locality;   // LocalitySize
+    double CloseBelow; // a pair is close when its squared distance is below this
+    bool FullStep;     // every pair computed, far ones weighted; else near pairs only
+    bool Thermodynamics;
+};
+
+/// Up to eight particles whose sums one kernel call works out side by side.
+struct TLaneGroup {
+    static constexpr int MaxLanes = 8;
+    std::int32_t Count;
+    std::int32_t Source[MaxLanes];
+};
+
+/// Sums the interactions of the group's particles with the candidates, which are sources in
+/// ascending slot order: the sources listed in Candidates, or all sources 0..Count-1 when
+/// Candidates is null. A particle among the candidates is skipped for itself.
+using TPairGroupFunction = void (*)(const TPairJob& job, const TLaneGroup& group,
+                                    const std::int32_t* candidates, std::int32_t count);

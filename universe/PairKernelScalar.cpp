@@ -1,0 +1,38 @@
+// The pair kernel one lane at a time, in plain C++: the build for any processor, and the
+// fallback where no vector unit is found.
+
+#include "universe/PairKernel.h"
+#include "universe/PairKernels.h"
+
+namespace {
+
+struct TLanes {
+    static constexpr int Width = 1;
+    using TMask = bool;
+    double V;
+
+    static TLanes Splat(double v) { return {v}; }
+    static TLanes Load(const double* p) { return {*p}; }
+    void Store(double* p) const { *p = V; }
+    friend TLanes operator+(TLanes a, TLanes b) { return {a.V + b.V}; }
+    friend TLanes operator-(TLanes a, TLanes b) { return {a.V - b.V}; }
+    friend TLanes operator*(TLanes a, TLanes b) { return {a.V * b.V}; }
+    friend TLanes operator/(TLanes a, TLanes b) { return {a.V / b.V}; }
+    static TLanes Sqrt(TLanes a) { return {__builtin_sqrt(a.V)}; }
+    static TLanes Abs(TLanes a) { return {__builtin_fabs(a.V)}; }
+    static TMask Less(TLanes a, TLanes b) { return a.V < b.V; }
+    static TMask LessEqual(TLanes a, TLanes b) { return a.V <= b.V; }
+    static TMask Greater(TLanes a, TLanes b) { return a.V > b.V; }
+    static TMask NotEqual(TLanes a, TLanes b) { return a.V != b.V; }
+    static TMask And(TMask a, TMask b) { return a && b; }
+    static TMask All() { return true; }
+    static TLanes Select(TMask m, TLanes a, TLanes b) { return m ? a : b; }
+    static TLanes AddWhere(TMask m, TLanes sum, TLanes term) { return m ? sum + term : sum; }
+};
+
+} // namespace
+
+void PairKernels::RunGroupScalar(const TPairJob& job, const TLaneGroup& group,
+                                 const std::int32_t* candidates, std::int32_t count) {
+    PairKernel::RunGroup<TLanes>(job, group, candidates, count);
+}

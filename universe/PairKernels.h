@@ -1,0 +1,32 @@
+#pragma once
+
+#include "universe/PairJob.h"
+
+#include <cstdint>
+
+/// The builds of the pair kernel and the choice among them. Every build gives the same bits;
+/// they differ only in speed. The widest one the processor supports is used unless a test or
+/// benchmark asks for another.
+namespace PairKernels {
+
+enum class TInstructionSet : std::int32_t { Scalar, Avx2, Avx512 };
+
+bool IsAvailable(TInstructionSet set);
+/// The widest available set.
+TInstructionSet Best();
+/// The set in use, Best() unless Use chose another.
+TInstructionSet Current();
+/// Chooses the set for every later step; false, changing nothing, if it is not available.
+bool Use(TInstructionSet set);
+const char* NameOf(TInstructionSet set);
+
+TPairGroupFunction GroupFunction();
+
+void RunGroupScalar(const TPairJob& job, const TLaneGroup& group, const std::int32_t* candidates,
+                    std::int32_t count);
+void RunGroupAvx2(const TPairJob& job, const TLaneGroup& group, const std::int32_t* candidates,
+                  std::int32_t count);
+void RunGroupAvx512(const TPairJob& job, const TLaneGroup& group, const std::int32_t* candidates,
+                    std::int32_t count);
+
+} // namespace PairKernels

@@ -1,0 +1,67 @@
+#include "universe/StepScratch.h"
+
+#include <algorithm>
+
+#if defined(_OPENMP)
+#include <omp.h>
+#endif
+
+void TStepScratch::Reserve(std::int32_t count, std::int32_t threads) {
+    const auto n = static_cast<std::size_t>(std::max(count, 0));
+    for (std::vector<double>* v :
+         {&X, &Y, &Z, &VX, &VY, &VZ, &Heat, &CellX, &CellY, &CellZ, &SlotOf, &AX, &AY, &AZ,
+          &FrictionX, &FrictionY, &FrictionZ, &NewHeat})
+        v->resize(n);
+    for (std::vector<std::int32_t>* v : {&SlotIndex, &HigherComputed, &HigherClose, &CloseFirst,
+                                         &TestedCellX, &TestedCellY, &TestedCellZ})
+        v->resize(n);
+    Buckets.Reserve(count);
+    ParticleCapacity = count;
+    Threads = 0;
+    ReserveThreads(threads);
+}
+
+void TStepScratch::ReserveThreads(std::int32_t threads) {
+    threads = std::max(threads, 1);
+    if (threads <= Threads)
+        return;
+    Candidates.resize(static_cast<std::size_t>(std::max(ParticleCapacity, 0)) *
+                      static_cast<std::size_t>(threads));
+    Threads = threads;
+}
+
+std::int32_t TStepScratch::ThreadsFor(std::int32_t setting) {
+    if (setting > 0)
+        return setting;
+#if defined(_OPENMP)
+    return std::max(omp_get_max_threads(), 1);
+#else
+    return 1;
+#endif
+}
+
+TPairJob TStepScratch::Job() {
+    TPairJob job{};
+    job.X = X.data();
+    job.Y = Y.data();
+    job.Z = Z.data();
+    job.VX = VX.data();
+    job.VY = VY.data();
+    job.VZ = VZ.data();
+    job.Heat = Heat.data();
+    job.CellX = CellX.data();
+    job.CellY = CellY.data();
+    job.CellZ = CellZ.data();
+    job.SlotOf = SlotOf.data();
+    job.SlotIndex = SlotIndex.data();
+    job.AX = AX.data();
+    job.AY = AY.data();
+    job.AZ = AZ.data();
+    job.FrictionX = FrictionX.data();
+    job.FrictionY = FrictionY.data();
+    job.FrictionZ = FrictionZ.data();
+    job.NewHeat = NewHeat.data();
+    job.HigherComputed = HigherComputed.data();
+    job.HigherClose = HigherClose.data();
+    return job;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "universe/NearBuckets.h"
+#include "universe/PairJob.h"
+
+#include <cstdint>
+#include <vector>
+
+/// Working memory of the fast step, sized once per Allocate so that no step allocates.
+/// Per particle: the structure-of-arrays copies the kernels read (by source), the sums they
+/// write (by slot), the cell list of partial steps; per worker thread: a candidate list.
+class TStepScratch {
+public:
+    /// Sizes everything for count particles and threads workers; throws std::bad_alloc.
+    void Reserve(std::int32_t count, std::int32_t threads);
+    /// Makes room for more worker threads; throws std::bad_alloc.
+    void ReserveThreads(std::int32_t threads);
+    std::int32_t Capacity() const { return ParticleCapacity; }
+    std::int32_t ThreadCapacity() const { return Threads; }
+
+    /// Worker threads for a thread count setting: the setting, or one per processor core
+    /// (OMP_NUM_THREADS may say otherwise) when it is 0 or less.
+    static std::int32_t ThreadsFor(std::int32_t setting);
+
+    /// The kernels' view of the arrays below.
+    TPairJob Job();
+
+    // By source.
+    std::vector<double> X, Y, Z, VX, VY, VZ, Heat, CellX, CellY, CellZ, SlotOf;
+    std::vector<std::int32_t> SlotIndex;
+    // By slot.
+    std::vector<double> AX, AY, AZ, FrictionX, FrictionY, FrictionZ, NewHeat;
+    std::vector<std::int32_t> HigherComputed, HigherClose, CloseFirst;
+    std::vector<std::int32_t> TestedCellX, TestedCellY, TestedCellZ; // 0 on elongated axes
+
+    TNearBuckets Buckets;
+    std::vector<std::int32_t> Candidates; // ParticleCapacity per thread
+
+private:
+    std::int32_t ParticleCapacity = 0;
+    std::int32_t Threads = 0;
+};
