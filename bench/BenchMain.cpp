@@ -1,46 +1,118 @@
-// Engine benchmark: times the step on seeded default universes of several sizes.
+// Engine benchmark: the fast step against the literal reference step on seeded default
+// universes (thermodynamics on), both in this process, so that the ratios hold on a busy
+// machine. --json prints the figures as one JSON object; --quick skips 192,080 particles.
 
+#include "EngineBench.h"
+
+#include "universe/PairKernels.h"
 #include "universe/SettingsFormulas.h"
-#include "universe/Universe.h"
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
 
 namespace {
 
-double SecondsPerStep(TUniverse& u, int steps) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int k = 0; k < steps; ++k)
-        u.Step(0, u.LastIndex);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / steps;
+constexpr std::int32_t DefaultNumber = 40;  // 1,280 particles
+constexpr std::int32_t MiddleNumber = 100;  // 28,880
+constexpr std::int32_t LargestNumber = 220; // 192,080
+// At the largest size the literal step would take minutes: every 64th row is timed and
+// the time scaled by the pairs visited.
+constexpr std::int32_t LargestRowStride = 64;
+constexpr int ScalingThreads = 2;
+
+std::string ProcessorName() {
+    std::ifstream info("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(info, line))
+        if (line.rfind("model name", 0) == 0)
+            return line.substr(line.find(':') + 2);
+    return "unknown processor";
 }
 
-void Report(std::int32_t number, int partialSteps) {
-    TUniverseSettings settings;
-    settings.Number = number;
-    TUniverse u;
-    SettingsFormulas::BuildUniverse(u, settings, 20261208);
-    // After seeding the countdown is RedoFrequency, so the next steps are partial ones
-    // until the countdown runs out.
-    const double partial = SecondsPerStep(u, partialSteps);
-    const double optimisation = u.Optimisation * 100.0;
-    u.RedoCountdown = 1;
-    const double full = SecondsPerStep(u, 1);
-    std::printf("%7d particles: partial step %10.6f s (optimisation %5.1f%%), full step %10.6f s\n",
-                u.LastIndex + 1, partial, optimisation, full);
+void PrintRow(const char* step, const EngineBench::TSizeResult& size,
+              const EngineBench::TStepTiming& t) {
+    std::printf("%9d  %-8s %11.4f %12.3f%s %9.1fx %12.3g %12.3g\n", size.Particles, step,
+                t.FastSeconds, t.LiteralSeconds, t.LiteralEstimated ? "*" : " ", t.Speedup(),
+                t.ComputedPairs / t.FastSeconds, t.VisitedPairs / t.LiteralSeconds);
+}
+
+void PrintHuman(const EngineBench::TCycleResult& cycle, const EngineBench::TSizeResult& middle,
+                double scaling, const EngineBench::TSizeResult* largest) {
+    std::printf("Astrivo 2 engine benchmark: default settings, thermodynamics on\n");
+    std::printf("%s, %u hardware threads, %s pair kernel\n\n", ProcessorName().c_str(),
+                std::thread::hardware_concurrency(), PairKernels::NameOf(PairKernels::Current()));
+    std::printf("%9s  %-8s %11s %13s %10s %12s %12s\n", "particles", "step", "fast s", "literal s",
+                "speed-up", "computed/s", "visited/s");
+    PrintRow("partial", middle, middle.Partial);
+    PrintRow("full", middle, middle.Full);
+    if (largest != nullptr) {
+        PrintRow("partial", *largest, largest->Partial);
+        PrintRow("full", *largest, largest->Full);
+    }
+    std::printf("\n%d particles, averaged over redo cycles of %d steps: %.0f steps/s fast, "
+                "%.1f steps/s literal (%.1fx)\n",
+                cycle.Particles, cycle.RedoFrequency, cycle.FastStepsPerSecond,
+                cycle.LiteralStepsPerSecond,
+                cycle.FastStepsPerSecond / cycle.LiteralStepsPerSecond);
+    std::printf("Full step at %d particles: %d threads %.2fx faster than 1\n", middle.Particles,
+                ScalingThreads, scaling);
+    std::printf("fast: median of the timed steps; literal: one step");
+    if (largest != nullptr)
+        std::printf("; * estimated from every %dth row of the pair loop", LargestRowStride);
+    std::printf("\ncomputed/s: pairs the fast step computed; visited/s: pairs the literal step "
+                "visited\n");
+}
+
+void PrintJson(const EngineBench::TCycleResult& cycle, const EngineBench::TSizeResult& middle,
+               double scaling, const EngineBench::TSizeResult* largest) {
+    std::printf("{\"partial_speedup_28880\": %.3f, \"full_speedup_28880\": %.3f, "
+                "\"steps_per_second_1280\": %.1f, \"thread_scaling_full\": %.3f, "
+                "\"partial_seconds_28880\": %.6f, \"full_seconds_28880\": %.6f, "
+                "\"literal_partial_seconds_28880\": %.6f, \"literal_full_seconds_28880\": %.6f, "
+                "\"literal_steps_per_second_1280\": %.3f",
+                middle.Partial.Speedup(), middle.Full.Speedup(), cycle.FastStepsPerSecond, scaling,
+                middle.Partial.FastSeconds, middle.Full.FastSeconds, middle.Partial.LiteralSeconds,
+                middle.Full.LiteralSeconds, cycle.LiteralStepsPerSecond);
+    if (largest != nullptr)
+        std::printf(", \"partial_seconds_192080\": %.6f, \"full_seconds_192080\": %.6f, "
+                    "\"literal_partial_seconds_192080_estimated\": %.3f, "
+                    "\"literal_full_seconds_192080_estimated\": %.3f",
+                    largest->Partial.FastSeconds, largest->Full.FastSeconds,
+                    largest->Partial.LiteralSeconds, largest->Full.LiteralSeconds);
+    std::printf("}\n");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    bool json = false;
     bool quick = false;
-    for (int a = 1; a < argc; ++a)
-        quick = quick || std::strcmp(argv[a], "--quick") == 0;
-    std::printf("Literal step, default settings, thermodynamics on\n");
-    Report(40, 10);
+    for (int a = 1; a < argc; ++a) {
+        if (std::strcmp(argv[a], "--json") == 0) {
+            json = true;
+        } else if (std::strcmp(argv[a], "--quick") == 0) {
+            quick = true;
+        } else {
+            std::printf("usage: astrivo-bench [--json] [--quick]\n"
+                        "  --json   print the figures as one JSON object\n"
+                        "  --quick  skip the 192,080-particle universe (its keys are left out)\n");
+            return std::strcmp(argv[a], "--help") == 0 ? 0 : 2;
+        }
+    }
+
+    const EngineBench::TCycleResult cycle = EngineBench::MeasureCycles(DefaultNumber, 20);
+    const EngineBench::TSizeResult middle = EngineBench::MeasureSize(MiddleNumber, {});
+    const double scaling = EngineBench::ThreadScaling(MiddleNumber, ScalingThreads, 3);
+    EngineBench::TSizeResult largest;
     if (!quick)
-        Report(100, 1);
+        largest = EngineBench::MeasureSize(LargestNumber, {1, LargestRowStride});
+
+    if (json)
+        PrintJson(cycle, middle, scaling, quick ? nullptr : &largest);
+    else
+        PrintHuman(cycle, middle, scaling, quick ? nullptr : &largest);
     return 0;
 }

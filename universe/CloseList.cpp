@@ -85,6 +85,28 @@ std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t fi
         scratch.CloseFirst[rows] = total;
         total += std::min(scratch.HigherClose[rows], TUniverse::MaxPairs - total);
     }
+    bool overflowed = false;
+    for (int t = 0; t < threads; ++t)
+        overflowed = overflowed || scratch.CloseBooks[static_cast<std::size_t>(t)].Overflowed;
+    if (!overflowed) {
+        // A row's pairs were all found by one lane, in ascending order, into one book.
+        std::fill(scratch.CloseSeen.begin(), scratch.CloseSeen.begin() + rows, 0);
+        for (int t = 0; t < threads; ++t) {
+            const TCloseRecords& book = scratch.CloseBooks[static_cast<std::size_t>(t)];
+            for (std::int32_t r = 0; r < book.Used; ++r) {
+                const TCloseRecord& pair = book.Entries[r];
+                if (pair.Lower >= rows)
+                    continue;
+                const std::int32_t rank = scratch.CloseSeen[pair.Lower]++;
+                const std::int32_t at = scratch.CloseFirst[pair.Lower] + rank;
+                if (at < total && rank < scratch.HigherClose[pair.Lower])
+                    universe.Pairs[at] = TPairEntry{first + pair.Upper, first + pair.Lower,
+                                                    std::sqrt(pair.SquaredDistance)};
+            }
+        }
+        return total - 1;
+    }
+    // Too many to record: walk the rows that hold the first ones again.
 #pragma omp parallel for num_threads(threads) schedule(dynamic, 8)
     for (std::int32_t slot = 0; slot < rows; ++slot) {
         const std::int32_t at = scratch.CloseFirst[slot];

@@ -7,6 +7,14 @@ namespace {
 constexpr int CurveBits = 10; // per axis
 constexpr int DigitBits = 11; // per radix pass
 constexpr int MaxNeighbourBuckets = 27;
+constexpr int FieldBits = 21; // per axis in a packed cell word, the top one a guard bit
+constexpr std::uint64_t Guards = (std::uint64_t{1} << (FieldBits - 1)) |
+                                 (std::uint64_t{1} << (2 * FieldBits - 1)) |
+                                 (std::uint64_t{1} << (3 * FieldBits - 1));
+
+std::uint64_t Pack(std::uint64_t x, std::uint64_t y, std::uint64_t z) {
+    return x | y << FieldBits | z << (2 * FieldBits);
+}
 
 // Spreads the low ten bits of v to every third bit, for a Morton curve.
 std::uint64_t Spread(std::uint64_t v) {
@@ -45,6 +53,7 @@ void TNearBuckets::Reserve(std::int32_t count) {
     SortedCellX.resize(n);
     SortedCellY.resize(n);
     SortedCellZ.resize(n);
+    PackedCells.resize(n);
     BucketFirst.resize(buckets + 1);
     NeighbourFirst.resize(buckets + 1);
     Cursor.resize(buckets);
@@ -70,6 +79,8 @@ void TNearBuckets::ChooseBuckets(std::int32_t locality, std::int32_t lastCell, b
     BucketsY = static_cast<std::int32_t>(along(testedY));
     BucketsZ = static_cast<std::int32_t>(along(testedZ));
     Shift = std::max(0, BitLength(static_cast<std::uint64_t>(cells - 1)) - CurveBits);
+    PackShift = std::max(0, BitLength(static_cast<std::uint64_t>(cells - 1)) - (FieldBits - 1));
+    LastCell = static_cast<std::int32_t>(cells - 1);
 }
 
 void TNearBuckets::Build(const std::int32_t* cellX, const std::int32_t* cellY,
@@ -95,6 +106,9 @@ void TNearBuckets::Build(const std::int32_t* cellX, const std::int32_t* cellY,
         SortedCellX[source] = cellX[slot];
         SortedCellY[source] = cellY[slot];
         SortedCellZ[source] = cellZ[slot];
+        PackedCells[source] = Pack(static_cast<std::uint64_t>(cellX[slot]) >> PackShift,
+                                   static_cast<std::uint64_t>(cellY[slot]) >> PackShift,
+                                   static_cast<std::uint64_t>(cellZ[slot]) >> PackShift);
     }
     ListNeighbourhoods(count);
 }
@@ -180,26 +194,32 @@ std::int32_t TNearBuckets::Candidates(const TGroup& group, std::int32_t* out) co
             greatest[a] = std::max(greatest[a], cell[a]);
         }
     }
-    // Unsigned offsets from the window's low edge: one comparison per axis.
-    std::int64_t low[3];
-    std::uint64_t span[3];
+    if (Locality < 0)
+        return 0; // nothing is near
+    // The window of every lane together, in packed fields: a superset of each lane's own.
+    std::uint64_t low[3], high[3];
     for (int a = 0; a < 3; ++a) {
-        low[a] = static_cast<std::int64_t>(least[a]) - Locality;
-        const std::int64_t high = static_cast<std::int64_t>(greatest[a]) + Locality;
-        span[a] = high >= low[a] ? static_cast<std::uint64_t>(high - low[a]) : 0;
-        if (high < low[a])
-            return 0; // a negative locality: nothing is near
+        low[a] = static_cast<std::uint64_t>(
+                     std::max<std::int64_t>(0, static_cast<std::int64_t>(least[a]) - Locality)) >>
+                 PackShift;
+        high[a] = static_cast<std::uint64_t>(std::min<std::int64_t>(
+                      LastCell, static_cast<std::int64_t>(greatest[a]) + Locality)) >>
+                  PackShift;
     }
+    // With a guard bit above each field, a field subtraction never borrows from the next,
+    // and the guard survives exactly when the field is not below the bound.
+    const std::uint64_t lowWord = Pack(low[0], low[1], low[2]);
+    const std::uint64_t highWord = Pack(high[0], high[1], high[2]) | Guards;
+    const std::uint64_t* packed = PackedCells.data();
     const std::int32_t* entry = Neighbourhood(group.Bucket);
     const std::int32_t size = NeighbourhoodSize(group.Bucket);
     std::int32_t found = 0;
     for (std::int32_t e = 0; e < size; ++e) {
         const std::int32_t s = entry[e];
-        const bool inside = static_cast<std::uint64_t>(SortedCellX[s] - low[0]) <= span[0] &&
-                            static_cast<std::uint64_t>(SortedCellY[s] - low[1]) <= span[1] &&
-                            static_cast<std::uint64_t>(SortedCellZ[s] - low[2]) <= span[2];
+        const std::uint64_t cells = packed[s];
+        const std::uint64_t inside = ((cells | Guards) - lowWord) & (highWord - cells) & Guards;
         out[found] = s;
-        found += inside ? 1 : 0;
+        found += inside == Guards ? 1 : 0;
     }
     return found;
 }

@@ -71,9 +71,14 @@ private:
     std::vector<std::uint64_t> Keys, SpareKeys;
     std::vector<std::int32_t> SlotOfSource, SpareSlots, SourceOfSlot;
     std::vector<std::int32_t> SortedCellX, SortedCellY, SortedCellZ; // per source
-    std::vector<std::int32_t> BucketFirst;                           // per bucket + 1: first source
-    std::vector<std::int32_t> NeighbourFirst;                        // per bucket + 1: first entry
-    std::vector<std::int32_t> Cursor;                                // per bucket
-    std::vector<std::int32_t> Entries; // neighbourhood lists, 27 per particle at most
+    // Per source, the cells in three 21-bit fields for a one-word window test; cells are
+    // shifted right by PackShift first where a matrix is finer than 2^20.
+    std::vector<std::uint64_t> PackedCells;
+    std::int32_t PackShift = 0;
+    std::int32_t LastCell = 0;
+    std::vector<std::int32_t> BucketFirst;    // per bucket + 1: first source
+    std::vector<std::int32_t> NeighbourFirst; // per bucket + 1: first entry
+    std::vector<std::int32_t> Cursor;         // per bucket
+    std::vector<std::int32_t> Entries;        // neighbourhood lists, 27 per particle at most
     std::vector<TGroup> Groups;
 };

@@ -55,8 +55,26 @@ struct TLaneGroup {
     std::int32_t Source[MaxLanes];
 };
 
+/// A close pair as a kernel finds it.
+struct TCloseRecord {
+    std::int32_t Lower; // slots
+    std::int32_t Upper;
+    double SquaredDistance;
+};
+
+/// One worker thread's close pairs of a step, each particle's in ascending partner order.
+/// Once full it notes the overflow and records no more.
+struct TCloseRecords {
+    TCloseRecord* Entries;
+    std::int32_t Capacity;
+    std::int32_t Used;
+    bool Overflowed;
+};
+
 /// Sums the interactions of the group's particles with the candidates, which are sources in
 /// ascending slot order: the sources listed in Candidates, or all sources 0..Count-1 when
-/// Candidates is null. A particle among the candidates is skipped for itself.
+/// Candidates is null. A particle among the candidates is skipped for itself. Close pairs
+/// with higher partners are counted per particle and recorded in close.
 using TPairGroupFunction = void (*)(const TPairJob& job, const TLaneGroup& group,
-                                    const std::int32_t* candidates, std::int32_t count);
+                                    const std::int32_t* candidates, std::int32_t count,
+                                    TCloseRecords& close);

@@ -17,7 +17,8 @@
 // lanes, the particles can be shared among threads in any way without changing a bit.
 //
 // TLanes supplies Width, TMask, Splat, Load, Store, + - * /, Sqrt, Abs, Less, LessEqual,
-// Greater, NotEqual, And, All, Select(mask, then, else) and AddWhere(mask, sum, term).
+// Greater, NotEqual, And, All, Bits (a mask as bits, lane 0 lowest), Select(mask, then,
+// else) and AddWhere(mask, sum, term).
 // Everything it does is a correctly rounded IEEE operation: no fused multiply-add, no
 // reciprocal estimate, so every instruction set gives the same bits.
 namespace PairKernel {
@@ -31,9 +32,28 @@ template <class TLanes> struct TLaneState {
     TLanes AX, AY, AZ, FX, FY, FZ, Heat, Computed, Close;
 };
 
+// Close pairs are rare: recording them stays out of the loop.
+template <class TLanes>
+[[gnu::noinline]] void Record(TCloseRecords& close, unsigned lanes, const double* laneSlots,
+                              double candidateSlot, TLanes d2) {
+    alignas(64) double squared[TLanes::Width];
+    d2.Store(squared);
+    for (int l = 0; l < TLanes::Width; ++l) {
+        if ((lanes >> l & 1) == 0)
+            continue;
+        if (close.Used == close.Capacity) {
+            close.Overflowed = true;
+            return;
+        }
+        close.Entries[close.Used++] =
+            TCloseRecord{static_cast<std::int32_t>(laneSlots[l]),
+                         static_cast<std::int32_t>(candidateSlot), squared[l]};
+    }
+}
+
 template <class TLanes, bool Thermo, bool Full, TStretch Stretch>
 void Sweep(const TPairJob& job, TLaneState<TLanes>& s, const std::int32_t* list, std::int32_t begin,
-           std::int32_t end) {
+           std::int32_t end, TCloseRecords& close, unsigned activeLanes, const double* laneSlots) {
     using L = TLanes;
     using TMask = typename L::TMask;
     // On a full step only a lane's own particle is skipped, and only a mixed stretch can
@@ -121,8 +141,13 @@ void Sweep(const TPairJob& job, TLaneState<TLanes>& s, const std::int32_t* list,
         if constexpr (CountHigher)
             s.Computed = L::AddWhere(higher, s.Computed, one);
         if constexpr (MayBeClose) {
-            if (anyClose)
-                s.Close = L::AddWhere(L::And(higher, L::Less(d2, closeBelow)), s.Close, one);
+            if (anyClose) {
+                const TMask isClose = L::And(higher, L::Less(d2, closeBelow));
+                s.Close = L::AddWhere(isClose, s.Close, one);
+                const unsigned lanes = L::Bits(isClose) & activeLanes;
+                if (lanes != 0)
+                    Record(close, lanes, laneSlots, job.SlotOf[q], d2);
+            }
         }
     }
 }
@@ -143,7 +168,7 @@ inline std::int32_t SlotsUpTo(const TPairJob& job, const std::int32_t* list, std
 
 template <class TLanes, bool Thermo, bool Full>
 void RunLanes(const TPairJob& job, const TLaneGroup& group, int first, const std::int32_t* list,
-              std::int32_t count) {
+              std::int32_t count, TCloseRecords& close) {
     using L = TLanes;
     constexpr int W = L::Width;
     const int active = group.Count - first < W ? group.Count - first : W;
@@ -189,9 +214,16 @@ void RunLanes(const TPairJob& job, const TLaneGroup& group, int first, const std
     // above every lane.
     const std::int32_t lowEnd = SlotsUpTo(job, list, 0, count, least - 0.5);
     const std::int32_t highBegin = SlotsUpTo(job, list, lowEnd, count, greatest);
-    Sweep<L, Thermo, Full, TStretch::AllLower>(job, s, list, 0, lowEnd);
-    Sweep<L, Thermo, Full, TStretch::Mixed>(job, s, list, lowEnd, highBegin);
-    Sweep<L, Thermo, Full, TStretch::AllHigher>(job, s, list, highBegin, count);
+    alignas(64) double laneSlots[W];
+    for (int l = 0; l < W; ++l)
+        laneSlots[l] = lane[9][l];
+    const unsigned activeLanes = (1u << active) - 1;
+    Sweep<L, Thermo, Full, TStretch::AllLower>(job, s, list, 0, lowEnd, close, activeLanes,
+                                               laneSlots);
+    Sweep<L, Thermo, Full, TStretch::Mixed>(job, s, list, lowEnd, highBegin, close, activeLanes,
+                                            laneSlots);
+    Sweep<L, Thermo, Full, TStretch::AllHigher>(job, s, list, highBegin, count, close, activeLanes,
+                                                laneSlots);
 
     const L* sums[9] = {&s.AX, &s.AY, &s.AZ, &s.FX, &s.FY, &s.FZ, &s.Heat, &s.Computed, &s.Close};
     for (int v = 0; v < 9; ++v)
@@ -212,18 +244,18 @@ void RunLanes(const TPairJob& job, const TLaneGroup& group, int first, const std
 
 template <class TLanes>
 void RunGroup(const TPairJob& job, const TLaneGroup& group, const std::int32_t* list,
-              std::int32_t count) {
+              std::int32_t count, TCloseRecords& close) {
     for (int first = 0; first < group.Count; first += TLanes::Width) {
         if (job.Thermodynamics) {
             if (job.FullStep)
-                RunLanes<TLanes, true, true>(job, group, first, nullptr, count);
+                RunLanes<TLanes, true, true>(job, group, first, nullptr, count, close);
             else
-                RunLanes<TLanes, true, false>(job, group, first, list, count);
+                RunLanes<TLanes, true, false>(job, group, first, list, count, close);
         } else {
             if (job.FullStep)
-                RunLanes<TLanes, false, true>(job, group, first, nullptr, count);
+                RunLanes<TLanes, false, true>(job, group, first, nullptr, count, close);
             else
-                RunLanes<TLanes, false, false>(job, group, first, list, count);
+                RunLanes<TLanes, false, false>(job, group, first, list, count, close);
         }
     }
 }

@@ -27,6 +27,7 @@ struct TLanes {
     static TMask Greater(TLanes a, TLanes b) { return _mm256_cmp_pd(a.V, b.V, _CMP_GT_OQ); }
     static TMask NotEqual(TLanes a, TLanes b) { return _mm256_cmp_pd(a.V, b.V, _CMP_NEQ_OQ); }
     static TMask And(TMask a, TMask b) { return _mm256_and_pd(a, b); }
+    static unsigned Bits(TMask m) { return static_cast<unsigned>(_mm256_movemask_pd(m)); }
     static TMask All() { return _mm256_castsi256_pd(_mm256_set1_epi64x(-1)); }
     static TLanes Select(TMask m, TLanes a, TLanes b) { return {_mm256_blendv_pd(b.V, a.V, m)}; }
     static TLanes AddWhere(TMask m, TLanes sum, TLanes term) { return Select(m, sum + term, sum); }
@@ -35,6 +36,7 @@ struct TLanes {
 } // namespace
 
 void PairKernels::RunGroupAvx2(const TPairJob& job, const TLaneGroup& group,
-                               const std::int32_t* candidates, std::int32_t count) {
-    PairKernel::RunGroup<TLanes>(job, group, candidates, count);
+                               const std::int32_t* candidates, std::int32_t count,
+                               TCloseRecords& close) {
+    PairKernel::RunGroup<TLanes>(job, group, candidates, count, close);
 }

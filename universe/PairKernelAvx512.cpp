@@ -29,6 +29,7 @@ struct TLanes {
     static TMask Greater(TLanes a, TLanes b) { return _mm512_cmp_pd_mask(a.V, b.V, _CMP_GT_OQ); }
     static TMask NotEqual(TLanes a, TLanes b) { return _mm512_cmp_pd_mask(a.V, b.V, _CMP_NEQ_OQ); }
     static TMask And(TMask a, TMask b) { return static_cast<TMask>(a & b); }
+    static unsigned Bits(TMask m) { return m; }
     static TMask All() { return static_cast<TMask>(0xFF); }
     static TLanes Select(TMask m, TLanes a, TLanes b) {
         return {_mm512_mask_blend_pd(m, b.V, a.V)};
@@ -41,6 +42,7 @@ struct TLanes {
 } // namespace
 
 void PairKernels::RunGroupAvx512(const TPairJob& job, const TLaneGroup& group,
-                                 const std::int32_t* candidates, std::int32_t count) {
-    PairKernel::RunGroup<TLanes>(job, group, candidates, count);
+                                 const std::int32_t* candidates, std::int32_t count,
+                                 TCloseRecords& close) {
+    PairKernel::RunGroup<TLanes>(job, group, candidates, count, close);
 }

@@ -25,6 +25,7 @@ struct TLanes {
     static TMask Greater(TLanes a, TLanes b) { return a.V > b.V; }
     static TMask NotEqual(TLanes a, TLanes b) { return a.V != b.V; }
     static TMask And(TMask a, TMask b) { return a && b; }
+    static unsigned Bits(TMask m) { return m ? 1u : 0u; }
     static TMask All() { return true; }
     static TLanes Select(TMask m, TLanes a, TLanes b) { return m ? a : b; }
     static TLanes AddWhere(TMask m, TLanes sum, TLanes term) { return m ? sum + term : sum; }
@@ -33,6 +34,7 @@ struct TLanes {
 } // namespace
 
 void PairKernels::RunGroupScalar(const TPairJob& job, const TLaneGroup& group,
-                                 const std::int32_t* candidates, std::int32_t count) {
-    PairKernel::RunGroup<TLanes>(job, group, candidates, count);
+                                 const std::int32_t* candidates, std::int32_t count,
+                                 TCloseRecords& close) {
+    PairKernel::RunGroup<TLanes>(job, group, candidates, count, close);
 }

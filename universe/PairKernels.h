@@ -23,10 +23,10 @@ const char* NameOf(TInstructionSet set);
 TPairGroupFunction GroupFunction();
 
 void RunGroupScalar(const TPairJob& job, const TLaneGroup& group, const std::int32_t* candidates,
-                    std::int32_t count);
+                    std::int32_t count, TCloseRecords& close);
 void RunGroupAvx2(const TPairJob& job, const TLaneGroup& group, const std::int32_t* candidates,
-                  std::int32_t count);
+                  std::int32_t count, TCloseRecords& close);
 void RunGroupAvx512(const TPairJob& job, const TLaneGroup& group, const std::int32_t* candidates,
-                    std::int32_t count);
+                    std::int32_t count, TCloseRecords& close);
 
 } // namespace PairKernels

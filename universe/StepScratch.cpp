@@ -13,7 +13,7 @@ void TStepScratch::Reserve(std::int32_t count, std::int32_t threads) {
           &FrictionX, &FrictionY, &FrictionZ, &NewHeat})
         v->resize(n);
     for (std::vector<std::int32_t>* v : {&SlotIndex, &HigherComputed, &HigherClose, &CloseFirst,
-                                         &TestedCellX, &TestedCellY, &TestedCellZ})
+                                         &CloseSeen, &TestedCellX, &TestedCellY, &TestedCellZ})
         v->resize(n);
     Buckets.Reserve(count);
     ParticleCapacity = count;
@@ -27,7 +27,17 @@ void TStepScratch::ReserveThreads(std::int32_t threads) {
         return;
     Candidates.resize(static_cast<std::size_t>(std::max(ParticleCapacity, 0)) *
                       static_cast<std::size_t>(threads));
+    CloseRecordStore.resize(static_cast<std::size_t>(CloseRecordsPerThread) *
+                            static_cast<std::size_t>(threads));
+    CloseBooks.resize(static_cast<std::size_t>(threads));
     Threads = threads;
+}
+
+void TStepScratch::ResetCloseBooks(int threads) {
+    for (int t = 0; t < threads; ++t)
+        CloseBooks[static_cast<std::size_t>(t)] = TCloseRecords{
+            CloseRecordStore.data() + static_cast<std::size_t>(t) * CloseRecordsPerThread,
+            CloseRecordsPerThread, 0, false};
 }
 
 std::int32_t TStepScratch::ThreadsFor(std::int32_t setting) {

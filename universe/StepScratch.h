@@ -36,6 +36,15 @@ public:
     TNearBuckets Buckets;
     std::vector<std::int32_t> Candidates; // ParticleCapacity per thread
 
+    /// Empties the first `threads` books of close pairs.
+    void ResetCloseBooks(int threads);
+    // Close pairs found by each thread; a step with more than fit falls back to walking
+    // the rows again.
+    static constexpr std::int32_t CloseRecordsPerThread = 1 << 15;
+    std::vector<TCloseRecord> CloseRecordStore;
+    std::vector<TCloseRecords> CloseBooks; // per thread
+    std::vector<std::int32_t> CloseSeen;   // by slot
+
 private:
     std::int32_t ParticleCapacity = 0;
     std::int32_t Threads = 0;

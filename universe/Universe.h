@@ -89,10 +89,14 @@ public:
     /// 0..LastIndex. Gives the same result as StepLiteral, whatever the thread count.
     void Step(std::int32_t First, std::int32_t Last);
     /// The same step computed literally, every pair visited in index order: slow, readable,
-    /// and the reference that Step is measured and checked against.
-    void StepLiteral(std::int32_t First, std::int32_t Last);
+    /// and the reference that Step is measured and checked against. A RowStride above 1
+    /// visits only every RowStride-th row of the pair loop (lower index First, First +
+    /// RowStride, ...), to time the literal step where the whole loop would take minutes;
+    /// what it leaves is then no step's result.
+    void StepLiteral(std::int32_t First, std::int32_t Last, std::int32_t RowStride = 1);
 
-    /// Worker threads that Step may use; 0 or less means one per processor core.
+    /// Worker threads for Step: a count above 0 is used for every step; 0 or less means one
+    /// per processor core for large steps and one thread for small ones.
     void SetStepThreads(std::int32_t Count);
     std::int32_t StepThreads() const { return StepThreadCount; }
 

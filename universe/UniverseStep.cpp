@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <new>
 
 #if defined(_OPENMP)
@@ -21,8 +23,15 @@
 
 namespace {
 
-// Below this many particles a step is over before worker threads would have started.
-constexpr std::int32_t LeastParticlesForThreads = 256;
+// Worker threads pay off once a step takes a millisecond or so: from about this many
+// particles on a full step, and on a partial one, which computes only near pairs, from
+// about this many.
+constexpr std::int32_t LeastParticlesForThreadsFull = 1024;
+constexpr std::int32_t LeastParticlesForThreadsPartial = 8192;
+// The passes over the particles alone take well under a millisecond below this many; each
+// parallel pass costs a meeting of the threads, which a busy machine can hold up for a
+// whole scheduler time slice.
+constexpr std::int32_t LeastParticlesForParallelPasses = 1 << 16;
 
 int ThreadNumber() {
 #if defined(_OPENMP)
@@ -45,7 +54,8 @@ struct TStepContext {
 void AssignCells(TStepContext& c, const TMatrixGrid& grid) {
     TParticle* particles = c.Universe.Particles + c.First;
     TStepScratch& s = c.Scratch;
-#pragma omp parallel for num_threads(c.Threads) schedule(static)
+#pragma omp parallel for num_threads(c.Threads)                                                    \
+    schedule(static) if (c.Count >= LeastParticlesForParallelPasses)
     for (std::int32_t slot = 0; slot < c.Count; ++slot) {
         TParticle& p = particles[slot];
         grid.AssignCells(p);
@@ -63,7 +73,8 @@ void CopyParticles(TStepContext& c) {
     const TParticle* particles = c.Universe.Particles + c.First;
     TStepScratch& s = c.Scratch;
     const bool bucketed = !c.FullStep;
-#pragma omp parallel for num_threads(c.Threads) schedule(static)
+#pragma omp parallel for num_threads(c.Threads)                                                    \
+    schedule(static) if (c.Count >= LeastParticlesForParallelPasses)
     for (std::int32_t slot = 0; slot < c.Count; ++slot) {
         const TParticle& p = particles[slot];
         const std::int32_t source = bucketed ? s.Buckets.SourceOf(slot) : slot;
@@ -107,7 +118,7 @@ void SumAllPairs(TStepContext& c, const TPairJob& job) {
         group.Count = std::min(TLaneGroup::MaxLanes, c.Count - first);
         for (std::int32_t l = 0; l < group.Count; ++l)
             group.Source[l] = first + l;
-        run(job, group, nullptr, c.Count);
+        run(job, group, nullptr, c.Count, c.Scratch.CloseBooks[ThreadNumber()]);
     }
 }
 
@@ -125,14 +136,15 @@ void SumNearPairs(TStepContext& c, const TPairJob& job) {
         group.Count = near.Count;
         for (std::int32_t l = 0; l < near.Count; ++l)
             group.Source[l] = near.FirstSource + l;
-        run(job, group, list, found);
+        run(job, group, list, found, c.Scratch.CloseBooks[ThreadNumber()]);
     }
 }
 
 void MoveParticles(TStepContext& c) {
     TParticle* particles = c.Universe.Particles + c.First;
     const TStepScratch& s = c.Scratch;
-#pragma omp parallel for num_threads(c.Threads) schedule(static)
+#pragma omp parallel for num_threads(c.Threads)                                                    \
+    schedule(static) if (c.Count >= LeastParticlesForParallelPasses)
     for (std::int32_t slot = 0; slot < c.Count; ++slot) {
         TParticle& p = particles[slot];
         p.AX = s.AX[slot];
@@ -180,9 +192,12 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
     std::int64_t computedPairs = 0;
     if (Last >= First) {
         const auto count = static_cast<std::int32_t>(static_cast<std::int64_t>(Last) - First + 1);
+        // A thread count that was set is used as it is; otherwise small steps keep to one.
+        const std::int32_t least = StepThreadCount > 0 ? 0
+                                   : fullStep          ? LeastParticlesForThreadsFull
+                                                       : LeastParticlesForThreadsPartial;
         const std::int32_t wanted = TStepScratch::ThreadsFor(StepThreadCount);
-        const int threads =
-            count < LeastParticlesForThreads ? 1 : std::min(wanted, Scratch->ThreadCapacity());
+        const int threads = count < least ? 1 : std::min(wanted, Scratch->ThreadCapacity());
         TStepContext c{*this, *Scratch, First, count, fullStep, threads};
 
         const TMatrixGrid grid = TMatrixGrid::Lay(Particles, First, Last, MatrixResolution);
@@ -193,6 +208,7 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
                                    !grid.ElongatedX, !grid.ElongatedY, !grid.ElongatedZ);
         CopyParticles(c);
         const TPairJob job = MakeJob(c);
+        Scratch->ResetCloseBooks(threads);
         if (fullStep)
             SumAllPairs(c, job);
         else

@@ -15,7 +15,7 @@
 
 using namespace StepConstants;
 
-void TUniverse::StepLiteral(std::int32_t First, std::int32_t Last) {
+void TUniverse::StepLiteral(std::int32_t First, std::int32_t Last, std::int32_t RowStride) {
     if (Particles == nullptr)
         Last = First - 1; // a universe without particles steps an empty range
 
@@ -33,7 +33,9 @@ void TUniverse::StepLiteral(std::int32_t First, std::int32_t Last) {
 
     const double closeLimit = MaxSeparation * 0.1;
     std::int64_t computedPairs = 0;
-    for (std::int32_t i = First; i < Last; ++i) {
+    const std::int64_t rowStride = RowStride > 1 ? RowStride : 1;
+    for (std::int64_t row = First; row < Last; row += rowStride) {
+        const auto i = static_cast<std::int32_t>(row);
         TParticle& a = Particles[i];
         for (std::int32_t j = i + 1; j <= Last; ++j) {
             TParticle& b = Particles[j];

@@ -145,6 +145,22 @@ TEST(StepAgreement, CloseListFillsUpPartWayThroughTheRows) {
     }
 }
 
+TEST(StepAgreement, EveryPairCloseInATinyLattice) {
+    // Far more close pairs than the step keeps notes of while summing: the list is then
+    // found by walking the first rows again.
+    TUniverseSettings s = Settings(36, 1, true); // 720 particles, 258,840 pairs
+    s.MaxSeparation = 60;
+    ExpectBuiltUniverseAgrees(s, 85, 3, "tiny lattice", [](TUniverse& u) {
+        for (std::int32_t i = 0; i <= u.LastIndex; ++i) {
+            TParticle& p = u.Particles[i];
+            p.X = (i % 9) * 0.01;
+            p.Y = (i / 9 % 9) * 0.01;
+            p.Z = (i / 81) * 0.01;
+            p.VX = p.VY = p.VZ = 0;
+        }
+    });
+}
+
 TEST(StepAgreement, OneAndTwoParticles) {
     for (std::int32_t number : {1, 2, 3}) {
         for (std::int32_t formation : {0, 1}) {

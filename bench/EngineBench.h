@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+
+// Timings of the fast step against the literal reference step on one seeded default
+// universe, both run in this process on the same starting state.
+namespace EngineBench {
+
+struct TStepTiming {
+    double FastSeconds = 0;    // median of the repetitions
+    double LiteralSeconds = 0; // one literal step, or its estimate from sampled rows
+    bool LiteralEstimated = false;
+    double ComputedPairs = 0; // pairs computed by the step
+    double VisitedPairs = 0;  // pairs the literal step visits
+    double Speedup() const { return FastSeconds > 0 ? LiteralSeconds / FastSeconds : 0; }
+};
+
+struct TSizeResult {
+    std::int32_t Particles = 0;
+    double BuildSeconds = 0; // allocation and seeding, which runs two full steps
+    TStepTiming Partial;
+    TStepTiming Full;
+};
+
+struct TCycleResult {
+    std::int32_t Particles = 0;
+    std::int32_t RedoFrequency = 0;
+    double FastStepsPerSecond = 0;
+    double LiteralStepsPerSecond = 0;
+};
+
+struct TOptions {
+    int Repetitions = 5;        // fast steps timed per figure
+    std::int32_t RowStride = 1; // literal rows sampled: every RowStride-th row
+};
+
+/// The number slider position that gives the particle count; 40 is the default universe.
+TSizeResult MeasureSize(std::int32_t number, const TOptions& options);
+
+/// Steps per second averaged over whole redo cycles (partial steps and one full step).
+TCycleResult MeasureCycles(std::int32_t number, int cycles);
+
+/// Full-step time with one thread over the time with `threads` threads, same universe.
+double ThreadScaling(std::int32_t number, int threads, int repetitions);
+
+} // namespace EngineBench
