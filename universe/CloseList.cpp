@@ -45,11 +45,11 @@ void WalkRow(TUniverse& u, const TStepScratch& s, std::int32_t first, std::int32
     const TNearBuckets& b = s.Buckets;
     const std::int32_t source = b.SourceOf(slot);
     const std::int32_t bucket = b.BucketOfSlot(slot);
-    const std::int32_t* entries = b.Neighbourhood(bucket);
+    const TNearBuckets::TEntry* entries = b.Neighbourhood(bucket);
     const std::int32_t size = b.NeighbourhoodSize(bucket);
     const std::int32_t locality = u.LocalitySize;
     for (std::int32_t e = 0; e < size; ++e) {
-        const std::int32_t other = entries[e];
+        const std::int32_t other = entries[e].Source;
         const std::int32_t high = b.SlotOf(other);
         if (high <= slot || !Within(b.CellXOf(source), b.CellXOf(other), locality) ||
             !Within(b.CellYOf(source), b.CellYOf(other), locality) ||

@@ -7,13 +7,10 @@ namespace {
 constexpr int CurveBits = 10; // per axis
 constexpr int DigitBits = 11; // per radix pass
 constexpr int MaxNeighbourBuckets = 27;
-constexpr int FieldBits = 21; // per axis in a packed cell word, the top one a guard bit
-constexpr std::uint64_t Guards = (std::uint64_t{1} << (FieldBits - 1)) |
-                                 (std::uint64_t{1} << (2 * FieldBits - 1)) |
-                                 (std::uint64_t{1} << (3 * FieldBits - 1));
+constexpr int FieldBits = 10; // per axis in a packed cell word, the top one a guard bit
 
-std::uint64_t Pack(std::uint64_t x, std::uint64_t y, std::uint64_t z) {
-    return x | y << FieldBits | z << (2 * FieldBits);
+std::uint32_t Pack(std::uint64_t x, std::uint64_t y, std::uint64_t z) {
+    return static_cast<std::uint32_t>(x | y << FieldBits | z << (2 * FieldBits));
 }
 
 // Spreads the low ten bits of v to every third bit, for a Morton curve.
@@ -57,6 +54,7 @@ void TNearBuckets::Reserve(std::int32_t count) {
     BucketFirst.resize(buckets + 1);
     NeighbourFirst.resize(buckets + 1);
     Cursor.resize(buckets);
+    NeighbourMask.resize(buckets);
     Entries.resize(n * MaxNeighbourBuckets);
     Groups.resize(n);
 }
@@ -148,24 +146,33 @@ void TNearBuckets::ListNeighbourhoods(std::int32_t count) {
         ++BucketFirst[BucketOf[slot] + 1];
     for (std::int32_t b = 0; b < bucketCount; ++b)
         BucketFirst[b + 1] += BucketFirst[b];
-
-    auto forNeighbours = [&](std::int32_t bucket, auto&& visit) {
-        const std::int32_t bz = bucket % BucketsZ;
-        const std::int32_t by = bucket / BucketsZ % BucketsY;
-        const std::int32_t bx = bucket / BucketsZ / BucketsY;
-        for (std::int32_t x = std::max(bx - 1, 0); x <= std::min(bx + 1, BucketsX - 1); ++x)
-            for (std::int32_t y = std::max(by - 1, 0); y <= std::min(by + 1, BucketsY - 1); ++y)
-                for (std::int32_t z = std::max(bz - 1, 0); z <= std::min(bz + 1, BucketsZ - 1); ++z)
-                    visit((x * BucketsY + y) * BucketsZ + z);
-    };
     auto sizeOf = [&](std::int32_t b) { return BucketFirst[b + 1] - BucketFirst[b]; };
 
+    // Each occupied bucket notes its occupied neighbours, itself included, as bits of the
+    // 27 offsets; the relation is symmetric, so they are also the lists its particles join.
+    std::int32_t offset[MaxNeighbourBuckets];
+    for (int d = 0; d < MaxNeighbourBuckets; ++d)
+        offset[d] = ((d / 9 - 1) * BucketsY + (d / 3 % 3 - 1)) * BucketsZ + (d % 3 - 1);
     GroupsUsed = 0;
     NeighbourFirst[0] = 0;
     for (std::int32_t b = 0; b < bucketCount; ++b) {
-        std::int32_t entries = 0;
+        std::int64_t entries = 0;
         if (sizeOf(b) > 0) {
-            forNeighbours(b, [&](std::int32_t n) { entries += sizeOf(n); });
+            const std::int32_t bz = b % BucketsZ;
+            const std::int32_t by = b / BucketsZ % BucketsY;
+            const std::int32_t bx = b / BucketsZ / BucketsY;
+            std::uint32_t mask = 0;
+            for (int d = 0; d < MaxNeighbourBuckets; ++d) {
+                const std::int32_t x = bx + d / 9 - 1, y = by + d / 3 % 3 - 1, z = bz + d % 3 - 1;
+                if (x < 0 || x >= BucketsX || y < 0 || y >= BucketsY || z < 0 || z >= BucketsZ)
+                    continue;
+                const std::int32_t size = sizeOf(b + offset[d]);
+                if (size > 0) {
+                    mask |= std::uint32_t{1} << d;
+                    entries += size;
+                }
+            }
+            NeighbourMask[b] = mask;
             for (std::int32_t first = BucketFirst[b]; first < BucketFirst[b + 1];
                  first += GroupLanes)
                 Groups[GroupsUsed++] =
@@ -177,14 +184,15 @@ void TNearBuckets::ListNeighbourhoods(std::int32_t count) {
     // Walking the slots in ascending order fills every list in ascending slot order.
     for (std::int32_t slot = 0; slot < count; ++slot) {
         const std::int32_t source = SourceOfSlot[slot];
-        forNeighbours(BucketOf[slot], [&](std::int32_t n) {
-            if (sizeOf(n) > 0)
-                Entries[Cursor[n]++] = source;
-        });
+        const std::int32_t bucket = BucketOf[slot];
+        const std::uint32_t cells = PackedCells[source];
+        for (std::uint32_t mask = NeighbourMask[bucket]; mask != 0; mask &= mask - 1)
+            Entries[Cursor[bucket + offset[__builtin_ctz(mask)]]++] = TEntry{source, cells};
     }
 }
 
-std::int32_t TNearBuckets::Candidates(const TGroup& group, std::int32_t* out) const {
+std::int32_t TNearBuckets::Candidates(const TGroup& group, TWindowFilterFunction filter,
+                                      std::int32_t* out) const {
     std::int32_t least[3] = {INT32_MAX, INT32_MAX, INT32_MAX};
     std::int32_t greatest[3] = {INT32_MIN, INT32_MIN, INT32_MIN};
     for (std::int32_t s = group.FirstSource; s < group.FirstSource + group.Count; ++s) {
@@ -197,29 +205,16 @@ std::int32_t TNearBuckets::Candidates(const TGroup& group, std::int32_t* out) co
     if (Locality < 0)
         return 0; // nothing is near
     // The window of every lane together, in packed fields: a superset of each lane's own.
-    std::uint64_t low[3], high[3];
+    std::uint32_t low[3], high[3];
     for (int a = 0; a < 3; ++a) {
-        low[a] = static_cast<std::uint64_t>(
+        low[a] = static_cast<std::uint32_t>(
                      std::max<std::int64_t>(0, static_cast<std::int64_t>(least[a]) - Locality)) >>
                  PackShift;
-        high[a] = static_cast<std::uint64_t>(std::min<std::int64_t>(
+        high[a] = static_cast<std::uint32_t>(std::min<std::int64_t>(
                       LastCell, static_cast<std::int64_t>(greatest[a]) + Locality)) >>
                   PackShift;
     }
-    // With a guard bit above each field, a field subtraction never borrows from the next,
-    // and the guard survives exactly when the field is not below the bound.
-    const std::uint64_t lowWord = Pack(low[0], low[1], low[2]);
-    const std::uint64_t highWord = Pack(high[0], high[1], high[2]) | Guards;
-    const std::uint64_t* packed = PackedCells.data();
-    const std::int32_t* entry = Neighbourhood(group.Bucket);
-    const std::int32_t size = NeighbourhoodSize(group.Bucket);
-    std::int32_t found = 0;
-    for (std::int32_t e = 0; e < size; ++e) {
-        const std::int32_t s = entry[e];
-        const std::uint64_t cells = packed[s];
-        const std::uint64_t inside = ((cells | Guards) - lowWord) & (highWord - cells) & Guards;
-        out[found] = s;
-        found += inside == Guards ? 1 : 0;
-    }
-    return found;
+    return filter(Neighbourhood(group.Bucket), NeighbourhoodSize(group.Bucket),
+                  Pack(low[0], low[1], low[2]), Pack(high[0], high[1], high[2]) | PackedCellGuards,
+                  out);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "universe/PairJob.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -15,6 +17,8 @@
 class TNearBuckets {
 public:
     static constexpr std::int32_t GroupLanes = 8;
+
+    using TEntry = TNeighbourEntry;
 
     struct TGroup {
         std::int32_t Bucket;
@@ -36,17 +40,18 @@ public:
     const TGroup& Group(std::int32_t g) const { return Groups[g]; }
     std::int32_t BucketOfSlot(std::int32_t slot) const { return BucketOf[slot]; }
     /// Sources of the bucket's neighbourhood, its own included, in ascending slot order.
-    const std::int32_t* Neighbourhood(std::int32_t bucket) const {
+    const TEntry* Neighbourhood(std::int32_t bucket) const {
         return Entries.data() + NeighbourFirst[bucket];
     }
     std::int32_t NeighbourhoodSize(std::int32_t bucket) const {
-        return NeighbourFirst[bucket + 1] - NeighbourFirst[bucket];
+        return static_cast<std::int32_t>(NeighbourFirst[bucket + 1] - NeighbourFirst[bucket]);
     }
 
     /// The sources of the group's bucket neighbourhood that lie within LocalitySize cells of
     /// some particle of the group on every tested axis, in ascending slot order. Returns
-    /// their number; out must hold NeighbourhoodSize(group's bucket) entries.
-    std::int32_t Candidates(const TGroup& group, std::int32_t* out) const;
+    /// their number; out must hold NeighbourhoodSize(group's bucket) + 8 entries.
+    std::int32_t Candidates(const TGroup& group, TWindowFilterFunction filter,
+                            std::int32_t* out) const;
 
     /// Cell of a source on each axis, 0 on untested axes.
     std::int32_t CellXOf(std::int32_t source) const { return SortedCellX[source]; }
@@ -71,14 +76,16 @@ private:
     std::vector<std::uint64_t> Keys, SpareKeys;
     std::vector<std::int32_t> SlotOfSource, SpareSlots, SourceOfSlot;
     std::vector<std::int32_t> SortedCellX, SortedCellY, SortedCellZ; // per source
-    // Per source, the cells in three 21-bit fields for a one-word window test; cells are
-    // shifted right by PackShift first where a matrix is finer than 2^20.
-    std::vector<std::uint64_t> PackedCells;
+    // Per source, the cells in three 10-bit fields for a one-word window test; cells are
+    // shifted right by PackShift first where a matrix is finer than 2^9 cells, which makes
+    // the test looser, never stricter.
+    std::vector<std::uint32_t> PackedCells;
     std::int32_t PackShift = 0;
     std::int32_t LastCell = 0;
     std::vector<std::int32_t> BucketFirst;    // per bucket + 1: first source
-    std::vector<std::int32_t> NeighbourFirst; // per bucket + 1: first entry
-    std::vector<std::int32_t> Cursor;         // per bucket
-    std::vector<std::int32_t> Entries;        // neighbourhood lists, 27 per particle at most
+    std::vector<std::int64_t> NeighbourFirst; // per bucket + 1: first entry
+    std::vector<std::int64_t> Cursor;         // per bucket
+    std::vector<std::uint32_t> NeighbourMask; // per occupied bucket: occupied neighbours
+    std::vector<TEntry> Entries;              // neighbourhood lists, 27 per particle at most
     std::vector<TGroup> Groups;
 };

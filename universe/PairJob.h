@@ -48,6 +48,25 @@ struct TPairJob {
     bool Thermodynamics;
 };
 
+/// A member of a cell-list neighbourhood: its source and its matrix cells packed into
+/// three 10-bit fields (x lowest), each a 9-bit cell below a guard bit.
+struct TNeighbourEntry {
+    std::int32_t Source;
+    std::uint32_t Cells;
+};
+
+/// Guard bits of the packed cells. With a guard above each field a field-wise subtraction
+/// never borrows from the next field, and the guard survives exactly when the field was not
+/// below the one subtracted.
+constexpr std::uint32_t PackedCellGuards = (1u << 9) | (1u << 19) | (1u << 29);
+
+/// Writes to out the sources of the entries whose packed cells lie between low and high
+/// (high with its guard bits set) on every axis, in order; returns their number. out must
+/// have room for count + 8 values.
+using TWindowFilterFunction = std::int32_t (*)(const TNeighbourEntry* entries, std::int32_t count,
+                                               std::uint32_t low, std::uint32_t high,
+                                               std::int32_t* out);
+
 /// Up to eight particles whose sums one kernel call works out side by side.
 struct TLaneGroup {
     static constexpr int MaxLanes = 8;

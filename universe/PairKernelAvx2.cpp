@@ -33,10 +33,52 @@ struct TLanes {
     static TLanes AddWhere(TMask m, TLanes sum, TLanes term) { return Select(m, sum + term, sum); }
 };
 
+// For each 4-bit mask, the 32-bit positions of the sources (the even ones) it keeps, first.
+struct TCompressTable {
+    alignas(32) int Index[16][8];
+    constexpr TCompressTable() : Index{} {
+        for (int mask = 0; mask < 16; ++mask) {
+            int kept = 0;
+            for (int l = 0; l < 4; ++l)
+                if ((mask >> l & 1) != 0)
+                    Index[mask][kept++] = 2 * l;
+        }
+    }
+};
+constexpr TCompressTable CompressTable{};
+
 } // namespace
 
 void PairKernels::RunGroupAvx2(const TPairJob& job, const TLaneGroup& group,
                                const std::int32_t* candidates, std::int32_t count,
                                TCloseRecords& close) {
     PairKernel::RunGroup<TLanes>(job, group, candidates, count, close);
+}
+
+std::int32_t PairKernels::FilterWindowAvx2(const TNeighbourEntry* entries, std::int32_t count,
+                                           std::uint32_t low, std::uint32_t high,
+                                           std::int32_t* out) {
+    // Four entries at a time as 64-bit lanes: the source in the low half, the cells in the
+    // high half, where the guard arithmetic works as on 32 bits.
+    const __m256i guards = _mm256_set1_epi64x(static_cast<long long>(PackedCellGuards) << 32);
+    const __m256i lowCells = _mm256_set1_epi64x(static_cast<long long>(low) << 32);
+    const __m256i highCells = _mm256_set1_epi64x(static_cast<long long>(high) << 32);
+    const __m256i cellHalf = _mm256_set1_epi64x(static_cast<long long>(0xFFFFFFFF00000000ULL));
+    std::int32_t found = 0;
+    std::int32_t e = 0;
+    for (; e + 4 <= count; e += 4) {
+        const __m256i both = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(entries + e));
+        const __m256i cells = _mm256_and_si256(both, cellHalf);
+        const __m256i notBelow = _mm256_sub_epi64(_mm256_or_si256(cells, guards), lowCells);
+        const __m256i notAbove = _mm256_sub_epi64(highCells, cells);
+        const __m256i kept = _mm256_and_si256(_mm256_and_si256(notBelow, notAbove), guards);
+        const int inside =
+            _mm256_movemask_pd(_mm256_castsi256_pd(_mm256_cmpeq_epi64(kept, guards)));
+        const __m256i order =
+            _mm256_load_si256(reinterpret_cast<const __m256i*>(CompressTable.Index[inside]));
+        const __m256i packed = _mm256_permutevar8x32_epi32(both, order);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + found), _mm256_castsi256_si128(packed));
+        found += __builtin_popcount(static_cast<unsigned>(inside));
+    }
+    return found + FilterWindowScalar(entries + e, count - e, low, high, out + found);
 }

@@ -46,3 +46,29 @@ void PairKernels::RunGroupAvx512(const TPairJob& job, const TLaneGroup& group,
                                  TCloseRecords& close) {
     PairKernel::RunGroup<TLanes>(job, group, candidates, count, close);
 }
+
+std::int32_t PairKernels::FilterWindowAvx512(const TNeighbourEntry* entries, std::int32_t count,
+                                             std::uint32_t low, std::uint32_t high,
+                                             std::int32_t* out) {
+    // Eight entries at a time as 64-bit lanes: the source in the low half, the cells in
+    // the high half, where the guard arithmetic works as on 32 bits.
+    const __m512i guards = _mm512_set1_epi64(static_cast<long long>(PackedCellGuards) << 32);
+    const __m512i lowCells = _mm512_set1_epi64(static_cast<long long>(low) << 32);
+    const __m512i highCells = _mm512_set1_epi64(static_cast<long long>(high) << 32);
+    const __m512i cellHalf = _mm512_set1_epi64(static_cast<long long>(0xFFFFFFFF00000000ULL));
+    std::int32_t found = 0;
+    std::int32_t e = 0;
+    for (; e + 8 <= count; e += 8) {
+        const __m512i both = _mm512_loadu_si512(entries + e);
+        const __m512i cells = _mm512_and_si512(both, cellHalf);
+        const __m512i notBelow = _mm512_sub_epi64(_mm512_or_si512(cells, guards), lowCells);
+        const __m512i notAbove = _mm512_sub_epi64(highCells, cells);
+        const __m512i kept = _mm512_and_si512(_mm512_and_si512(notBelow, notAbove), guards);
+        const __mmask8 inside = _mm512_cmpeq_epi64_mask(kept, guards);
+        const __m512i sources = _mm512_castsi256_si512(_mm512_maskz_cvtepi64_epi32(0xFF, both));
+        const __m512i packed = _mm512_maskz_compress_epi32(static_cast<__mmask16>(inside), sources);
+        _mm512_mask_storeu_epi32(out + found, 0xFF, packed);
+        found += __builtin_popcount(inside);
+    }
+    return found + FilterWindowScalar(entries + e, count - e, low, high, out + found);
+}

@@ -38,3 +38,17 @@ void PairKernels::RunGroupScalar(const TPairJob& job, const TLaneGroup& group,
                                  TCloseRecords& close) {
     PairKernel::RunGroup<TLanes>(job, group, candidates, count, close);
 }
+
+std::int32_t PairKernels::FilterWindowScalar(const TNeighbourEntry* entries, std::int32_t count,
+                                             std::uint32_t low, std::uint32_t high,
+                                             std::int32_t* out) {
+    std::int32_t found = 0;
+    for (std::int32_t e = 0; e < count; ++e) {
+        const std::uint32_t cells = entries[e].Cells;
+        const std::uint32_t inside =
+            ((cells | PackedCellGuards) - low) & (high - cells) & PackedCellGuards;
+        out[found] = entries[e].Source;
+        found += inside == PackedCellGuards ? 1 : 0;
+    }
+    return found;
+}

@@ -78,4 +78,18 @@ TPairGroupFunction GroupFunction() {
     return RunGroupScalar;
 }
 
+TWindowFilterFunction WindowFilter() {
+#if defined(ASTRIVO_X86_KERNELS)
+    switch (Current()) {
+    case TInstructionSet::Avx512:
+        return FilterWindowAvx512;
+    case TInstructionSet::Avx2:
+        return FilterWindowAvx2;
+    case TInstructionSet::Scalar:
+        break;
+    }
+#endif
+    return FilterWindowScalar;
+}
+
 } // namespace PairKernels

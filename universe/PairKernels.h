@@ -21,6 +21,7 @@ bool Use(TInstructionSet set);
 const char* NameOf(TInstructionSet set);
 
 TPairGroupFunction GroupFunction();
+TWindowFilterFunction WindowFilter();
 
 void RunGroupScalar(const TPairJob& job, const TLaneGroup& group, const std::int32_t* candidates,
                     std::int32_t count, TCloseRecords& close);
@@ -28,5 +29,12 @@ void RunGroupAvx2(const TPairJob& job, const TLaneGroup& group, const std::int32
                   std::int32_t count, TCloseRecords& close);
 void RunGroupAvx512(const TPairJob& job, const TLaneGroup& group, const std::int32_t* candidates,
                     std::int32_t count, TCloseRecords& close);
+
+std::int32_t FilterWindowScalar(const TNeighbourEntry* entries, std::int32_t count,
+                                std::uint32_t low, std::uint32_t high, std::int32_t* out);
+std::int32_t FilterWindowAvx2(const TNeighbourEntry* entries, std::int32_t count, std::uint32_t low,
+                              std::uint32_t high, std::int32_t* out);
+std::int32_t FilterWindowAvx512(const TNeighbourEntry* entries, std::int32_t count,
+                                std::uint32_t low, std::uint32_t high, std::int32_t* out);
 
 } // namespace PairKernels

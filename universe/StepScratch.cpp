@@ -25,8 +25,7 @@ void TStepScratch::ReserveThreads(std::int32_t threads) {
     threads = std::max(threads, 1);
     if (threads <= Threads)
         return;
-    Candidates.resize(static_cast<std::size_t>(std::max(ParticleCapacity, 0)) *
-                      static_cast<std::size_t>(threads));
+    Candidates.resize(CandidateStride() * static_cast<std::size_t>(threads));
     CloseRecordStore.resize(static_cast<std::size_t>(CloseRecordsPerThread) *
                             static_cast<std::size_t>(threads));
     CloseBooks.resize(static_cast<std::size_t>(threads));

@@ -34,7 +34,11 @@ public:
     std::vector<std::int32_t> TestedCellX, TestedCellY, TestedCellZ; // 0 on elongated axes
 
     TNearBuckets Buckets;
-    std::vector<std::int32_t> Candidates; // ParticleCapacity per thread
+    std::vector<std::int32_t> Candidates; // CandidateStride per thread
+    // A candidate list holds up to every particle, plus room for a vector store past its end.
+    std::size_t CandidateStride() const {
+        return static_cast<std::size_t>(ParticleCapacity > 0 ? ParticleCapacity : 0) + 16;
+    }
 
     /// Empties the first `threads` books of close pairs.
     void ResetCloseBooks(int threads);

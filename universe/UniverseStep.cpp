@@ -124,14 +124,15 @@ void SumAllPairs(TStepContext& c, const TPairJob& job) {
 
 void SumNearPairs(TStepContext& c, const TPairJob& job) {
     const TPairGroupFunction run = PairKernels::GroupFunction();
+    const TWindowFilterFunction filter = PairKernels::WindowFilter();
     const TNearBuckets& buckets = c.Scratch.Buckets;
     std::int32_t* lists = c.Scratch.Candidates.data();
-    const std::int32_t capacity = c.Scratch.Capacity();
+    const std::size_t stride = c.Scratch.CandidateStride();
 #pragma omp parallel for num_threads(c.Threads) schedule(dynamic, 2)
     for (std::int32_t g = 0; g < buckets.GroupCount(); ++g) {
         const TNearBuckets::TGroup& near = buckets.Group(g);
-        std::int32_t* list = lists + static_cast<std::size_t>(ThreadNumber()) * capacity;
-        const std::int32_t found = buckets.Candidates(near, list);
+        std::int32_t* list = lists + static_cast<std::size_t>(ThreadNumber()) * stride;
+        const std::int32_t found = buckets.Candidates(near, filter, list);
         TLaneGroup group{};
         group.Count = near.Count;
         for (std::int32_t l = 0; l < near.Count; ++l)
