@@ -52,14 +52,14 @@ void PrintHuman(const EngineBench::TCycleResult& cycle, const EngineBench::TSize
         PrintRow("partial", *largest, largest->Partial);
         PrintRow("full", *largest, largest->Full);
     }
-    std::printf("\n%d particles, averaged over redo cycles of %d steps: %.0f steps/s fast, "
+    std::printf("\n%d particles, first redo cycle (%d steps) after seeding: %.0f steps/s fast, "
                 "%.1f steps/s literal (%.1fx)\n",
                 cycle.Particles, cycle.RedoFrequency, cycle.FastStepsPerSecond,
                 cycle.LiteralStepsPerSecond,
                 cycle.FastStepsPerSecond / cycle.LiteralStepsPerSecond);
     std::printf("Full step at %d particles: %d threads %.2fx faster than 1\n", middle.Particles,
                 ScalingThreads, scaling);
-    std::printf("fast: median of the timed steps; literal: one step");
+    std::printf("times: the least of several runs from the same seeded state");
     if (largest != nullptr)
         std::printf("; * estimated from every %dth row of the pair loop", LargestRowStride);
     std::printf("\ncomputed/s: pairs the fast step computed; visited/s: pairs the literal step "
@@ -103,12 +103,12 @@ int main(int argc, char** argv) {
         }
     }
 
-    const EngineBench::TCycleResult cycle = EngineBench::MeasureCycles(DefaultNumber, 20);
+    const EngineBench::TCycleResult cycle = EngineBench::MeasureCycles(DefaultNumber, 9);
     const EngineBench::TSizeResult middle = EngineBench::MeasureSize(MiddleNumber, {});
     const double scaling = EngineBench::ThreadScaling(MiddleNumber, ScalingThreads, 3);
     EngineBench::TSizeResult largest;
     if (!quick)
-        largest = EngineBench::MeasureSize(LargestNumber, {1, LargestRowStride});
+        largest = EngineBench::MeasureSize(LargestNumber, {1, 1, LargestRowStride});
 
     if (json)
         PrintJson(cycle, middle, scaling, quick ? nullptr : &largest);

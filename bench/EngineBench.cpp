@@ -39,9 +39,19 @@ struct TSavedState {
     }
 };
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+// The least time of `repetitions` runs of `run`, each from the saved state.
+template <class TRun>
+double LeastSeconds(TUniverse& u, const TSavedState& start, int repetitions, TRun&& run) {
+    double least = 0;
+    for (int r = 0; r < repetitions; ++r) {
+        start.Restore(u);
+        const auto begin = Clock::now();
+        run();
+        const double seconds = SecondsSince(begin);
+        least = r == 0 || seconds < least ? seconds : least;
+    }
+    start.Restore(u);
+    return least;
 }
 
 void Build(TUniverse& u, std::int32_t number) {
@@ -60,35 +70,27 @@ TStepTiming TimeStep(TUniverse& u, const TSavedState& start, bool full, const TO
     TStepTiming timing;
     const double n = u.LastIndex;
     timing.VisitedPairs = n * (n + 1) / 2;
-    std::vector<double> seconds;
-    for (int r = 0; r < options.Repetitions; ++r) {
-        start.Restore(u);
+    timing.FastSeconds = LeastSeconds(u, start, options.Repetitions, [&] {
         if (full)
             u.RedoCountdown = 1;
-        const auto begin = Clock::now();
         u.Step(0, u.LastIndex);
-        seconds.push_back(SecondsSince(begin));
-    }
-    timing.FastSeconds = Median(seconds);
-    timing.ComputedPairs = (1.0 - u.Optimisation) * timing.VisitedPairs;
-
-    start.Restore(u);
-    if (full)
-        u.RedoCountdown = 1;
-    const auto begin = Clock::now();
-    u.StepLiteral(0, u.LastIndex, options.RowStride);
-    const double sampled = SecondsSince(begin);
+        timing.ComputedPairs = (1.0 - u.Optimisation) * timing.VisitedPairs;
+    });
+    const double literal = LeastSeconds(u, start, options.LiteralRepetitions, [&] {
+        if (full)
+            u.RedoCountdown = 1;
+        u.StepLiteral(0, u.LastIndex, options.RowStride);
+    });
     if (options.RowStride <= 1) {
-        timing.LiteralSeconds = sampled;
+        timing.LiteralSeconds = literal;
     } else {
         // Scale by the pairs visited: row i visits LastIndex - i pairs.
         double visited = 0;
         for (std::int64_t i = 0; i < u.LastIndex; i += options.RowStride)
             visited += static_cast<double>(u.LastIndex - i);
-        timing.LiteralSeconds = sampled * timing.VisitedPairs / visited;
+        timing.LiteralSeconds = literal * timing.VisitedPairs / visited;
         timing.LiteralEstimated = true;
     }
-    start.Restore(u);
     return timing;
 }
 
@@ -108,7 +110,7 @@ TSizeResult MeasureSize(std::int32_t number, const TOptions& options) {
     return result;
 }
 
-TCycleResult MeasureCycles(std::int32_t number, int cycles) {
+TCycleResult MeasureCycles(std::int32_t number, int repetitions) {
     TCycleResult result;
     TUniverse u;
     Build(u, number);
@@ -116,18 +118,17 @@ TCycleResult MeasureCycles(std::int32_t number, int cycles) {
     result.RedoFrequency = u.RedoFrequency;
     TSavedState start;
     start.Save(u);
-
-    const int steps = cycles * u.RedoFrequency;
-    auto begin = Clock::now();
-    for (int k = 0; k < steps; ++k)
-        u.Step(0, u.LastIndex);
-    result.FastStepsPerSecond = steps / SecondsSince(begin);
-
-    start.Restore(u);
-    begin = Clock::now();
-    for (int k = 0; k < u.RedoFrequency; ++k)
-        u.StepLiteral(0, u.LastIndex);
-    result.LiteralStepsPerSecond = u.RedoFrequency / SecondsSince(begin);
+    const int steps = u.RedoFrequency;
+    const double fast = LeastSeconds(u, start, repetitions, [&] {
+        for (int k = 0; k < steps; ++k)
+            u.Step(0, u.LastIndex);
+    });
+    const double literal = LeastSeconds(u, start, 2, [&] {
+        for (int k = 0; k < steps; ++k)
+            u.StepLiteral(0, u.LastIndex);
+    });
+    result.FastStepsPerSecond = steps / fast;
+    result.LiteralStepsPerSecond = steps / literal;
     return result;
 }
 
@@ -138,15 +139,10 @@ double ThreadScaling(std::int32_t number, int threads, int repetitions) {
     start.Save(u);
     auto fullStep = [&](int threadCount) {
         u.SetStepThreads(threadCount);
-        std::vector<double> seconds;
-        for (int r = 0; r < repetitions; ++r) {
-            start.Restore(u);
+        return LeastSeconds(u, start, repetitions, [&] {
             u.RedoCountdown = 1;
-            const auto begin = Clock::now();
             u.Step(0, u.LastIndex);
-            seconds.push_back(SecondsSince(begin));
-        }
-        return Median(seconds);
+        });
     };
     const double one = fullStep(1);
     const double many = fullStep(threads);

@@ -6,9 +6,11 @@
 // universe, both run in this process on the same starting state.
 namespace EngineBench {
 
+// Every time is the least of its repetitions: on a shared machine that is the one least
+// disturbed by other work, for the fast and the literal step alike.
 struct TStepTiming {
-    double FastSeconds = 0;    // median of the repetitions
-    double LiteralSeconds = 0; // one literal step, or its estimate from sampled rows
+    double FastSeconds = 0;
+    double LiteralSeconds = 0; // a literal step, or its estimate from sampled rows
     bool LiteralEstimated = false;
     double ComputedPairs = 0; // pairs computed by the step
     double VisitedPairs = 0;  // pairs the literal step visits
@@ -31,14 +33,16 @@ struct TCycleResult {
 
 struct TOptions {
     int Repetitions = 5;        // fast steps timed per figure
+    int LiteralRepetitions = 2; // literal steps timed per figure
     std::int32_t RowStride = 1; // literal rows sampled: every RowStride-th row
 };
 
 /// The number slider position that gives the particle count; 40 is the default universe.
 TSizeResult MeasureSize(std::int32_t number, const TOptions& options);
 
-/// Steps per second averaged over whole redo cycles (partial steps and one full step).
-TCycleResult MeasureCycles(std::int32_t number, int cycles);
+/// Steps per second over the first redo cycle after seeding (RedoFrequency - 1 partial
+/// steps and one full step), the best of `repetitions`.
+TCycleResult MeasureCycles(std::int32_t number, int repetitions);
 
 /// Full-step time with one thread over the time with `threads` threads, same universe.
 double ThreadScaling(std::int32_t number, int threads, int repetitions);

@@ -26,7 +26,7 @@ void TStepScratch::ReserveThreads(std::int32_t threads) {
     if (threads <= Threads)
         return;
     Candidates.resize(CandidateStride() * static_cast<std::size_t>(threads));
-    CloseRecordStore.resize(static_cast<std::size_t>(CloseRecordsPerThread) *
+    CloseRecordStore.resize(static_cast<std::size_t>(CloseRecordsPerThread()) *
                             static_cast<std::size_t>(threads));
     CloseBooks.resize(static_cast<std::size_t>(threads));
     Threads = threads;
@@ -35,8 +35,8 @@ void TStepScratch::ReserveThreads(std::int32_t threads) {
 void TStepScratch::ResetCloseBooks(int threads) {
     for (int t = 0; t < threads; ++t)
         CloseBooks[static_cast<std::size_t>(t)] = TCloseRecords{
-            CloseRecordStore.data() + static_cast<std::size_t>(t) * CloseRecordsPerThread,
-            CloseRecordsPerThread, 0, false};
+            CloseRecordStore.data() + static_cast<std::size_t>(t) * CloseRecordsPerThread(),
+            CloseRecordsPerThread(), 0, false};
 }
 
 std::int32_t TStepScratch::ThreadsFor(std::int32_t setting) {

@@ -42,9 +42,12 @@ public:
 
     /// Empties the first `threads` books of close pairs.
     void ResetCloseBooks(int threads);
-    // Close pairs found by each thread; a step with more than fit falls back to walking
-    // the rows again.
-    static constexpr std::int32_t CloseRecordsPerThread = 1 << 15;
+    // Close pairs found by each thread, room for as many as there are particles (and at
+    // least LeastCloseRecords); a step with more falls back to walking the rows again.
+    static constexpr std::int32_t LeastCloseRecords = 1 << 15;
+    std::int32_t CloseRecordsPerThread() const {
+        return ParticleCapacity > LeastCloseRecords ? ParticleCapacity : LeastCloseRecords;
+    }
     std::vector<TCloseRecord> CloseRecordStore;
     std::vector<TCloseRecords> CloseBooks; // per thread
     std::vector<std::int32_t> CloseSeen;   // by slot
