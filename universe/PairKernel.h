@@ -108,7 +108,7 @@ void Sweep(const TPairJob& job, TLaneState<TLanes>& s, const std::int32_t* list,
             const L pressure = pressureFactor / (shielded * shielded);
             if constexpr (Stretch != TStretch::AllHigher) {
                 const L heated = s.Heat * heatKept + pressure * radiation;
-                s.Heat = L::Select(lower, heated, s.Heat);
+                s.Heat = Masked ? L::Select(lower, heated, s.Heat) : heated;
             }
             L share = one / (friction * speed / (d2 * d2) + one);
             share = L::Select(L::Less(share, leastShare), leastShare, share);

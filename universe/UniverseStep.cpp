@@ -111,7 +111,7 @@ TPairJob MakeJob(TStepContext& c) {
 void SumAllPairs(TStepContext& c, const TPairJob& job) {
     const TPairGroupFunction run = PairKernels::GroupFunction();
     const std::int32_t groups = (c.Count + TLaneGroup::MaxLanes - 1) / TLaneGroup::MaxLanes;
-#pragma omp parallel for num_threads(c.Threads) schedule(dynamic, 4)
+#pragma omp parallel for num_threads(c.Threads) schedule(dynamic, 1)
     for (std::int32_t g = 0; g < groups; ++g) {
         TLaneGroup group{};
         const std::int32_t first = g * TLaneGroup::MaxLanes;
