@@ -249,6 +249,17 @@ TEST(StepInvariants, AllParticlesOnOnePlaneAreAllNear) {
         EXPECT_EQ(u.Particles[i].CellY, 0);
 }
 
+TEST(StepLiteralSample, VisitsOnlyEveryStrideRow) {
+    TUniverse u;
+    MakeRestingUniverse(u, 3);
+    u.Particles[1].X = 1;
+    u.Particles[2].X = 3;
+    u.StepLiteral(0, 2, 2); // rows 0 and 2: pairs (0, 1) and (0, 2), not (1, 2)
+    EXPECT_DOUBLE_EQ(u.Particles[1].AX, -0.001);
+    EXPECT_DOUBLE_EQ(u.Particles[2].AX, -0.001 / 9 * 3);
+    EXPECT_EQ(u.IterationCount, 1);
+}
+
 TEST(StepBlownUp, NanInfiniteAndHugeCoordinatesKeepCellsInRange) {
     TUniverse u;
     MakeRestingUniverse(u, 8);
