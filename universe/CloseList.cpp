@@ -13,9 +13,11 @@ namespace CloseList {
 namespace {
 
 double SquaredDistance(const TStepScratch& s, std::int32_t a, std::int32_t b) {
-    const double dx = s.X[a] - s.X[b];
-    const double dy = s.Y[a] - s.Y[b];
-    const double dz = s.Z[a] - s.Z[b];
+    const TPairRecord& p = s.Records[a];
+    const TPairRecord& q = s.Records[b];
+    const double dx = p.X - q.X;
+    const double dy = p.Y - q.Y;
+    const double dz = p.Z - q.Z;
     const double d2 = dx * dx + dy * dy + dz * dz;
     return d2 < StepConstants::LeastSquaredDistance ? StepConstants::LeastSquaredDistance : d2;
 }
@@ -85,30 +87,28 @@ std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t fi
         scratch.CloseFirst[rows] = total;
         total += std::min(scratch.HigherClose[rows], TUniverse::MaxPairs - total);
     }
-    bool overflowed = false;
+    // Rows below this were recorded completely, each by one lane, in ascending order, into
+    // one book.
+    std::int32_t complete = rows;
     for (int t = 0; t < threads; ++t)
-        overflowed = overflowed || scratch.CloseBooks[static_cast<std::size_t>(t)].Overflowed;
-    if (!overflowed) {
-        // A row's pairs were all found by one lane, in ascending order, into one book.
-        std::fill(scratch.CloseSeen.begin(), scratch.CloseSeen.begin() + rows, 0);
-        for (int t = 0; t < threads; ++t) {
-            const TCloseRecords& book = scratch.CloseBooks[static_cast<std::size_t>(t)];
-            for (std::int32_t r = 0; r < book.Used; ++r) {
-                const TCloseRecord& pair = book.Entries[r];
-                if (pair.Lower >= rows)
-                    continue;
-                const std::int32_t rank = scratch.CloseSeen[pair.Lower]++;
-                const std::int32_t at = scratch.CloseFirst[pair.Lower] + rank;
-                if (at < total && rank < scratch.HigherClose[pair.Lower])
-                    universe.Pairs[at] = TPairEntry{first + pair.Upper, first + pair.Lower,
-                                                    std::sqrt(pair.SquaredDistance)};
-            }
+        complete = std::min(complete, scratch.CloseBooks[static_cast<std::size_t>(t)].RowLimit);
+    std::fill(scratch.CloseSeen.begin(), scratch.CloseSeen.begin() + complete, 0);
+    for (int t = 0; t < threads; ++t) {
+        const TCloseRecords& book = scratch.CloseBooks[static_cast<std::size_t>(t)];
+        for (std::int32_t r = 0; r < book.Used; ++r) {
+            const TCloseRecord& pair = book.Entries[r];
+            if (pair.Lower >= complete)
+                continue;
+            const std::int32_t rank = scratch.CloseSeen[pair.Lower]++;
+            const std::int32_t at = scratch.CloseFirst[pair.Lower] + rank;
+            if (at < total)
+                universe.Pairs[at] = TPairEntry{first + pair.Upper, first + pair.Lower,
+                                                std::sqrt(pair.SquaredDistance)};
         }
-        return total - 1;
     }
-    // Too many to record: walk the rows that hold the first ones again.
+    // The rest had more close pairs than there was room to note: walk those rows again.
 #pragma omp parallel for num_threads(threads) schedule(dynamic, 8)
-    for (std::int32_t slot = 0; slot < rows; ++slot) {
+    for (std::int32_t slot = complete; slot < rows; ++slot) {
         const std::int32_t at = scratch.CloseFirst[slot];
         const std::int32_t room = std::min(scratch.HigherClose[slot], TUniverse::MaxPairs - at);
         if (room > 0)

@@ -6,24 +6,24 @@
 // are compiled once per instruction set, and nothing inline may be shared between those
 // builds.
 
-/// One step's particle data for the pair kernels, as structure-of-arrays copies made at the
-/// start of the step. A "source" is a position in these arrays; a "slot" is a particle's
-/// index minus the first index of the stepped range, and addresses the outputs.
-struct TPairJob {
-    const double* X;
-    const double* Y;
-    const double* Z;
-    const double* VX;
-    const double* VY;
-    const double* VZ;
-    const double* Heat;
+/// What the pair kernels read of one particle, copied at the start of the step: one record
+/// per particle, so that meeting a partner costs one or two cache lines.
+struct alignas(16) TPairRecord {
+    double X, Y, Z;
+    double VX, VY, VZ;
     // Matrix cells as exact small integers, 0 on an elongated axis so that every pair
     // passes there.
-    const double* CellX;
-    const double* CellY;
-    const double* CellZ;
-    const double* SlotOf; // the slot of each source, as an exact integer
-    const std::int32_t* SlotIndex;
+    double CellX, CellY, CellZ;
+    double Slot; // as an exact integer
+};
+
+/// One step's particle data for the pair kernels. A "source" is a position in the records;
+/// a "slot" is a particle's index minus the first index of the stepped range, and addresses
+/// the outputs.
+struct TPairJob {
+    const TPairRecord* Records;    // by source
+    const double* Heat;            // by source
+    const std::int32_t* SlotIndex; // by source
 
     // Sums per slot over the particle's computed partners, in ascending partner order.
     double* AX;
@@ -82,12 +82,14 @@ struct TCloseRecord {
 };
 
 /// One worker thread's close pairs of a step, each particle's in ascending partner order.
-/// Once full it notes the overflow and records no more.
+/// When it fills up it gives up whole rows from the top (the rows of the higher-placed lower
+/// particles), so that every row below RowLimit stays complete; the first rows are the ones
+/// the close-pair list keeps.
 struct TCloseRecords {
     TCloseRecord* Entries;
     std::int32_t Capacity;
     std::int32_t Used;
-    bool Overflowed;
+    std::int32_t RowLimit; // rows (lower slots) from here on are not, or not all, recorded
 };
 
 /// Sums the interactions of the group's particles with the candidates, which are sources in

@@ -32,6 +32,25 @@ template <class TLanes> struct TLaneState {
     TLanes AX, AY, AZ, FX, FY, FZ, Heat, Computed, Close;
 };
 
+// Frees room in a full book by giving up the upper half of the rows it holds. A template,
+// like everything here, so that each instruction set's build keeps its own copy.
+template <class TLanes> void GiveUpRows(TCloseRecords& close) {
+    std::int32_t least = close.Entries[0].Lower;
+    std::int32_t greatest = least;
+    for (std::int32_t r = 1; r < close.Used; ++r) {
+        const std::int32_t lower = close.Entries[r].Lower;
+        least = lower < least ? lower : least;
+        greatest = lower > greatest ? lower : greatest;
+    }
+    const std::int32_t limit = least == greatest ? least : least + (greatest - least + 1) / 2;
+    std::int32_t kept = 0;
+    for (std::int32_t r = 0; r < close.Used; ++r)
+        if (close.Entries[r].Lower < limit)
+            close.Entries[kept++] = close.Entries[r];
+    close.Used = kept;
+    close.RowLimit = limit < close.RowLimit ? limit : close.RowLimit;
+}
+
 // Close pairs are rare: recording them stays out of the loop.
 template <class TLanes>
 [[gnu::noinline]] void Record(TCloseRecords& close, unsigned lanes, const double* laneSlots,
@@ -39,15 +58,16 @@ template <class TLanes>
     alignas(64) double squared[TLanes::Width];
     d2.Store(squared);
     for (int l = 0; l < TLanes::Width; ++l) {
-        if ((lanes >> l & 1) == 0)
+        const auto lower = static_cast<std::int32_t>(laneSlots[l]);
+        if ((lanes >> l & 1) == 0 || lower >= close.RowLimit)
             continue;
         if (close.Used == close.Capacity) {
-            close.Overflowed = true;
-            return;
+            GiveUpRows<TLanes>(close);
+            if (lower >= close.RowLimit)
+                continue;
         }
         close.Entries[close.Used++] =
-            TCloseRecord{static_cast<std::int32_t>(laneSlots[l]),
-                         static_cast<std::int32_t>(candidateSlot), squared[l]};
+            TCloseRecord{lower, static_cast<std::int32_t>(candidateSlot), squared[l]};
     }
 }
 
@@ -77,22 +97,22 @@ void Sweep(const TPairJob& job, TLaneState<TLanes>& s, const std::int32_t* list,
     const bool anyClose = job.CloseBelow > 0;
 
     for (std::int32_t t = begin; t < end; ++t) {
-        const std::int32_t q = Full ? t : list[t];
-        const L dx = L::Splat(job.X[q]) - s.X;
-        const L dy = L::Splat(job.Y[q]) - s.Y;
-        const L dz = L::Splat(job.Z[q]) - s.Z;
+        const TPairRecord& r = job.Records[Full ? t : list[t]];
+        const L dx = L::Splat(r.X) - s.X;
+        const L dy = L::Splat(r.Y) - s.Y;
+        const L dz = L::Splat(r.Z) - s.Z;
         L d2 = dx * dx + dy * dy + dz * dz;
         d2 = L::Select(L::Less(d2, floor), floor, d2);
 
         const TMask near =
-            L::And(L::And(L::LessEqual(L::Abs(L::Splat(job.CellX[q]) - s.CellX), locality),
-                          L::LessEqual(L::Abs(L::Splat(job.CellY[q]) - s.CellY), locality)),
-                   L::LessEqual(L::Abs(L::Splat(job.CellZ[q]) - s.CellZ), locality));
+            L::And(L::And(L::LessEqual(L::Abs(L::Splat(r.CellX) - s.CellX), locality),
+                          L::LessEqual(L::Abs(L::Splat(r.CellY) - s.CellY), locality)),
+                   L::LessEqual(L::Abs(L::Splat(r.CellZ) - s.CellZ), locality));
         TMask computed = Full ? L::All() : near;
         TMask lower = computed;
         TMask higher = computed;
         if constexpr (Stretch == TStretch::Mixed) {
-            const L slot = L::Splat(job.SlotOf[q]);
+            const L slot = L::Splat(r.Slot);
             computed = L::And(computed, L::NotEqual(slot, s.Slot));
             lower = L::And(computed, L::Less(slot, s.Slot));
             higher = L::And(computed, L::Greater(slot, s.Slot));
@@ -100,9 +120,9 @@ void Sweep(const TPairJob& job, TLaneState<TLanes>& s, const std::int32_t* list,
 
         L force;
         if constexpr (Thermo) {
-            const L dvx = L::Splat(job.VX[q]) - s.VX;
-            const L dvy = L::Splat(job.VY[q]) - s.VY;
-            const L dvz = L::Splat(job.VZ[q]) - s.VZ;
+            const L dvx = L::Splat(r.VX) - s.VX;
+            const L dvy = L::Splat(r.VY) - s.VY;
+            const L dvz = L::Splat(r.VZ) - s.VZ;
             const L speed = L::Sqrt(dvx * dvx + dvy * dvy + dvz * dvz);
             const L shielded = d2 + shield;
             const L pressure = pressureFactor / (shielded * shielded);
@@ -146,19 +166,20 @@ void Sweep(const TPairJob& job, TLaneState<TLanes>& s, const std::int32_t* list,
                 s.Close = L::AddWhere(isClose, s.Close, one);
                 const unsigned lanes = L::Bits(isClose) & activeLanes;
                 if (lanes != 0)
-                    Record(close, lanes, laneSlots, job.SlotOf[q], d2);
+                    Record(close, lanes, laneSlots, r.Slot, d2);
             }
         }
     }
 }
 
 // First position in [begin, end) whose candidate has a slot above the given one.
-inline std::int32_t SlotsUpTo(const TPairJob& job, const std::int32_t* list, std::int32_t begin,
-                              std::int32_t end, double slot) {
+template <class TLanes>
+std::int32_t SlotsUpTo(const TPairJob& job, const std::int32_t* list, std::int32_t begin,
+                       std::int32_t end, double slot) {
     while (begin < end) {
         const std::int32_t middle = begin + (end - begin) / 2;
         const std::int32_t q = list != nullptr ? list[middle] : middle;
-        if (job.SlotOf[q] <= slot)
+        if (job.Records[q].Slot <= slot)
             begin = middle + 1;
         else
             end = middle;
@@ -178,17 +199,17 @@ void RunLanes(const TPairJob& job, const TLaneGroup& group, int first, const std
     for (int l = 0; l < W; ++l) {
         // Spare lanes repeat the last particle; their sums are dropped.
         source[l] = group.Source[first + (l < active ? l : active - 1)];
-        const std::int32_t q = source[l];
-        lane[0][l] = job.X[q];
-        lane[1][l] = job.Y[q];
-        lane[2][l] = job.Z[q];
-        lane[3][l] = job.VX[q];
-        lane[4][l] = job.VY[q];
-        lane[5][l] = job.VZ[q];
-        lane[6][l] = job.CellX[q];
-        lane[7][l] = job.CellY[q];
-        lane[8][l] = job.CellZ[q];
-        lane[9][l] = job.SlotOf[q];
+        const TPairRecord& r = job.Records[source[l]];
+        lane[0][l] = r.X;
+        lane[1][l] = r.Y;
+        lane[2][l] = r.Z;
+        lane[3][l] = r.VX;
+        lane[4][l] = r.VY;
+        lane[5][l] = r.VZ;
+        lane[6][l] = r.CellX;
+        lane[7][l] = r.CellY;
+        lane[8][l] = r.CellZ;
+        lane[9][l] = r.Slot;
     }
     TLaneState<L> s;
     s.X = L::Load(lane[0]);
@@ -212,8 +233,8 @@ void RunLanes(const TPairJob& job, const TLaneGroup& group, int first, const std
 
     // The candidates ascend by slot: those below every lane, those among the lanes, those
     // above every lane.
-    const std::int32_t lowEnd = SlotsUpTo(job, list, 0, count, least - 0.5);
-    const std::int32_t highBegin = SlotsUpTo(job, list, lowEnd, count, greatest);
+    const std::int32_t lowEnd = SlotsUpTo<L>(job, list, 0, count, least - 0.5);
+    const std::int32_t highBegin = SlotsUpTo<L>(job, list, lowEnd, count, greatest);
     alignas(64) double laneSlots[W];
     for (int l = 0; l < W; ++l)
         laneSlots[l] = lane[9][l];

@@ -8,9 +8,9 @@
 
 void TStepScratch::Reserve(std::int32_t count, std::int32_t threads) {
     const auto n = static_cast<std::size_t>(std::max(count, 0));
+    Records.resize(n);
     for (std::vector<double>* v :
-         {&X, &Y, &Z, &VX, &VY, &VZ, &Heat, &CellX, &CellY, &CellZ, &SlotOf, &AX, &AY, &AZ,
-          &FrictionX, &FrictionY, &FrictionZ, &NewHeat})
+         {&Heat, &AX, &AY, &AZ, &FrictionX, &FrictionY, &FrictionZ, &NewHeat})
         v->resize(n);
     for (std::vector<std::int32_t>* v : {&SlotIndex, &HigherComputed, &HigherClose, &CloseFirst,
                                          &CloseSeen, &TestedCellX, &TestedCellY, &TestedCellZ})
@@ -36,7 +36,7 @@ void TStepScratch::ResetCloseBooks(int threads) {
     for (int t = 0; t < threads; ++t)
         CloseBooks[static_cast<std::size_t>(t)] = TCloseRecords{
             CloseRecordStore.data() + static_cast<std::size_t>(t) * CloseRecordsPerThread(),
-            CloseRecordsPerThread(), 0, false};
+            CloseRecordsPerThread(), 0, INT32_MAX};
 }
 
 std::int32_t TStepScratch::ThreadsFor(std::int32_t setting) {
@@ -51,17 +51,8 @@ std::int32_t TStepScratch::ThreadsFor(std::int32_t setting) {
 
 TPairJob TStepScratch::Job() {
     TPairJob job{};
-    job.X = X.data();
-    job.Y = Y.data();
-    job.Z = Z.data();
-    job.VX = VX.data();
-    job.VY = VY.data();
-    job.VZ = VZ.data();
+    job.Records = Records.data();
     job.Heat = Heat.data();
-    job.CellX = CellX.data();
-    job.CellY = CellY.data();
-    job.CellZ = CellZ.data();
-    job.SlotOf = SlotOf.data();
     job.SlotIndex = SlotIndex.data();
     job.AX = AX.data();
     job.AY = AY.data();

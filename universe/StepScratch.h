@@ -26,7 +26,8 @@ public:
     TPairJob Job();
 
     // By source.
-    std::vector<double> X, Y, Z, VX, VY, VZ, Heat, CellX, CellY, CellZ, SlotOf;
+    std::vector<TPairRecord> Records;
+    std::vector<double> Heat;
     std::vector<std::int32_t> SlotIndex;
     // By slot.
     std::vector<double> AX, AY, AZ, FrictionX, FrictionY, FrictionZ, NewHeat;
@@ -44,7 +45,7 @@ public:
     void ResetCloseBooks(int threads);
     // Close pairs found by each thread, room for as many as there are particles (and at
     // least LeastCloseRecords); a step with more falls back to walking the rows again.
-    static constexpr std::int32_t LeastCloseRecords = 1 << 15;
+    static constexpr std::int32_t LeastCloseRecords = 1 << 12;
     std::int32_t CloseRecordsPerThread() const {
         return ParticleCapacity > LeastCloseRecords ? ParticleCapacity : LeastCloseRecords;
     }

@@ -13,8 +13,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <new>
 
 #if defined(_OPENMP)
@@ -23,9 +21,9 @@
 
 namespace {
 
-// Worker threads pay off once a step takes a millisecond or so: from about this many
-// particles on a full step, and on a partial one, which computes only near pairs, from
-// about this many.
+// Worker threads pay off once the pair sums take a millisecond or so: from about 1,024
+// particles on a full step. A partial step computes only near pairs, after a cell list
+// that one thread builds and the others then read from its cache, so from about 8,192.
 constexpr std::int32_t LeastParticlesForThreadsFull = 1024;
 constexpr std::int32_t LeastParticlesForThreadsPartial = 8192;
 // The passes over the particles alone take well under a millisecond below this many; each
@@ -48,14 +46,14 @@ struct TStepContext {
     std::int32_t Count; // particles in the range, at least 1
     bool FullStep;
     int Threads;
+    bool ParallelPasses; // whether the passes over the particles are shared among threads
 };
 
 // Cells, cleared sums, and the cells that the near test uses, per slot.
 void AssignCells(TStepContext& c, const TMatrixGrid& grid) {
     TParticle* particles = c.Universe.Particles + c.First;
     TStepScratch& s = c.Scratch;
-#pragma omp parallel for num_threads(c.Threads)                                                    \
-    schedule(static) if (c.Count >= LeastParticlesForParallelPasses)
+#pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
     for (std::int32_t slot = 0; slot < c.Count; ++slot) {
         TParticle& p = particles[slot];
         grid.AssignCells(p);
@@ -73,22 +71,21 @@ void CopyParticles(TStepContext& c) {
     const TParticle* particles = c.Universe.Particles + c.First;
     TStepScratch& s = c.Scratch;
     const bool bucketed = !c.FullStep;
-#pragma omp parallel for num_threads(c.Threads)                                                    \
-    schedule(static) if (c.Count >= LeastParticlesForParallelPasses)
+#pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
     for (std::int32_t slot = 0; slot < c.Count; ++slot) {
         const TParticle& p = particles[slot];
         const std::int32_t source = bucketed ? s.Buckets.SourceOf(slot) : slot;
-        s.X[source] = p.X;
-        s.Y[source] = p.Y;
-        s.Z[source] = p.Z;
-        s.VX[source] = p.VX;
-        s.VY[source] = p.VY;
-        s.VZ[source] = p.VZ;
+        s.Records[source] = TPairRecord{p.X,
+                                        p.Y,
+                                        p.Z,
+                                        p.VX,
+                                        p.VY,
+                                        p.VZ,
+                                        static_cast<double>(s.TestedCellX[slot]),
+                                        static_cast<double>(s.TestedCellY[slot]),
+                                        static_cast<double>(s.TestedCellZ[slot]),
+                                        static_cast<double>(slot)};
         s.Heat[source] = p.Heat;
-        s.CellX[source] = s.TestedCellX[slot];
-        s.CellY[source] = s.TestedCellY[slot];
-        s.CellZ[source] = s.TestedCellZ[slot];
-        s.SlotOf[source] = slot;
         s.SlotIndex[source] = slot;
     }
 }
@@ -144,8 +141,7 @@ void SumNearPairs(TStepContext& c, const TPairJob& job) {
 void MoveParticles(TStepContext& c) {
     TParticle* particles = c.Universe.Particles + c.First;
     const TStepScratch& s = c.Scratch;
-#pragma omp parallel for num_threads(c.Threads)                                                    \
-    schedule(static) if (c.Count >= LeastParticlesForParallelPasses)
+#pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
     for (std::int32_t slot = 0; slot < c.Count; ++slot) {
         TParticle& p = particles[slot];
         p.AX = s.AX[slot];
@@ -199,7 +195,13 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
                                                        : LeastParticlesForThreadsPartial;
         const std::int32_t wanted = TStepScratch::ThreadsFor(StepThreadCount);
         const int threads = count < least ? 1 : std::min(wanted, Scratch->ThreadCapacity());
-        TStepContext c{*this, *Scratch, First, count, fullStep, threads};
+        TStepContext c{*this,
+                       *Scratch,
+                       First,
+                       count,
+                       fullStep,
+                       threads,
+                       threads > 1 && count >= LeastParticlesForParallelPasses};
 
         const TMatrixGrid grid = TMatrixGrid::Lay(Particles, First, Last, MatrixResolution);
         AssignCells(c, grid);
