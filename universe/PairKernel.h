@@ -232,9 +232,10 @@ void RunLanes(const TPairJob& job, const TLaneGroup& group, int first, const std
     s.AX = s.AY = s.AZ = s.FX = s.FY = s.FZ = s.Computed = s.Close = L::Splat(0.0);
 
     // The candidates ascend by slot: those below every lane, those among the lanes, those
-    // above every lane.
-    const std::int32_t lowEnd = SlotsUpTo<L>(job, list, 0, count, least - 0.5);
-    const std::int32_t highBegin = SlotsUpTo<L>(job, list, lowEnd, count, greatest);
+    // above every lane. On a partial step the lanes are neighbours in space, whose slots
+    // spread over the whole range: there all candidates are taken as mixed.
+    const std::int32_t lowEnd = Full ? SlotsUpTo<L>(job, list, 0, count, least - 0.5) : 0;
+    const std::int32_t highBegin = Full ? SlotsUpTo<L>(job, list, lowEnd, count, greatest) : count;
     alignas(64) double laneSlots[W];
     for (int l = 0; l < W; ++l)
         laneSlots[l] = lane[9][l];
