@@ -80,12 +80,15 @@ std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t fi
                      std::int32_t count, bool fullStep, double squaredLimit, int threads) {
     if (!(squaredLimit > 0))
         return -1;
+    auto closeInRow = [&](std::int32_t slot) {
+        return scratch.HigherClose[fullStep ? slot : scratch.Buckets.SourceOf(slot)];
+    };
     // Entry at which each row's pairs start, up to the row that fills the list.
     std::int32_t rows = 0;
     std::int32_t total = 0;
     for (; rows < count && total < TUniverse::MaxPairs; ++rows) {
         scratch.CloseFirst[rows] = total;
-        total += std::min(scratch.HigherClose[rows], TUniverse::MaxPairs - total);
+        total += std::min(closeInRow(rows), TUniverse::MaxPairs - total);
     }
     // Rows below this were recorded completely, each by one lane, in ascending order, into
     // one book.
@@ -110,7 +113,7 @@ std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t fi
 #pragma omp parallel for num_threads(threads) schedule(dynamic, 8)
     for (std::int32_t slot = complete; slot < rows; ++slot) {
         const std::int32_t at = scratch.CloseFirst[slot];
-        const std::int32_t room = std::min(scratch.HigherClose[slot], TUniverse::MaxPairs - at);
+        const std::int32_t room = std::min(closeInRow(slot), TUniverse::MaxPairs - at);
         if (room > 0)
             WalkRow(universe, scratch, first, count, fullStep, squaredLimit, slot, at, room);
     }

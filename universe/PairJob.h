@@ -17,15 +17,16 @@ struct alignas(16) TPairRecord {
     double Slot; // as an exact integer
 };
 
-/// One step's particle data for the pair kernels. A "source" is a position in the records;
-/// a "slot" is a particle's index minus the first index of the stepped range, and addresses
-/// the outputs.
+/// One step's particle data for the pair kernels, addressed by "source", a particle's
+/// position in the records. A "slot" is its index minus the first index of the stepped
+/// range: the order in which partners are met.
 struct TPairJob {
-    const TPairRecord* Records;    // by source
-    const double* Heat;            // by source
-    const std::int32_t* SlotIndex; // by source
+    const TPairRecord* Records;
+    const double* Heat;
 
-    // Sums per slot over the particle's computed partners, in ascending partner order.
+    // Sums per source over the particle's computed partners, in ascending partner order.
+    // A lane group's particles are neighbouring sources, so each group writes its own
+    // stretch of these arrays.
     double* AX;
     double* AY;
     double* AZ;
@@ -33,8 +34,9 @@ struct TPairJob {
     double* FrictionY;
     double* FrictionZ;
     double* NewHeat;
-    // Per slot: computed partners with a higher index, and those of them that are close.
-    std::int32_t* HigherComputed;
+    // Per source: computed partners (counted on partial steps only), and the close ones
+    // among the partners with a higher index.
+    std::int32_t* Computed;
     std::int32_t* HigherClose;
 
     double Mass;

@@ -79,7 +79,6 @@ void Sweep(const TPairJob& job, TLaneState<TLanes>& s, const std::int32_t* list,
     // On a full step only a lane's own particle is skipped, and only a mixed stretch can
     // hold it; on a partial step the near test decides.
     constexpr bool Masked = !Full || Stretch == TStretch::Mixed;
-    constexpr bool CountHigher = !Full && Stretch != TStretch::AllLower;
     constexpr bool MayBeClose = Stretch != TStretch::AllLower;
 
     const L floor = L::Splat(StepConstants::LeastSquaredDistance);
@@ -110,12 +109,10 @@ void Sweep(const TPairJob& job, TLaneState<TLanes>& s, const std::int32_t* list,
                    L::LessEqual(L::Abs(L::Splat(r.CellZ) - s.CellZ), locality));
         TMask computed = Full ? L::All() : near;
         TMask lower = computed;
-        TMask higher = computed;
+        const L slot = L::Splat(r.Slot);
         if constexpr (Stretch == TStretch::Mixed) {
-            const L slot = L::Splat(r.Slot);
             computed = L::And(computed, L::NotEqual(slot, s.Slot));
             lower = L::And(computed, L::Less(slot, s.Slot));
-            higher = L::And(computed, L::Greater(slot, s.Slot));
         }
 
         L force;
@@ -158,15 +155,19 @@ void Sweep(const TPairJob& job, TLaneState<TLanes>& s, const std::int32_t* list,
             s.AY = s.AY + force * dy;
             s.AZ = s.AZ + force * dz;
         }
-        if constexpr (CountHigher)
-            s.Computed = L::AddWhere(higher, s.Computed, one);
+        if constexpr (!Full)
+            s.Computed = L::AddWhere(computed, s.Computed, one);
         if constexpr (MayBeClose) {
             if (anyClose) {
-                const TMask isClose = L::And(higher, L::Less(d2, closeBelow));
-                s.Close = L::AddWhere(isClose, s.Close, one);
-                const unsigned lanes = L::Bits(isClose) & activeLanes;
-                if (lanes != 0)
-                    Record(close, lanes, laneSlots, r.Slot, d2);
+                TMask isClose = L::And(computed, L::Less(d2, closeBelow));
+                if (L::Bits(isClose) != 0) {
+                    if constexpr (Stretch == TStretch::Mixed)
+                        isClose = L::And(isClose, L::Greater(slot, s.Slot));
+                    s.Close = L::AddWhere(isClose, s.Close, one);
+                    const unsigned lanes = L::Bits(isClose) & activeLanes;
+                    if (lanes != 0)
+                        Record(close, lanes, laneSlots, r.Slot, d2);
+                }
             }
         }
     }
@@ -251,16 +252,16 @@ void RunLanes(const TPairJob& job, const TLaneGroup& group, int first, const std
     for (int v = 0; v < 9; ++v)
         sums[v]->Store(lane[v]);
     for (int l = 0; l < active; ++l) {
-        const std::int32_t slot = job.SlotIndex[source[l]];
-        job.AX[slot] = lane[0][l];
-        job.AY[slot] = lane[1][l];
-        job.AZ[slot] = lane[2][l];
-        job.FrictionX[slot] = lane[3][l];
-        job.FrictionY[slot] = lane[4][l];
-        job.FrictionZ[slot] = lane[5][l];
-        job.NewHeat[slot] = lane[6][l];
-        job.HigherComputed[slot] = static_cast<std::int32_t>(lane[7][l]);
-        job.HigherClose[slot] = static_cast<std::int32_t>(lane[8][l]);
+        const std::int32_t at = source[l];
+        job.AX[at] = lane[0][l];
+        job.AY[at] = lane[1][l];
+        job.AZ[at] = lane[2][l];
+        job.FrictionX[at] = lane[3][l];
+        job.FrictionY[at] = lane[4][l];
+        job.FrictionZ[at] = lane[5][l];
+        job.NewHeat[at] = lane[6][l];
+        job.Computed[at] = static_cast<std::int32_t>(lane[7][l]);
+        job.HigherClose[at] = static_cast<std::int32_t>(lane[8][l]);
     }
 }
 

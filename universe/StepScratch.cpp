@@ -12,8 +12,8 @@ void TStepScratch::Reserve(std::int32_t count, std::int32_t threads) {
     for (std::vector<double>* v :
          {&Heat, &AX, &AY, &AZ, &FrictionX, &FrictionY, &FrictionZ, &NewHeat})
         v->resize(n);
-    for (std::vector<std::int32_t>* v : {&SlotIndex, &HigherComputed, &HigherClose, &CloseFirst,
-                                         &CloseSeen, &TestedCellX, &TestedCellY, &TestedCellZ})
+    for (std::vector<std::int32_t>* v : {&Computed, &HigherClose, &CloseFirst, &CloseSeen,
+                                         &TestedCellX, &TestedCellY, &TestedCellZ})
         v->resize(n);
     Buckets.Reserve(count);
     ParticleCapacity = count;
@@ -53,7 +53,6 @@ TPairJob TStepScratch::Job() {
     TPairJob job{};
     job.Records = Records.data();
     job.Heat = Heat.data();
-    job.SlotIndex = SlotIndex.data();
     job.AX = AX.data();
     job.AY = AY.data();
     job.AZ = AZ.data();
@@ -61,7 +60,7 @@ TPairJob TStepScratch::Job() {
     job.FrictionY = FrictionY.data();
     job.FrictionZ = FrictionZ.data();
     job.NewHeat = NewHeat.data();
-    job.HigherComputed = HigherComputed.data();
+    job.Computed = Computed.data();
     job.HigherClose = HigherClose.data();
     return job;
 }

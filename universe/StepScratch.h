@@ -28,10 +28,10 @@ public:
     // By source.
     std::vector<TPairRecord> Records;
     std::vector<double> Heat;
-    std::vector<std::int32_t> SlotIndex;
-    // By slot.
     std::vector<double> AX, AY, AZ, FrictionX, FrictionY, FrictionZ, NewHeat;
-    std::vector<std::int32_t> HigherComputed, HigherClose, CloseFirst;
+    std::vector<std::int32_t> Computed, HigherClose;
+    // By slot.
+    std::vector<std::int32_t> CloseFirst;
     std::vector<std::int32_t> TestedCellX, TestedCellY, TestedCellZ; // 0 on elongated axes
 
     TNearBuckets Buckets;

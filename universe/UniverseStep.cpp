@@ -86,7 +86,6 @@ void CopyParticles(TStepContext& c) {
                                         static_cast<double>(s.TestedCellZ[slot]),
                                         static_cast<double>(slot)};
         s.Heat[source] = p.Heat;
-        s.SlotIndex[source] = slot;
     }
 }
 
@@ -141,16 +140,18 @@ void SumNearPairs(TStepContext& c, const TPairJob& job) {
 void MoveParticles(TStepContext& c) {
     TParticle* particles = c.Universe.Particles + c.First;
     const TStepScratch& s = c.Scratch;
+    const bool bucketed = !c.FullStep;
 #pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
     for (std::int32_t slot = 0; slot < c.Count; ++slot) {
         TParticle& p = particles[slot];
-        p.AX = s.AX[slot];
-        p.AY = s.AY[slot];
-        p.AZ = s.AZ[slot];
-        p.FrictionX = s.FrictionX[slot];
-        p.FrictionY = s.FrictionY[slot];
-        p.FrictionZ = s.FrictionZ[slot];
-        p.Heat = s.NewHeat[slot];
+        const std::int32_t source = bucketed ? s.Buckets.SourceOf(slot) : slot;
+        p.AX = s.AX[source];
+        p.AY = s.AY[source];
+        p.AZ = s.AZ[source];
+        p.FrictionX = s.FrictionX[source];
+        p.FrictionY = s.FrictionY[source];
+        p.FrictionZ = s.FrictionZ[source];
+        p.Heat = s.NewHeat[source];
         MoveParticle(p);
     }
 }
@@ -159,10 +160,11 @@ std::int64_t ComputedPairs(const TStepContext& c) {
     const std::int64_t n = c.Count - 1;
     if (c.FullStep)
         return n * (n + 1) / 2;
+    // Each near pair was counted from both sides.
     std::int64_t computed = 0;
-    for (std::int32_t slot = 0; slot < c.Count; ++slot)
-        computed += c.Scratch.HigherComputed[slot];
-    return computed;
+    for (std::int32_t source = 0; source < c.Count; ++source)
+        computed += c.Scratch.Computed[source];
+    return computed / 2;
 }
 
 } // namespace
