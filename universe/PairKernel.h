@@ -35,6 +35,10 @@ template <class TLanes> struct TLaneState {
 // Frees room in a full book by giving up the upper half of the rows it holds. A template,
 // like everything here, so that each instruction set's build keeps its own copy.
 template <class TLanes> void GiveUpRows(TCloseRecords& close) {
+    if (close.Used == 0) {
+        close.RowLimit = 0; // a book without room keeps no row
+        return;
+    }
     std::int32_t least = close.Entries[0].Lower;
     std::int32_t greatest = least;
     for (std::int32_t r = 1; r < close.Used; ++r) {
