@@ -1,0 +1,57 @@
+#include "Childwin/DotBlend.h"
+
+#include <cmath>
+
+namespace {
+
+// The pixel indices from the rounded bounds lo..hi (both included) that lie in [0, size).
+// Worked out in floating point so that no far-off or infinite bound reaches an integer.
+bool ClampedSpan(double lo, double hi, std::int32_t size, std::int32_t& first, std::int32_t& last) {
+    lo = std::nearbyint(lo);
+    hi = std::nearbyint(hi);
+    if (!(lo <= hi) || hi < 0 || lo > size - 1.0)
+        return false;
+    first = lo < 0 ? 0 : static_cast<std::int32_t>(lo);
+    last = hi > size - 1.0 ? size - 1 : static_cast<std::int32_t>(hi);
+    return true;
+}
+
+} // namespace
+
+void BlendDot(const TPixelFrame& frame, const TDotStyle& style, std::int32_t level, double sx,
+              double sy, double radius, double intensity) {
+    double r = 0.04 * radius * style.PartSize;
+    const std::int64_t contrast = style.Contrast;
+    const double gain = static_cast<double>((contrast * contrast) >> 6);
+    if (r < 1) {
+        intensity *= r;
+        r = 1;
+    }
+    std::int32_t firstRow, lastRow, firstCol, lastCol;
+    if (!ClampedSpan(sy - r - 0.5, sy + r + 0.5, frame.Height, firstRow, lastRow) ||
+        !ClampedSpan(sx - r - 0.5, sx + r + 0.5, frame.Width, firstCol, lastCol))
+        return;
+    const double reach = r + 0.5;
+    const double levelIntensity = level * intensity;
+    for (std::int32_t row = firstRow; row <= lastRow; ++row) {
+        std::uint32_t* pixels = frame.Row(row);
+        const double dy = row - sy;
+        for (std::int32_t col = firstCol; col <= lastCol; ++col) {
+            const double dx = col - sx;
+            const double d = std::sqrt(dx * dx + dy * dy);
+            const double w = d <= reach ? 0.2 - 0.2 * d / reach : 0.0;
+            const std::uint32_t g = TPixelFrame::GreyOf(pixels[col]);
+            const double v = (1 - w) * g + levelIntensity * w * gain / 256;
+            // Truncation toward zero, limited to the grey range. A NaN (from a blown-up
+            // particle's heat) leaves the pixel as it was.
+            std::uint32_t out = g;
+            if (v >= 255)
+                out = 255;
+            else if (v >= 0)
+                out = static_cast<std::uint32_t>(v);
+            else if (v < 0)
+                out = 0;
+            pixels[col] = TPixelFrame::Grey(out) | frame.TopByte;
+        }
+    }
+}
