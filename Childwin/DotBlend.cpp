@@ -1,5 +1,8 @@
 #include "Childwin/DotBlend.h"
 
+#include "Childwin/Rounding.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -7,8 +10,8 @@ namespace {
 // The pixel indices from the rounded bounds lo..hi (both included) that lie in [0, size).
 // Worked out in floating point so that no far-off or infinite bound reaches an integer.
 bool ClampedSpan(double lo, double hi, std::int32_t size, std::int32_t& first, std::int32_t& last) {
-    lo = std::nearbyint(lo);
-    hi = std::nearbyint(hi);
+    lo = RoundHalfEven(lo);
+    hi = RoundHalfEven(hi);
     if (!(lo <= hi) || hi < 0 || lo > size - 1.0)
         return false;
     first = lo < 0 ? 0 : static_cast<std::int32_t>(lo);
@@ -33,25 +36,32 @@ void BlendDot(const TPixelFrame& frame, const TDotStyle& style, std::int32_t lev
         return;
     const double reach = r + 0.5;
     const double levelIntensity = level * intensity;
+    // A finite target never makes v NaN, so the pixel loop can clamp without tests; an
+    // infinite or NaN one (from a blown-up particle's heat) takes the careful path, where
+    // NaN leaves the pixel as it was.
+    const bool finite = std::isfinite(levelIntensity * gain);
+    std::uint8_t* const bits = frame.Bits;
+    const std::ptrdiff_t pitch = frame.BytesPerLine;
+    const std::uint32_t top = frame.TopByte;
     for (std::int32_t row = firstRow; row <= lastRow; ++row) {
-        std::uint32_t* pixels = frame.Row(row);
+        std::uint32_t* pixels = reinterpret_cast<std::uint32_t*>(bits + row * pitch);
         const double dy = row - sy;
         for (std::int32_t col = firstCol; col <= lastCol; ++col) {
             const double dx = col - sx;
             const double d = std::sqrt(dx * dx + dy * dy);
-            const double w = d <= reach ? 0.2 - 0.2 * d / reach : 0.0;
+            // Beyond reach 0.2 - 0.2 d / reach is negative, and the weight there is 0.
+            const double w = std::max(0.0, 0.2 - 0.2 * d / reach);
             const std::uint32_t g = TPixelFrame::GreyOf(pixels[col]);
             const double v = (1 - w) * g + levelIntensity * w * gain / 256;
-            // Truncation toward zero, limited to the grey range. A NaN (from a blown-up
-            // particle's heat) leaves the pixel as it was.
-            std::uint32_t out = g;
-            if (v >= 255)
-                out = 255;
-            else if (v >= 0)
-                out = static_cast<std::uint32_t>(v);
-            else if (v < 0)
-                out = 0;
-            pixels[col] = TPixelFrame::Grey(out) | frame.TopByte;
+            // Truncated toward zero, limited to the grey range.
+            std::uint32_t out;
+            if (finite) {
+                const double high = v < 255.0 ? v : 255.0;
+                out = static_cast<std::uint32_t>(high > 0.0 ? high : 0.0);
+            } else {
+                out = v >= 255 ? 255 : v >= 0 ? static_cast<std::uint32_t>(v) : v < 0 ? 0 : g;
+            }
+            pixels[col] = TPixelFrame::Grey(out) | top;
         }
     }
 }

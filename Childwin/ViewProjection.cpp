@@ -1,5 +1,7 @@
 #include "Childwin/ViewProjection.h"
 
+#include "Childwin/Rounding.h"
+
 #include <cmath>
 #include <limits>
 
@@ -32,7 +34,7 @@ TScreenPoint ProjectPoint(const TViewPoint& p, const TViewCamera& camera, std::i
 std::int32_t RoundToInt32(double value) {
     constexpr double lowest = std::numeric_limits<std::int32_t>::min();
     constexpr double highest = std::numeric_limits<std::int32_t>::max();
-    const double rounded = std::nearbyint(value); // the default rounding mode: ties to even
+    const double rounded = RoundHalfEven(value);
     if (rounded >= lowest && rounded <= highest)
         return static_cast<std::int32_t>(rounded);
     if (rounded < lowest)

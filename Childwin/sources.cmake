@@ -1,6 +1,7 @@
 # Qt-free view logic, built into astrivo_logic and tested without Qt.
 set(PURE_SOURCES
   ViewCamera.h
+  Rounding.h
   ViewProjection.h ViewProjection.cpp
   DisplayList.h DisplayList.cpp
   PixelFrame.h PixelFrame.cpp

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <vector>
 
 namespace {
@@ -49,7 +50,59 @@ struct TTestFrame {
     }
 };
 
+// The dot exactly as described, step by step, for small dots on small frames.
+void ReferenceDot(std::vector<std::uint32_t>& pixels, std::int32_t width, std::int32_t height,
+                  int partSize, int contrast, int level, double sx, double sy, double radius,
+                  double intensity) {
+    double r = 0.04 * radius * partSize;
+    const int gain = (contrast * contrast) >> 6;
+    if (r < 1) {
+        intensity = intensity * r;
+        r = 1;
+    }
+    const int colLo = static_cast<int>(std::nearbyint(sx - r - 0.5));
+    const int colHi = static_cast<int>(std::nearbyint(sx + r + 0.5));
+    const int rowLo = static_cast<int>(std::nearbyint(sy - r - 0.5));
+    const int rowHi = static_cast<int>(std::nearbyint(sy + r + 0.5));
+    for (int row = rowLo; row <= rowHi; ++row) {
+        if (row < 0 || row >= height)
+            continue;
+        for (int col = colLo; col <= colHi; ++col) {
+            if (col < 0 || col >= width)
+                continue;
+            std::uint32_t& pixel = pixels[static_cast<std::size_t>(row * width + col)];
+            const double d = std::sqrt((col - sx) * (col - sx) + (row - sy) * (row - sy));
+            const double w = d <= r + 0.5 ? 0.2 - 0.2 * d / (r + 0.5) : 0;
+            const int g = static_cast<int>(pixel >> 8 & 255);
+            int v = static_cast<int>((1 - w) * g + level * intensity * w * gain / 256);
+            if (v > 255)
+                v = 255;
+            pixel = static_cast<std::uint32_t>(v) * 65793u;
+        }
+    }
+}
+
 } // namespace
+
+// The dot drawing agrees pixel for pixel with the step-by-step description on many random
+// dots blended over each other, partly outside the frame, small and large.
+TEST(DotBlend, MatchesTheDescribedBlendExactly) {
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> x(-6, 46), y(-6, 36), radius(0.1, 12), light(0, 2);
+    std::uniform_int_distribution<int> size(1, 40), contrast(1, 140);
+    TTestFrame fast(40, 30);
+    std::vector<std::uint32_t> reference(40 * 30, 0);
+    for (int k = 0; k < 3000; ++k) {
+        const TDotStyle style{size(random), contrast(random)};
+        const double sx = x(random), sy = y(random), rad = radius(random), i = light(random);
+        BlendDot(fast.Frame(), style, 255, sx, sy, rad, i);
+        ReferenceDot(reference, 40, 30, style.PartSize, style.Contrast, 255, sx, sy, rad, i);
+    }
+    for (std::int32_t row = 0; row < 30; ++row)
+        for (std::int32_t col = 0; col < 40; ++col)
+            ASSERT_EQ(fast.At(col, row), reference[static_cast<std::size_t>(row * 40 + col)])
+                << col << ", " << row;
+}
 
 // A particle at depth 100 with ZoomX 10 has dot radius 2 and intensity 60 / 10.
 TEST(DotBlend, SmallDotAtFullContrast) {

@@ -1,3 +1,4 @@
+#include "Childwin/Rounding.h"
 #include "Childwin/ViewProjection.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <random>
 
 namespace {
 
@@ -115,4 +117,20 @@ TEST(RoundToInt32, OutOfRangeValuesSaturateAndNaNGivesZero) {
     EXPECT_EQ(RoundToInt32(-2147483648.4), std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(RoundToInt32(2147483647.0), 2147483647);
     EXPECT_EQ(RoundToInt32(std::numeric_limits<double>::quiet_NaN()), 0);
+}
+
+TEST(RoundHalfEven, AgreesWithTheLibraryAcrossMagnitudes) {
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> unit(-1, 1);
+    for (int k = 0; k < 20000; ++k) {
+        const double x = unit(random) * std::ldexp(1.0, k % 60);
+        ASSERT_EQ(RoundHalfEven(x), std::nearbyint(x)) << x;
+        const double half = std::floor(x) + 0.5; // an exact tie
+        ASSERT_EQ(RoundHalfEven(half), std::nearbyint(half)) << half;
+    }
+    EXPECT_EQ(RoundHalfEven(4503599627370495.5), 4503599627370496.0);
+    EXPECT_EQ(RoundHalfEven(-0.5), 0.0);
+    EXPECT_TRUE(std::isnan(RoundHalfEven(std::numeric_limits<double>::quiet_NaN())));
+    EXPECT_EQ(RoundHalfEven(-std::numeric_limits<double>::infinity()),
+              -std::numeric_limits<double>::infinity());
 }

@@ -1,7 +1,9 @@
 // Saves pictures of a view on the running default universe, for looking at by eye:
-//   childwin_view_shots OUT_DIR [STEPS]
+//   childwin_view_shots OUT_DIR [STEPS] [RUN_SECONDS]
 // Writes the frame with the first view's settings, with lines on, after a zoom drag and a
-// rotate drag, and the whole MDI area with its window frame.
+// rotate drag, and the whole MDI area with its window frame. With RUN_SECONDS it then keeps
+// stepping the universe and redrawing the view on a 1 ms timer for that long, so that a
+// screen grab (under Xvfb: import -window root) sees the running simulation.
 #include "Childwin/ChildWin.h"
 #include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
@@ -10,6 +12,7 @@
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -71,5 +74,25 @@ int main(int argc, char** argv) {
 
     QCoreApplication::processEvents();
     Save(area.grab().toImage(), out + "/area.png");
-    return 0;
+
+    const double runSeconds = argc > 3 ? std::atof(argv[3]) : 0;
+    if (runSeconds <= 0)
+        return 0;
+    QTimer ticks;
+    ticks.setTimerType(Qt::PreciseTimer);
+    ticks.setInterval(1);
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        universe.Step(0, universe.LastIndex);
+        view->Universe = &universe;
+        view->FrameValid = false;
+        view->PresentFrame();
+    });
+    ticks.start();
+    QTimer::singleShot(static_cast<int>(runSeconds * 1000), &app, [&] {
+        ticks.stop();
+        Save(view->Frame, out + "/view-after-run.png");
+        std::printf("%d steps in all\n", universe.IterationCount);
+        app.quit();
+    });
+    return app.exec();
 }
