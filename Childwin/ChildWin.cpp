@@ -222,12 +222,11 @@ void TMDIChild::ResizeFrame() {
     if (Closing)
         return;
     if (height() < MinClientHeight) {
-        // A minimised sub-window hides its view; it is not this view's height to keep.
-        QMdiSubWindow* sub = SubWindow();
-        if (!sub)
-            resize(width(), MinClientHeight);
-        else if (!sub->isMinimized() && !sub->isShaded())
+        // Inside the MDI area the sub-window's frame surrounds the client area: grow it.
+        if (QMdiSubWindow* sub = SubWindow())
             sub->resize(sub->width(), sub->height() + MinClientHeight - height());
+        else
+            resize(width(), MinClientHeight);
     }
     Frame = QImage(width(), height(), QImage::Format_RGB32);
     ClearFrame();

@@ -35,6 +35,9 @@ void BlendDot(const TPixelFrame& frame, const TDotStyle& style, std::int32_t lev
         !ClampedSpan(sx - r - 0.5, sx + r + 0.5, frame.Width, firstCol, lastCol))
         return;
     const double reach = r + 0.5;
+    // Pixels beyond reach get weight 0 and keep their level, so they are skipped without
+    // a square root; the tiny margin leaves every pixel near the edge to the exact test.
+    const double farSquared = reach * reach * (1 + 1e-12);
     const double levelIntensity = level * intensity;
     // A finite target never makes v NaN, so the pixel loop can clamp without tests; an
     // infinite or NaN one (from a blown-up particle's heat) takes the careful path, where
@@ -48,7 +51,10 @@ void BlendDot(const TPixelFrame& frame, const TDotStyle& style, std::int32_t lev
         const double dy = row - sy;
         for (std::int32_t col = firstCol; col <= lastCol; ++col) {
             const double dx = col - sx;
-            const double d = std::sqrt(dx * dx + dy * dy);
+            const double squared = dx * dx + dy * dy;
+            if (squared > farSquared)
+                continue;
+            const double d = std::sqrt(squared);
             // Beyond reach 0.2 - 0.2 d / reach is negative, and the weight there is 0.
             const double w = std::max(0.0, 0.2 - 0.2 * d / reach);
             const std::uint32_t g = TPixelFrame::GreyOf(pixels[col]);

@@ -24,7 +24,12 @@ void FillList(const TUniverse& universe, TDisplayList& list, const TCameraTransf
 void DrawDots(TUniverse& universe, TDisplayList& list, const TPixelFrame& frame,
               const TFrameSettings& s) {
     const bool luminance = s.ShowLuminance && universe.UseThermodynamics;
+    // In depth order the particles are visited at random places of a large array; asking
+    // for them a little ahead hides most of the memory latency.
+    constexpr std::int32_t ahead = 16;
     for (std::int32_t k = 0; k <= list.LastIndex(); ++k) {
+        if (k + ahead <= list.LastIndex())
+            __builtin_prefetch(&universe.Particles[list[k + ahead].Particle].ScreenX, 1);
         const TDisplayEntry& e = list[k];
         if (!IsProjectable(e.Depth))
             continue;

@@ -37,6 +37,13 @@ TEST_F(ViewTest, CreationDefaults) {
     EXPECT_NE(View->DisplayList, nullptr);
 }
 
+TEST_F(ViewTest, ViewCaptionIsTheSubWindowCaption) {
+    View->setWindowTitle("View 1");
+    EXPECT_EQ(Sub()->windowTitle(), "View 1");
+    EXPECT_TRUE(Sub()->testAttribute(Qt::WA_DeleteOnClose));
+    EXPECT_TRUE(Sub()->isVisible());
+}
+
 TEST_F(ViewTest, CreatedWithoutAUniverseTheDollyStartsAtZero) {
     TMDIChild* view = TMDIChild::Create(&Area, nullptr);
     EXPECT_EQ(view->Camera.Dolly, 0);
@@ -118,6 +125,17 @@ TEST_F(ViewTest, ClientAreaNeverGetsShorterThanThirtyPixels) {
     EXPECT_EQ(View->height(), 30);
     SetClientSize(200, 31);
     EXPECT_EQ(View->height(), 31);
+}
+
+TEST_F(ViewTest, MinimisedViewIsLeftMinimised) {
+    SetClientSize(200, 150);
+    Sub()->showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Sub()->isMinimized());
+    Sub()->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(View->size(), QSize(200, 150));
+    EXPECT_EQ(View->Frame.size(), QSize(200, 150));
 }
 
 TEST_F(ViewTest, ViewOutsideAnMdiAreaKeepsThirtyPixelsToo) {
