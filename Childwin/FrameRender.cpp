@@ -47,7 +47,7 @@ void DrawDots(TUniverse& universe, TDisplayList& list, const TPixelFrame& frame,
         list.MarkDrawn(e.Particle);
         const double root = std::sqrt(e.Depth);
         const double intensity =
-            luminance ? 60 * e.LuminanceFactor * e.LuminanceFactor / root : 60 / root;
+            luminance ? 60 * (e.LuminanceFactor * e.LuminanceFactor) / root : 60 / root;
         BlendDot(frame, s.Dots, 255, sp.SX, sp.SY, sp.Radius, intensity);
     }
 }
