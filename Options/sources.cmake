@@ -1,0 +1,4 @@
+# Qt-free settings logic: label formulas and texts, the slider table, rotation rates.
+set(PURE_SOURCES SettingsLabels.h SettingsLabels.cpp SliderSpecs.h SliderSpecs.cpp)
+# The properties window.
+set(QT_SOURCES PropertiesHost.h Options.h Options.cpp OptionsPages.cpp)
