@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 // Symbol glyphs for the faces: arrows, a dot for the panel.
@@ -86,12 +88,13 @@ void TPropertiesDlg::BuildRotationControls(QWidget* page) {
     BtnFOVWider =
         MakeButton("BtnFOVWider", LeftArrow + ' ' + RightArrow, {80, 63, 33, 15}, GroupRotation);
     Button1 = MakeButton("Button1", LeftArrow + ' ' + RightArrow, {80, 79, 33, 15}, GroupRotation);
-    auto* fov = new QLabel(QStringLiteral("FoV"), GroupRotation);
-    fov->setGeometry(44, 63, 33, 15);
-    fov->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto* dolly = new QLabel(QStringLiteral("Dolly"), GroupRotation);
-    dolly->setGeometry(44, 79, 33, 15);
-    dolly->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Between the lower field and the buttons there are 27 pixels for each caption.
+    for (const auto& [text, top] : {std::pair{"FoV", 63}, std::pair{"Dolly", 79}}) {
+        auto* caption = new QLabel(QString::fromLatin1(text), GroupRotation);
+        caption->setFont(SymbolFont(GroupRotation, 10));
+        caption->setGeometry(53, top, 26, 15);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
 
     for (QWidget* control : {static_cast<QWidget*>(Button2), static_cast<QWidget*>(Button5),
                              static_cast<QWidget*>(Button6), static_cast<QWidget*>(Button7),
