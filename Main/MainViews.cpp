@@ -271,6 +271,10 @@ void TMainForm::MenuViewPreset1Click() {
     }
     if (active)
         active->SubWindow()->close();
+    // Each new view reported itself on activation before it took the old view's settings;
+    // the one left active reports again so the properties window matches it.
+    if (TMDIChild* current = ActiveView())
+        current->FormActivate();
 }
 
 void TMainForm::HelpAboutItemClick() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Options/RotationControl.h"
 #include "Options/SliderSpecs.h"
 
 #include <QDialog>
@@ -9,8 +10,10 @@
 
 class QCheckBox;
 class QComboBox;
+class QFrame;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QSlider;
@@ -117,6 +120,13 @@ public:
     /// A view became active: show its Show As and take its contrast.
     void ViewActivated(TMDIChild* view);
 
+    // Held rotation of the active view's camera.
+    TRotateAction RotateAction() const { return FRotateAction; }
+    float MouseTurnRate() const { return FMouseTurnRate; }
+    float MouseTiltRate() const { return FMouseTiltRate; }
+    /// One tick of the rotation timer.
+    void TimerMouseActTimer();
+
     /// The slider that edits property (by property or object name); null if none.
     QSlider* Slider(std::string_view property) const;
     /// The value label beside that slider; null if it has none.
@@ -153,6 +163,18 @@ public:
     QLabel* LabelIterationCount = nullptr;
     QLabel* LabelOptimisation = nullptr;
     QTimer* TimerMouseAct = nullptr;
+    QGroupBox* GroupRotation = nullptr;
+    QPushButton* Button2 = nullptr; // left
+    QPushButton* Button5 = nullptr; // right
+    QPushButton* Button6 = nullptr; // up
+    QPushButton* Button7 = nullptr; // down
+    QFrame* PanelMouseRot = nullptr;
+    QPushButton* Button8 = nullptr; // Reset
+    QLineEdit* EditRotX = nullptr;
+    QLineEdit* EditRotY = nullptr;
+    QPushButton* BtnFOVWider = nullptr;
+    QPushButton* Button1 = nullptr;
+    QGroupBox* CamPos = nullptr;
 
 signals:
     void FiguresChanged();
@@ -160,6 +182,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Event handlers, named after their controls.
@@ -188,6 +211,21 @@ private:
     void ComboBoxFormationChange();
     void ListBoxShowAsClick();
     void BtnUniverseApplyClick();
+    void Button2MouseDown();
+    void Button2MouseUp();
+    void Button5MouseDown();
+    void Button5MouseUp();
+    void Button6MouseDown();
+    void Button6MouseUp();
+    void Button7MouseDown();
+    void Button7MouseUp();
+    void PanelMouseRotMouseDown(int x, int y);
+    void PanelMouseRotMouseMove(int x, int y);
+    void PanelMouseRotMouseUp();
+    void Button8Click();
+    void UpdateMouseRates(int dx, int dy);
+    void StartRotation(TRotateAction action);
+    void StopRotation();
 
     // Building the window (OptionsPages.cpp).
     void BuildWindow();
@@ -196,6 +234,8 @@ private:
     QWidget* BuildViewPage();
     QSlider* AddSliderRow(QGridLayout* grid, int row, std::string_view property);
     void BindControls();
+    void BuildRotationControls(QWidget* page);
+    void BuildCameraPosition(QWidget* page);
 
     void ShowValueLabel(std::string_view property, int value);
     TMDIChild* ActiveView() const;
@@ -230,4 +270,7 @@ private:
     std::int32_t FMatrixResolution = 0;
     std::int32_t FIterationCount = 0;
     std::int32_t FParticleCount = 0;
+    TRotateAction FRotateAction = raNone;
+    float FMouseTurnRate = 0;
+    float FMouseTiltRate = 0;
 };

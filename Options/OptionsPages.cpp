@@ -88,6 +88,12 @@ void TPropertiesDlg::BuildWindow() {
     windowFont.setPixelSize(11);
     setFont(windowFont);
 
+    // Before the pages: the rotation controls bind to it.
+    TimerMouseAct = new QTimer(this);
+    TimerMouseAct->setObjectName(QStringLiteral("TimerMouseAct"));
+    TimerMouseAct->setInterval(30);
+    TimerMouseAct->setTimerType(Qt::PreciseTimer);
+
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* panel = new QWidget(this);
@@ -116,11 +122,6 @@ void TPropertiesDlg::BuildWindow() {
     bottom->addWidget(CheckBoxAutoApply, 0, 0, Qt::AlignLeft);
     bottom->addWidget(BtnUniverseApply, 0, 0, Qt::AlignHCenter);
     column->addLayout(bottom);
-
-    TimerMouseAct = new QTimer(this);
-    TimerMouseAct->setObjectName(QStringLiteral("TimerMouseAct"));
-    TimerMouseAct->setInterval(30);
-    TimerMouseAct->setTimerType(Qt::PreciseTimer);
 
     resize(WindowWidth, WindowHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -260,6 +261,9 @@ QWidget* TPropertiesDlg::BuildViewPage() {
     TrackBarMaxSep = AddSliderRow(grid, 1, "MaxSeparation");
     column->addWidget(lines);
     column->addStretch(1);
+
+    BuildCameraPosition(page);
+    BuildRotationControls(page);
     return page;
 }
 
