@@ -376,9 +376,13 @@ void TPropertiesDlg::ListBoxShowAsClick() {
 
 void TPropertiesDlg::BtnUniverseApplyClick() {
     setResult(QDialog::Accepted);
+    // A modal showing ends with OK, and the new-universe command that opened it builds the
+    // universe then; building here as well would seed the largest universes twice (and show
+    // a failure's message box twice). A floating window builds at once and stays open.
+    if (isModal() && isVisible()) {
+        done(QDialog::Accepted);
+        return;
+    }
     if (Host)
         Host->CreateUniverse();
-    // Only a modal showing ends here; a floating window stays open.
-    if (isModal() && isVisible())
-        done(QDialog::Accepted);
 }
