@@ -66,12 +66,12 @@ void TMainForm::SetButtonImage(QToolButton* button, const TImageList& images, in
 void TMainForm::BuildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    for (const TMenuSpec& spec : MenuTable::MainMenu()) {
-        QMenu* menu = bar->addMenu(ToQString(spec.Caption));
-        menu->setObjectName(ToQString(spec.Name));
-        menu->menuAction()->setStatusTip(ToQString(spec.Hint));
-        menu->menuAction()->setVisible(spec.Visible);
-        for (const TMenuItemSpec& item : spec.Items) {
+    for (const TMenuRow& entry : MenuTable::MainMenu()) {
+        QMenu* menu = bar->addMenu(ToQString(entry.Caption));
+        menu->setObjectName(ToQString(entry.Name));
+        menu->menuAction()->setStatusTip(ToQString(entry.Hint));
+        menu->menuAction()->setVisible(entry.Visible);
+        for (const TMenuItemRow& item : entry.Items) {
             QAction* action = item.Caption == "-" ? menu->addSeparator()
                                                   : menu->addAction(ToQString(item.Caption));
             action->setObjectName(ToQString(item.Name));
@@ -81,7 +81,7 @@ void TMainForm::BuildMenus() {
             action->setEnabled(item.Enabled);
             action->setVisible(item.Visible);
         }
-        if (spec.Name == "Window1")
+        if (entry.Name == "Window1")
             Window1 = menu;
     }
     for (const TBinding& binding : MenuBindings)
@@ -109,9 +109,9 @@ void TMainForm::BuildToolBar() {
     ToolBar1->toggleViewAction()->setEnabled(false);
     addToolBar(Qt::TopToolBarArea, ToolBar1);
 
-    for (const TToolButtonSpec& spec : MenuTable::ToolBar()) {
+    for (const TToolButtonRow& entry : MenuTable::ToolBar()) {
         QWidget* widget = nullptr;
-        if (spec.Image < 0) {
+        if (entry.Image < 0) {
             auto* separator = new QFrame(ToolBar1);
             separator->setFrameShape(QFrame::VLine);
             separator->setFrameShadow(QFrame::Sunken);
@@ -121,11 +121,11 @@ void TMainForm::BuildToolBar() {
             auto* button = new QToolButton(ToolBar1);
             button->setAutoRaise(true);
             button->setFocusPolicy(Qt::NoFocus);
-            SetButtonImage(button, *ImageList1, spec.Image);
+            SetButtonImage(button, *ImageList1, entry.Image);
             widget = button;
         }
-        widget->setObjectName(ToQString(spec.Name));
-        ToolBar1->addWidget(widget)->setVisible(spec.Visible);
+        widget->setObjectName(ToQString(entry.Name));
+        ToolBar1->addWidget(widget)->setVisible(entry.Visible);
     }
     ToolButton1 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton1"));
     ToolButton6 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton6"));

@@ -7,7 +7,7 @@ namespace MenuTable {
 namespace {
 
 // clang-format off
-constexpr std::array<TMenuItemSpec, 6> FileItems{{
+constexpr std::array<TMenuItemRow, 6> FileItems{{
     {"FileOpenItem", "&Open Simulation...", "Ctrl+O", "Open an existing file"},
     {"NewSimulation1", "New Simulation...", "", ""},
     {"FileSaveItem", "&Save Simulation", "Ctrl+S", "Save current file", false},
@@ -16,13 +16,13 @@ constexpr std::array<TMenuItemSpec, 6> FileItems{{
     {"FileExitItem", "E&xit", "Ctrl+Q", "Exit the application"},
 }};
 
-constexpr std::array<TMenuItemSpec, 3> EditItems{{
+constexpr std::array<TMenuItemRow, 3> EditItems{{
     {"CutItem", "Cu&t", "", "Cut to clipboard", false},
     {"CopyItem", "&Copy", "", "Copy to clipboard", false},
     {"PasteItem", "&Paste", "", "Paste from clipboard", false},
 }};
 
-constexpr std::array<TMenuItemSpec, 13> ViewItems{{
+constexpr std::array<TMenuItemRow, 13> ViewItems{{
     {"MenuViewNew", "&New View", "Ctrl+N", "Create a new file"},
     {"MenuViewClose", "&Close View", "Ctrl+W", "Close current file"},
     {"MenuViewCloseAll", "Close &All Views", "Shift+Ctrl+W", ""},
@@ -38,7 +38,7 @@ constexpr std::array<TMenuItemSpec, 13> ViewItems{{
     {"WindowMinimizeItem", "&Minimize All", "", "Minimize all windows"},
 }};
 
-constexpr std::array<TMenuItemSpec, 7> RecorderItems{{
+constexpr std::array<TMenuItemRow, 7> RecorderItems{{
     {"StartRecording1", "New Recording...", "", ""},
     {"StartRecording2", "Start Recording", "", ""},
     {"Play1", "Play", "", ""},
@@ -48,13 +48,13 @@ constexpr std::array<TMenuItemSpec, 7> RecorderItems{{
     {"Erase1", "Recorder Options...", "", ""},
 }};
 
-constexpr std::array<TMenuItemSpec, 3> HelpItems{{
+constexpr std::array<TMenuItemRow, 3> HelpItems{{
     {"Contents1", "&Contents", "F1", "", false, false},
     {"N5", "-", "", "", false, false},
     {"HelpAboutItem", "&About", "", ""},
 }};
 
-constexpr std::array<TMenuSpec, 5> Menus{{
+constexpr std::array<TMenuRow, 5> Menus{{
     {"File1", "&File", "File related commands", true, FileItems},
     {"Edit1", "&Edit", "", false, EditItems},
     {"Window1", "&View", "Window related commands such as Tile and Cascade", true, ViewItems},
@@ -62,7 +62,7 @@ constexpr std::array<TMenuSpec, 5> Menus{{
     {"Help1", "&Help", "Help topics", true, HelpItems},
 }};
 
-constexpr std::array<TToolButtonSpec, 9> Buttons{{
+constexpr std::array<TToolButtonRow, 9> Buttons{{
     {"ToolButton1", 0},
     {"ToolButton3", 1},
     {"ToolButton5", 2},
@@ -77,11 +77,11 @@ constexpr std::array<TToolButtonSpec, 9> Buttons{{
 
 } // namespace
 
-std::span<const TMenuSpec> MainMenu() {
+std::span<const TMenuRow> MainMenu() {
     return Menus;
 }
 
-const TMenuItemSpec* FindItem(std::string_view name) {
+const TMenuItemRow* FindItem(std::string_view name) {
     for (const auto& menu : Menus)
         for (const auto& item : menu.Items)
             if (item.Name == name)
@@ -89,7 +89,7 @@ const TMenuItemSpec* FindItem(std::string_view name) {
     return nullptr;
 }
 
-std::span<const TToolButtonSpec> ToolBar() {
+std::span<const TToolButtonRow> ToolBar() {
     return Buttons;
 }
 

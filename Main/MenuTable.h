@@ -4,7 +4,7 @@
 #include <string_view>
 
 /// One item of the main menu. A caption of "-" is a separator line.
-struct TMenuItemSpec {
+struct TMenuItemRow {
     std::string_view Name;
     std::string_view Caption;
     std::string_view Shortcut; // portable key text ("Shift+Ctrl+S"); empty for none
@@ -14,16 +14,16 @@ struct TMenuItemSpec {
 };
 
 /// One menu of the main menu bar with its items, in order.
-struct TMenuSpec {
+struct TMenuRow {
     std::string_view Name;
     std::string_view Caption;
     std::string_view Hint;
     bool Visible;
-    std::span<const TMenuItemSpec> Items;
+    std::span<const TMenuItemRow> Items;
 };
 
 /// The tool bar, left to right. Image -1 marks a separator.
-struct TToolButtonSpec {
+struct TToolButtonRow {
     std::string_view Name;
     int Image;
     bool Visible = true;
@@ -32,12 +32,12 @@ struct TToolButtonSpec {
 namespace MenuTable {
 
 /// The main menu bar, left to right.
-std::span<const TMenuSpec> MainMenu();
+std::span<const TMenuRow> MainMenu();
 
 /// The item called name in any menu; null when there is none.
-const TMenuItemSpec* FindItem(std::string_view name);
+const TMenuItemRow* FindItem(std::string_view name);
 
-std::span<const TToolButtonSpec> ToolBar();
+std::span<const TToolButtonRow> ToolBar();
 
 /// Width of a tool-bar separator in pixels.
 constexpr int SeparatorWidth = 8;

@@ -39,21 +39,21 @@ TMDIChild* TPropertiesDlg::ActiveView() const {
 }
 
 QSlider* TPropertiesDlg::Slider(std::string_view property) const {
-    const auto specs = SliderSpecs::All();
-    const TSliderSpec* spec = SliderSpecs::Find(property);
-    return spec ? Sliders[static_cast<std::size_t>(spec - specs.data())] : nullptr;
+    const auto entries = SliderTable::All();
+    const TSliderRow* entry = SliderTable::Find(property);
+    return entry ? Sliders[static_cast<std::size_t>(entry - entries.data())] : nullptr;
 }
 
 QLabel* TPropertiesDlg::ValueLabel(std::string_view property) const {
-    const auto specs = SliderSpecs::All();
-    const TSliderSpec* spec = SliderSpecs::Find(property);
-    return spec ? ValueLabels[static_cast<std::size_t>(spec - specs.data())] : nullptr;
+    const auto entries = SliderTable::All();
+    const TSliderRow* entry = SliderTable::Find(property);
+    return entry ? ValueLabels[static_cast<std::size_t>(entry - entries.data())] : nullptr;
 }
 
 void TPropertiesDlg::ShowValueLabel(std::string_view property, int value) {
-    const TSliderSpec* spec = SliderSpecs::Find(property);
+    const TSliderRow* entry = SliderTable::Find(property);
     if (QLabel* label = ValueLabel(property))
-        label->setText(QString::fromStdString(SliderSpecs::LabelText(spec->Label, value)));
+        label->setText(QString::fromStdString(SliderTable::LabelText(entry->Label, value)));
 }
 
 // ---- Universe settings: held here until the universe is built again ----

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Options/RotationControl.h"
-#include "Options/SliderSpecs.h"
+#include "Options/SliderTable.h"
 
 #include <QDialog>
 

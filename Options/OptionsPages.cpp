@@ -131,26 +131,27 @@ void TPropertiesDlg::BuildWindow() {
 }
 
 QSlider* TPropertiesDlg::AddSliderRow(QGridLayout* grid, int row, std::string_view property) {
-    const TSliderSpec* spec = SliderSpecs::Find(property);
-    const auto index = static_cast<std::size_t>(spec - SliderSpecs::All().data());
+    const TSliderRow* entry = SliderTable::Find(property);
+    const auto index = static_cast<std::size_t>(entry - SliderTable::All().data());
     QWidget* parent = grid->parentWidget();
 
     auto* slider = new QSlider(Qt::Horizontal, parent);
-    slider->setObjectName(ToQString(spec->Name));
-    slider->setRange(spec->Min, spec->Max);
-    slider->setValue(spec->Design);
-    slider->setPageStep(spec->PageSize);
-    slider->setTickInterval(spec->TickSpacing);
+    slider->setObjectName(ToQString(entry->Name));
+    slider->setRange(entry->Min, entry->Max);
+    slider->setValue(entry->Design);
+    slider->setPageStep(entry->PageSize);
+    slider->setTickInterval(entry->TickSpacing);
     slider->setTickPosition(QSlider::TicksAbove);
-    ApplyHint(slider, spec->Hint);
+    ApplyHint(slider, entry->Hint);
     Sliders[index] = slider;
 
     grid->addWidget(
-        MakeCaption(spec->Caption, spec->CaptionFocusesSlider ? slider : nullptr, parent), row, 0);
+        MakeCaption(entry->Caption, entry->CaptionFocusesSlider ? slider : nullptr, parent), row,
+        0);
     grid->addWidget(slider, row, 1);
-    if (!spec->LabelName.empty()) {
-        auto* label = new QLabel(ToQString(spec->LabelDesignText), parent);
-        label->setObjectName(ToQString(spec->LabelName));
+    if (!entry->LabelName.empty()) {
+        auto* label = new QLabel(ToQString(entry->LabelDesignText), parent);
+        label->setObjectName(ToQString(entry->LabelName));
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
         ValueLabels[index] = label;
         grid->addWidget(label, row, 2);

@@ -1,7 +1,9 @@
 #include "universe/MatrixCells.h"
 
 namespace {
-double ReciprocalOf(double cellSize) { return cellSize == 0 ? 0 : 1 / cellSize; }
+double ReciprocalOf(double cellSize) {
+    return cellSize == 0 ? 0 : 1 / cellSize;
+}
 } // namespace
 
 TMatrixGrid TMatrixGrid::Lay(const TParticle* particles, std::int32_t first, std::int32_t last,

@@ -21,15 +21,33 @@ std::int32_t ParticleCount(std::int32_t number) {
     return count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
 }
 
-double Distribution(std::int32_t p) { return IntPower(p * 0.01, 6); }
-double Space(std::int32_t p) { return IntPower(p * 0.125, 3); }
-double Velocity(std::int32_t p) { return IntPower(p * 0.02, 3); }
-double Mass(std::int32_t p) { return IntPower(p * 0.001, 3); }
-double Friction(std::int32_t p) { return IntPower(p / 200.0, 3) * 0.3; }
-double Pressure(std::int32_t p) { return IntPower(p / 200.0, 3) * 0.1; }
-double Radiation(std::int32_t p) { return IntPower(p / 1000.0, 3); }
-double Separation(std::int32_t s) { return s * 0.1; }
-double Globular(std::int32_t p) { return (100 - p) * 0.01; }
+double Distribution(std::int32_t p) {
+    return IntPower(p * 0.01, 6);
+}
+double Space(std::int32_t p) {
+    return IntPower(p * 0.125, 3);
+}
+double Velocity(std::int32_t p) {
+    return IntPower(p * 0.02, 3);
+}
+double Mass(std::int32_t p) {
+    return IntPower(p * 0.001, 3);
+}
+double Friction(std::int32_t p) {
+    return IntPower(p / 200.0, 3) * 0.3;
+}
+double Pressure(std::int32_t p) {
+    return IntPower(p / 200.0, 3) * 0.1;
+}
+double Radiation(std::int32_t p) {
+    return IntPower(p / 1000.0, 3);
+}
+double Separation(std::int32_t s) {
+    return s * 0.1;
+}
+double Globular(std::int32_t p) {
+    return (100 - p) * 0.01;
+}
 
 std::int32_t FormationFromText(std::string_view text) {
     return text == "Globular (sphere)" ? 0 : 1;

@@ -10,7 +10,9 @@ std::uint64_t SplitMix64(std::uint64_t& x) {
     return z ^ (z >> 31);
 }
 
-std::uint64_t RotateLeft(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+std::uint64_t RotateLeft(std::uint64_t x, int k) {
+    return (x << k) | (x >> (64 - k));
+}
 } // namespace
 
 void TUniformRandom::Seed(std::uint64_t seed) {

@@ -2,7 +2,9 @@
 
 #include <new>
 
-TUniverse::~TUniverse() { ReleaseParticles(); }
+TUniverse::~TUniverse() {
+    ReleaseParticles();
+}
 
 bool TUniverse::Allocate(std::int32_t Count) {
     RandomSource.SeedFromClock();

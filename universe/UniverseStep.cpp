@@ -113,6 +113,6 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
     if (n <= 1)
         Optimisation = 0;
     else
-        Optimisation = static_cast<float>(
-            1 - static_cast<double>(computedPairs) / (static_cast<double>(n) * (n + 1) * 0.5));
+        Optimisation = static_cast<float>(1 - static_cast<double>(computedPairs) /
+                                                  (static_cast<double>(n) * (n + 1) * 0.5));
 }

@@ -50,7 +50,7 @@ struct TTestFrame {
     }
 };
 
-// The dot exactly as described, step by step, for small dots on small frames.
+// The dot computed literally, step by step, for small dots on small frames.
 void ReferenceDot(std::vector<std::uint32_t>& pixels, std::int32_t width, std::int32_t height,
                   int partSize, int contrast, int level, double sx, double sy, double radius,
                   double intensity) {
@@ -84,9 +84,9 @@ void ReferenceDot(std::vector<std::uint32_t>& pixels, std::int32_t width, std::i
 
 } // namespace
 
-// The dot drawing agrees pixel for pixel with the step-by-step description on many random
+// The dot drawing agrees pixel for pixel with the step-by-step reference blend on many random
 // dots blended over each other, partly outside the frame, small and large.
-TEST(DotBlend, MatchesTheDescribedBlendExactly) {
+TEST(DotBlend, MatchesTheReferenceBlendExactly) {
     std::mt19937 random(5);
     std::uniform_real_distribution<double> x(-6, 46), y(-6, 36), radius(0.1, 12), light(0, 2);
     std::uniform_int_distribution<int> size(1, 40), contrast(1, 140);

@@ -86,19 +86,19 @@ TEST_F(PropertiesDlgTest, CreationLeavesTheControlsAndLabelsAsDocumented) {
 }
 
 TEST_F(PropertiesDlgTest, EverySliderIsBuiltFromItsTableRow) {
-    for (const TSliderSpec& spec : SliderSpecs::All()) {
-        SCOPED_TRACE(std::string(spec.Name));
-        QSlider* slider = Dialog->findChild<QSlider*>(Q(spec.Name));
+    for (const TSliderRow& entry : SliderTable::All()) {
+        SCOPED_TRACE(std::string(entry.Name));
+        QSlider* slider = Dialog->findChild<QSlider*>(Q(entry.Name));
         ASSERT_NE(slider, nullptr);
-        EXPECT_EQ(slider, Dialog->Slider(spec.Property));
+        EXPECT_EQ(slider, Dialog->Slider(entry.Property));
         EXPECT_EQ(slider->orientation(), Qt::Horizontal);
-        EXPECT_EQ(slider->minimum(), spec.Min);
-        EXPECT_EQ(slider->maximum(), spec.Max);
-        EXPECT_EQ(slider->pageStep(), spec.PageSize);
-        EXPECT_EQ(slider->tickInterval(), spec.TickSpacing);
+        EXPECT_EQ(slider->minimum(), entry.Min);
+        EXPECT_EQ(slider->maximum(), entry.Max);
+        EXPECT_EQ(slider->pageStep(), entry.PageSize);
+        EXPECT_EQ(slider->tickInterval(), entry.TickSpacing);
         EXPECT_EQ(slider->tickPosition(), QSlider::TicksAbove);
-        if (!spec.LabelName.empty()) {
-            EXPECT_NE(Dialog->findChild<QLabel*>(Q(spec.LabelName)), nullptr);
+        if (!entry.LabelName.empty()) {
+            EXPECT_NE(Dialog->findChild<QLabel*>(Q(entry.LabelName)), nullptr);
         }
     }
 }
@@ -320,7 +320,7 @@ TEST_F(PropertiesDlgTest, TiedCaptionsMoveTheFocusToTheirSliders) {
         ++tied;
         const auto* slider = qobject_cast<QSlider*>(label->buddy());
         ASSERT_NE(slider, nullptr);
-        EXPECT_TRUE(SliderSpecs::Find(slider->objectName().toStdString())->CaptionFocusesSlider);
+        EXPECT_TRUE(SliderTable::Find(slider->objectName().toStdString())->CaptionFocusesSlider);
     }
     EXPECT_EQ(tied, 5);
 }

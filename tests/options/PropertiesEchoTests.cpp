@@ -10,21 +10,21 @@ namespace {
 constexpr const char* Sentinel = "untouched";
 
 TEST_F(PropertiesDlgTest, EveryUserMoveWritesItsPropertyOnceAndEqualWritesDoNothing) {
-    for (const TSliderSpec& spec : SliderSpecs::All()) {
-        const std::string property(spec.Property);
+    for (const TSliderRow& entry : SliderTable::All()) {
+        const std::string property(entry.Property);
         SCOPED_TRACE(property);
-        QSlider* slider = Dialog->Slider(spec.Property);
+        QSlider* slider = Dialog->Slider(entry.Property);
         const int before = slider->value();
-        const auto action = before < spec.Max ? QAbstractSlider::SliderSingleStepAdd
-                                              : QAbstractSlider::SliderSingleStepSub;
+        const auto action = before < entry.Max ? QAbstractSlider::SliderSingleStepAdd
+                                               : QAbstractSlider::SliderSingleStepSub;
         QSignalSpy moves(slider, &QSlider::valueChanged);
         slider->triggerAction(action);
         const int moved = slider->value();
         ASSERT_NE(moved, before);
         EXPECT_EQ(moves.count(), 1); // the writer's own slider update found nothing to change
         EXPECT_EQ(Dialog->property(property.c_str()).toInt(), moved);
-        if (QLabel* label = Dialog->ValueLabel(spec.Property)) {
-            EXPECT_EQ(label->text().toStdString(), SliderSpecs::LabelText(spec.Label, moved));
+        if (QLabel* label = Dialog->ValueLabel(entry.Property)) {
+            EXPECT_EQ(label->text().toStdString(), SliderTable::LabelText(entry.Label, moved));
             // A write of the value already held formats nothing.
             label->setText(Sentinel);
             Dialog->setProperty(property.c_str(), moved);

@@ -89,7 +89,7 @@ TEST(Seeding, FlatGlobularGivesADiscWithinOneUnitOfItsPlane) {
     TUniverseSettings s = SmallSettings(24, 0);
     s.Globular = 100; // Globular parameter 0: a flat disc
     s.Velocity = 0;
-    s.Mass = 1;       // smallest pull, so the seeding step barely moves anything
+    s.Mass = 1; // smallest pull, so the seeding step barely moves anything
     ASSERT_TRUE(SettingsFormulas::BuildUniverse(u, s, 16));
     for (int i = 0; i <= u.LastIndex; ++i)
         EXPECT_LE(std::abs(u.Particles[i].Y), 1.0 + 1e-3) << i;

@@ -69,9 +69,9 @@ TEST(StepOptimisation, ElevenOfFiftyFivePairsGivesPointEight) {
     MakeRestingUniverse(u, 11);
     // A cube of extent 100 on every axis so no axis is elongated; particle 0..4 close
     // together (10 pairs), particle 5 next to 0 (1 pair), the rest in far corners.
-    const double spots[11][3] = {{0, 0, 0},      {1, 0, 0},      {0, 1, 0},   {0, 0, 1},
-                                 {1, 1, 0},      {0, 0, 2},      {100, 0, 0}, {0, 100, 0},
-                                 {0, 0, 100},    {100, 100, 100}, {50, 100, 0}};
+    const double spots[11][3] = {{0, 0, 0},   {1, 0, 0},       {0, 1, 0},   {0, 0, 1},
+                                 {1, 1, 0},   {0, 0, 2},       {100, 0, 0}, {0, 100, 0},
+                                 {0, 0, 100}, {100, 100, 100}, {50, 100, 0}};
     for (int i = 0; i < 11; ++i) {
         u.Particles[i].X = spots[i][0];
         u.Particles[i].Y = spots[i][1];
@@ -225,8 +225,12 @@ void ExpectMomentumKept(bool thermodynamics, int steps) {
     }
 }
 
-TEST(StepInvariants, MomentumIsKeptWithoutThermodynamics) { ExpectMomentumKept(false, 8); }
-TEST(StepInvariants, MomentumIsKeptWithThermodynamics) { ExpectMomentumKept(true, 8); }
+TEST(StepInvariants, MomentumIsKeptWithoutThermodynamics) {
+    ExpectMomentumKept(false, 8);
+}
+TEST(StepInvariants, MomentumIsKeptWithThermodynamics) {
+    ExpectMomentumKept(true, 8);
+}
 
 TEST(StepInvariants, AllParticlesOnOnePlaneAreAllNear) {
     TUniverse u;
@@ -268,8 +272,8 @@ TEST(StepBlownUp, NanInfiniteAndHugeCoordinatesKeepCellsInRange) {
     for (int k = 0; k < 6; ++k) {
         u.Step(0, 7);
         for (int i = 0; i < 8; ++i) {
-            for (std::int32_t cell : {u.Particles[i].CellX, u.Particles[i].CellY,
-                                      u.Particles[i].CellZ}) {
+            for (std::int32_t cell :
+                 {u.Particles[i].CellX, u.Particles[i].CellY, u.Particles[i].CellZ}) {
                 EXPECT_GE(cell, 0);
                 EXPECT_LE(cell, 249);
             }

@@ -1,10 +1,10 @@
-#include "Options/SliderSpecs.h"
+#include "Options/SliderTable.h"
 
 #include "Options/SettingsLabels.h"
 
 #include <array>
 
-namespace SliderSpecs {
+namespace SliderTable {
 
 namespace {
 
@@ -23,7 +23,7 @@ constexpr std::string_view HintRedo =
 using K = TLabelKind;
 
 // clang-format off
-constexpr std::array<TSliderSpec, 16> Specs{{
+constexpr std::array<TSliderRow, 16> Rows{{
     // Universe page
     {"Number", "TrackBarNumber", "&Particles", true, 0, 220, 25, 250, 1000, HintNumber, "LabelNumber", "", K::ParticleCount},
     {"Mass", "TrackBarMass", "&Mass", true, 1, 100, 50, 2, 10, HintMass, "LabelMass", "", K::MassHalfCube},
@@ -48,14 +48,14 @@ constexpr std::array<TSliderSpec, 16> Specs{{
 
 } // namespace
 
-std::span<const TSliderSpec> All() {
-    return Specs;
+std::span<const TSliderRow> All() {
+    return Rows;
 }
 
-const TSliderSpec* Find(std::string_view key) {
-    for (const auto& spec : Specs)
-        if (spec.Property == key || spec.Name == key)
-            return &spec;
+const TSliderRow* Find(std::string_view key) {
+    for (const auto& entry : Rows)
+        if (entry.Property == key || entry.Name == key)
+            return &entry;
     return nullptr;
 }
 
@@ -79,4 +79,4 @@ std::string LabelText(TLabelKind kind, std::int32_t position) {
     return {};
 }
 
-} // namespace SliderSpecs
+} // namespace SliderTable

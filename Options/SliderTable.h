@@ -18,7 +18,7 @@ enum class TLabelKind : std::uint8_t {
 
 /// Every slider of the properties window is built from one row of this table, and the
 /// window's tests read their expectations from it too.
-struct TSliderSpec {
+struct TSliderRow {
     std::string_view Property; // the published property the slider edits
     std::string_view Name;     // the slider's object name
     std::string_view Caption;  // the caption label left of the slider ("&" marks a key)
@@ -34,15 +34,15 @@ struct TSliderSpec {
     TLabelKind Label;
 };
 
-namespace SliderSpecs {
+namespace SliderTable {
 
 /// All sixteen sliders, grouped by page: Universe, Processing, View.
-std::span<const TSliderSpec> All();
+std::span<const TSliderRow> All();
 
 /// The row whose Property or Name equals key; null when there is none.
-const TSliderSpec* Find(std::string_view key);
+const TSliderRow* Find(std::string_view key);
 
 /// The value label's text for a position; empty for TLabelKind::None.
 std::string LabelText(TLabelKind kind, std::int32_t position);
 
-} // namespace SliderSpecs
+} // namespace SliderTable
