@@ -25,6 +25,7 @@ test: deps
 
 bench: build
 	build/release/bench/astrivo-bench $(BENCH_ARGS)
+	build/release/bench/astrivo-render-bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -11,7 +11,9 @@
 class QMdiArea;
 class QMdiSubWindow;
 class TDisplayList;
+class TLineList;
 class TUniverse;
+struct TPixelFrame;
 
 /// One view window: a camera and display settings of its own, drawing the shared universe
 /// into an off-screen frame. Lives as the widget of a sub-window of the main window's MDI
@@ -54,10 +56,28 @@ public:
     void FormCreate(const TUniverse* mainUniverse);
     void FormResize();
     void FormActivate(); // emits Activated; the main window calls it on activation
+    /// Shows the frame, drawing it first when FrameValid is clear (called by paintEvent).
+    void FormPaint();
+    void FormClose();   // sets Closing; the sub-window frees itself once closed
+    void FormDestroy(); // releases Frame and DisplayList; run by the destructor
+    /// A button press: starts the drag mode its exact button and modifier set selects.
+    /// A double click starts nothing.
+    void FormMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y,
+                       bool doubleClick = false);
+    /// Pointer movement: every drag mode that is on changes the camera and redraws.
+    void FormMouseMove(int x, int y);
+    void FormMouseUp(); // any button release ends every drag mode
+
+    /// Keeps Frame the size of the client area, which it first grows to 30 pixels high.
     void ResizeFrame();
     void ClearFrame();
+    /// Builds the picture in Frame: particles as grey dots, nearest first, then the red
+    /// connecting lines. Leaves FrameValid clear.
     void RenderFrame();
+    /// Draws the frame when FrameValid is clear, marks it valid and shows it.
     void PresentFrame();
+    /// Blends one dot centred on (sx, sy) into Frame with this view's PartSize and Contrast.
+    void DrawParticle(int level, double sx, double sy, double radius, double intensity);
 
     // View state other windows read and write directly.
     QImage Frame;
@@ -76,7 +96,23 @@ signals:
     /// This view became the active one: the properties window shows its ShowAs and Contrast.
     void Activated(TMDIChild* view);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
+    TPixelFrame FramePixels();
+    bool PrepareFrame(); // false while Closing
+    void ChangeDisplay();
+    void DrawLines();
+
+    std::unique_ptr<TLineList> FLines;
+
     int ShowAsIndex() const { return FShowAs; }
     void SetShowAsIndex(int value) { SetShowAs(static_cast<TShowAs>(value)); }
 

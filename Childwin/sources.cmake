@@ -1,4 +1,13 @@
 # Qt-free view logic, built into astrivo_logic and tested without Qt.
-set(PURE_SOURCES ViewCamera.h DisplayList.h)
+set(PURE_SOURCES
+  ViewCamera.h
+  Rounding.h
+  ViewProjection.h ViewProjection.cpp
+  DisplayList.h DisplayList.cpp
+  PixelFrame.h PixelFrame.cpp
+  DotBlend.h DotBlend.cpp
+  LineList.h LineList.cpp
+  FrameRender.h FrameRender.cpp
+  CameraDrag.h CameraDrag.cpp)
 # The view window itself.
 set(QT_SOURCES ChildWin.h ChildWin.cpp)

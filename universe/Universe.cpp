@@ -5,6 +5,7 @@
 #include <new>
 
 TUniverse::TUniverse() = default;
+
 TUniverse::~TUniverse() {
     ReleaseParticles();
 }

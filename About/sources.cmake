@@ -1,0 +1,3 @@
+# The about box.
+set(PURE_SOURCES)
+set(QT_SOURCES About.h About.cpp)

@@ -1,0 +1,62 @@
+#include "Childwin/CameraDrag.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// a - b in pixels, taken in 64 bits so that no pair of pointer positions overflows.
+double Delta(std::int32_t a, std::int32_t b) {
+    return static_cast<double>(static_cast<std::int64_t>(a) - b);
+}
+
+} // namespace
+
+TDragMode DragModeForPress(unsigned buttons, unsigned modifiers, bool doubleClick) {
+    if (doubleClick)
+        return dmNone;
+    if (buttons == pbLeft && modifiers == 0)
+        return dmPanning;
+    if (buttons == pbRight && modifiers == 0)
+        return dmZooming;
+    if (buttons == pbLeft && modifiers == pmShift)
+        return dmRotating;
+    if (buttons == pbLeft && modifiers == pmCtrl)
+        return dmDollying;
+    return dmNone;
+}
+
+void DragPan(TViewCamera& camera, double space, std::int32_t& lastX, std::int32_t& lastY,
+             std::int32_t x, std::int32_t y) {
+    camera.OffsetX =
+        camera.OffsetX - (camera.Dolly - space) * 0.01 * Delta(x, lastX) / camera.ZoomX;
+    lastX = x;
+    camera.OffsetY =
+        camera.OffsetY - (camera.Dolly - space) * 0.01 * Delta(y, lastY) / camera.ZoomY;
+    lastY = y;
+}
+
+void DragZoom(TViewCamera& camera, std::int32_t& lastY, std::int32_t y) {
+    const double f = std::pow(1.007, Delta(lastY, y));
+    camera.ZoomY = std::min(camera.ZoomY * f, MaxZoom);
+    camera.ZoomX = std::min(camera.ZoomX * f, MaxZoom);
+    lastY = y;
+}
+
+void DragRotate(TViewCamera& camera, std::int32_t& lastX, std::int32_t& lastY, std::int32_t x,
+                std::int32_t y) {
+    camera.Elevation = camera.Elevation - Delta(lastY, y) * 0.003;
+    lastY = y;
+    camera.Azimuth = camera.Azimuth - Delta(lastX, x) * 0.003;
+    lastX = x;
+}
+
+bool DragDolly(TViewCamera& camera, std::int32_t& lastY, std::int32_t y) {
+    const double dy = Delta(lastY, y);
+    if (dy == 0)
+        return false;
+    const double step = std::pow(std::abs(dy) * 0.5, 1.8);
+    camera.Dolly = camera.Dolly + (dy > 0 ? step : -step);
+    lastY = y;
+    return true;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Childwin/DotBlend.h"
+#include "Childwin/PixelFrame.h"
+#include "Childwin/ViewCamera.h"
+
+#include <cstdint>
+
+class TDisplayList;
+class TLineList;
+class TUniverse;
+
+/// Everything of a view that shapes its picture.
+struct TFrameSettings {
+    TViewCamera Camera;
+    std::int32_t CentreX = 0;
+    std::int32_t CentreY = 0;
+    std::int32_t ClientWidth = 0; // dots are clipped against the window, not the bitmap
+    std::int32_t ClientHeight = 0;
+    TShowAs ShowAs = saMonocular;
+    bool ShowLuminance = false;
+    bool UseLines = false;
+    TDotStyle Dots;
+};
+
+/// Draws the universe's particles into a frame that has already been cleared: projects
+/// every particle, sorts them by depth and blends them in nearest first. Every particle
+/// in front of the camera gets ScreenX/ScreenY in the universe: its rounded window point
+/// when drawn, -999 when hidden; particles at depth 1 or nearer keep theirs. Fills lines
+/// with the connecting lines of the close pairs, in pair order, when the universe has
+/// stepped and UseLines is on; a line joins two particles only if both were drawn in this
+/// frame. The display list is allocated and released here; without a universe, a display
+/// list or particles the frame stays black and lines stays empty.
+void RenderUniverse(TUniverse* universe, TDisplayList* list, const TPixelFrame& frame,
+                    const TFrameSettings& settings, TLineList& lines);

@@ -1,0 +1,160 @@
+#pragma once
+
+#include "Options/PropertiesHost.h"
+
+#include <QList>
+#include <QMainWindow>
+
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QFileDialog;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TAboutBox;
+class TImageList;
+class TMDIChild;
+class TPropertiesDlg;
+class TUniverse;
+
+/// The main window: a multiple-document frame whose children are the views. It owns the
+/// one universe, builds it from the properties window's settings, steps it on a 1 ms timer
+/// while processing is on, and opens, closes and arranges the views.
+///
+/// The platform keeps the list of views; every walk over them goes through Views() and
+/// runs from the last index down to 0.
+class TMainForm : public QMainWindow, public TPropertiesHost {
+    Q_OBJECT
+    Q_PROPERTY(bool Processing READ Processing WRITE SetProcessing NOTIFY ProcessingChanged)
+    Q_PROPERTY(bool UniverseReady READ UniverseReady)
+    Q_PROPERTY(int MaxSeparation READ MaxSeparation WRITE SetMaxSeparation)
+    Q_PROPERTY(int LocalitySize READ LocalitySize WRITE SetLocalitySize)
+    Q_PROPERTY(int MatrixResolution READ MatrixResolution WRITE SetMatrixResolution)
+    Q_PROPERTY(int RedoFrequency READ RedoFrequency WRITE SetRedoFrequency)
+
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    /// The two program-wide windows the main window reaches directly; both are created
+    /// after the main window.
+    void SetPropertiesDlg(TPropertiesDlg* dialog);
+    void SetAboutBox(TAboutBox* box);
+    TPropertiesDlg* PropertiesDlg() const { return FPropertiesDlg; }
+    TAboutBox* AboutBox() const { return FAboutBox; }
+
+    bool Processing() const { return FProcessing; }
+    void SetProcessing(bool value);
+    bool UniverseReady() const { return FUniverseReady; }
+
+    // Pass-through settings: stored, and handed to the universe if one exists.
+    int MaxSeparation() const { return FMaxSeparation; }
+    int LocalitySize() const { return FLocalitySize; }
+    int MatrixResolution() const { return FMatrixResolution; }
+    int RedoFrequency() const { return FRedoFrequency; }
+    void SetMaxSeparation(std::int32_t value) override;
+    void SetLocalitySize(std::int32_t value) override;
+    void SetMatrixResolution(std::int32_t value) override;
+    void SetRedoFrequency(std::int32_t value) override;
+
+    void CreateUniverse() override;
+    TMDIChild* ActiveView() const override;
+    /// The open views in the platform's order (creation order).
+    QList<TMDIChild*> Views() const;
+
+    /// One tick of the processing loop: one step, the figures, every view redrawn.
+    void ProcessingTimerTimer();
+    /// The new-universe command: the properties window, modal on its Universe page.
+    void RunUniverseDialog();
+    void DisplayHint(const QString& hint);
+    /// Opens one view captioned title, copying the active view or using the defaults.
+    void OpenView(const QString& title);
+    void UpdateMenuItems();
+
+    // Command handlers, named after their components.
+    void ToolButton1Click();
+    void ToolButton6Click();
+    void ToolButton7Click();
+    void ToolButton8Click();
+    void ContinueProcessing1Click();
+    void BtnStartClick();
+    void BtnStopClick();
+    void SpeedButton1Click();
+    void SpeedButton3Click();
+    void FileOpenItemClick();
+    void FileSaveItemClick() {}
+    void FileSaveAsItemClick() {}
+    void FileExitItemClick();
+    void CutItemClick() {}
+    void CopyItemClick() {}
+    void PasteItemClick() {}
+    void MenuViewNewClick();
+    void MenuViewCloseClick();
+    void MenuViewCloseAllClick();
+    void MenuViewPreset1Click();
+    void WindowCascadeItemClick();
+    void WindowTileItemClick();
+    void WindowArrangeItemClick();
+    void WindowMinimizeItemClick();
+    void HelpAboutItemClick();
+
+    /// The one universe; absent until the first build, then kept for the program's life.
+    std::unique_ptr<TUniverse> Universe;
+
+    // Components.
+    QMdiArea* MDIClient = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    TImageList* ImageList1 = nullptr;
+    QTimer* ProcessingTimer = nullptr;
+    QToolButton* ToolButton1 = nullptr;
+    QToolButton* ToolButton6 = nullptr;
+    QToolButton* ToolButton7 = nullptr;
+    QToolButton* ToolButton8 = nullptr;
+    QMenu* Window1 = nullptr;
+    QAction* ContinueProcessing1 = nullptr;
+    QFileDialog* OpenDialog = nullptr;
+
+signals:
+    void ProcessingChanged(bool processing);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormDestroy();
+
+    // Building the window (MainMenus.cpp).
+    void BuildMenus();
+    void BuildToolBar();
+    QAction* Action(const char* name) const;
+    static void SetButtonImage(QToolButton* button, const TImageList& images, int index);
+
+    void SubWindowActivated(QMdiSubWindow* window);
+    void ConnectView(TMDIChild* view);
+    void ShowWindowMenu();
+    TMDIChild* NewViewWindow();
+    void SetDefaultCamera(TMDIChild* view) const;
+    QList<QAction*> WindowListActions;
+
+    bool FProcessing = false;
+    bool FUniverseReady = false;
+    bool FShown = false;
+    std::int32_t FMaxSeparation = 0;
+    std::int32_t FLocalitySize = 0;
+    std::int32_t FMatrixResolution = 0;
+    std::int32_t FRedoFrequency = 0;
+    TPropertiesDlg* FPropertiesDlg = nullptr;
+    TAboutBox* FAboutBox = nullptr;
+};

@@ -1,0 +1,137 @@
+// The main window's menus and tool bar, built from the menu table.
+#include "Main/Main.h"
+
+#include "Main/ImageList.h"
+#include "Main/MenuTable.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFrame>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+using THandler = void (TMainForm::*)();
+
+struct TBinding {
+    const char* Name;
+    THandler Handler;
+};
+
+constexpr TBinding MenuBindings[] = {
+    {"FileOpenItem", &TMainForm::FileOpenItemClick},
+    {"FileSaveItem", &TMainForm::FileSaveItemClick},
+    {"FileSaveAsItem", &TMainForm::FileSaveAsItemClick},
+    {"FileExitItem", &TMainForm::FileExitItemClick},
+    {"CutItem", &TMainForm::CutItemClick},
+    {"CopyItem", &TMainForm::CopyItemClick},
+    {"PasteItem", &TMainForm::PasteItemClick},
+    {"MenuViewNew", &TMainForm::MenuViewNewClick},
+    {"MenuViewClose", &TMainForm::MenuViewCloseClick},
+    {"MenuViewCloseAll", &TMainForm::MenuViewCloseAllClick},
+    {"MenuViewPreset1", &TMainForm::MenuViewPreset1Click},
+    {"WindowCascadeItem", &TMainForm::WindowCascadeItemClick},
+    {"WindowTileItem", &TMainForm::WindowTileItemClick},
+    {"WindowArrangeItem", &TMainForm::WindowArrangeItemClick},
+    {"WindowMinimizeItem", &TMainForm::WindowMinimizeItemClick},
+    {"ContinueProcessing1", &TMainForm::ContinueProcessing1Click},
+    {"HelpAboutItem", &TMainForm::HelpAboutItemClick},
+};
+
+constexpr TBinding ToolBindings[] = {
+    {"ToolButton1", &TMainForm::ToolButton1Click},
+    {"ToolButton6", &TMainForm::ToolButton6Click},
+    {"ToolButton8", &TMainForm::ToolButton8Click},
+    {"ToolButton7", &TMainForm::ToolButton7Click},
+};
+
+} // namespace
+
+QAction* TMainForm::Action(const char* name) const {
+    return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+void TMainForm::SetButtonImage(QToolButton* button, const TImageList& images, int index) {
+    button->setIcon(images.Icon(index));
+    button->setProperty("ImageIndex", index);
+}
+
+void TMainForm::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    for (const TMenuRow& entry : MenuTable::MainMenu()) {
+        QMenu* menu = bar->addMenu(ToQString(entry.Caption));
+        menu->setObjectName(ToQString(entry.Name));
+        menu->menuAction()->setStatusTip(ToQString(entry.Hint));
+        menu->menuAction()->setVisible(entry.Visible);
+        for (const TMenuItemRow& item : entry.Items) {
+            QAction* action = item.Caption == "-" ? menu->addSeparator()
+                                                  : menu->addAction(ToQString(item.Caption));
+            action->setObjectName(ToQString(item.Name));
+            if (!item.Shortcut.empty())
+                action->setShortcut(QKeySequence(ToQString(item.Shortcut)));
+            action->setStatusTip(ToQString(item.Hint));
+            action->setEnabled(item.Enabled);
+            action->setVisible(item.Visible);
+        }
+        if (entry.Name == "Window1")
+            Window1 = menu;
+    }
+    for (const TBinding& binding : MenuBindings)
+        connect(Action(binding.Name), &QAction::triggered, this, binding.Handler);
+
+    // The Recorder menu is hidden, yet F5 must still toggle processing: the window itself
+    // carries the item so that its shortcut stays live.
+    ContinueProcessing1 = Action("ContinueProcessing1");
+    addAction(ContinueProcessing1);
+    connect(Window1, &QMenu::aboutToShow, this, &TMainForm::ShowWindowMenu);
+
+    OpenDialog = new QFileDialog(this);
+    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
+    OpenDialog->setNameFilter(QStringLiteral("All files (*.*)"));
+    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+}
+
+void TMainForm::BuildToolBar() {
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(TImageList::Size, TImageList::Size));
+    ToolBar1->toggleViewAction()->setEnabled(false);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+    for (const TToolButtonRow& entry : MenuTable::ToolBar()) {
+        QWidget* widget = nullptr;
+        if (entry.Image < 0) {
+            auto* separator = new QFrame(ToolBar1);
+            separator->setFrameShape(QFrame::VLine);
+            separator->setFrameShadow(QFrame::Sunken);
+            separator->setFixedWidth(MenuTable::SeparatorWidth);
+            widget = separator;
+        } else {
+            auto* button = new QToolButton(ToolBar1);
+            button->setAutoRaise(true);
+            button->setFocusPolicy(Qt::NoFocus);
+            SetButtonImage(button, *ImageList1, entry.Image);
+            widget = button;
+        }
+        widget->setObjectName(ToQString(entry.Name));
+        ToolBar1->addWidget(widget)->setVisible(entry.Visible);
+    }
+    ToolButton1 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton1"));
+    ToolButton6 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton6"));
+    ToolButton7 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton7"));
+    ToolButton8 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton8"));
+    for (const TBinding& binding : ToolBindings)
+        connect(ToolBar1->findChild<QToolButton*>(QString::fromLatin1(binding.Name)),
+                &QToolButton::clicked, this, binding.Handler);
+}

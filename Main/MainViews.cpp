@@ -1,0 +1,285 @@
+// Opening, closing and arranging the views.
+#include "Main/Main.h"
+
+#include "About/About.h"
+#include "Childwin/ChildWin.h"
+#include "Main/ViewLayout.h"
+#include "Options/Options.h"
+#include "universe/Universe.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <numbers>
+
+namespace {
+
+constexpr double Degree = std::numbers::pi / 180.0;
+
+const char* const ViewCommands[] = {"MenuViewClose",  "MenuViewCloseAll",  "WindowCascadeItem",
+                                    "WindowTileItem", "WindowArrangeItem", "WindowMinimizeItem"};
+
+QString NextViewCaption(qsizetype openViews) {
+    return QStringLiteral("View %1").arg(openViews + 1);
+}
+
+} // namespace
+
+QList<TMDIChild*> TMainForm::Views() const {
+    QList<TMDIChild*> views;
+    // A closed window lingers until its deferred deletion; it no longer counts as open.
+    for (QMdiSubWindow* window : MDIClient->subWindowList(QMdiArea::CreationOrder))
+        if (auto* view = qobject_cast<TMDIChild*>(window->widget()); view && !window->isHidden())
+            views.append(view);
+    return views;
+}
+
+TMDIChild* TMainForm::ActiveView() const {
+    QMdiSubWindow* window = MDIClient->currentSubWindow();
+    if (!window || window->isHidden())
+        return nullptr;
+    return qobject_cast<TMDIChild*>(window->widget());
+}
+
+void TMainForm::SubWindowActivated(QMdiSubWindow* window) {
+    if (window && !window->isHidden())
+        if (auto* view = qobject_cast<TMDIChild*>(window->widget()))
+            view->FormActivate();
+    UpdateMenuItems();
+}
+
+void TMainForm::ConnectView(TMDIChild* view) {
+    if (!FPropertiesDlg)
+        return;
+    connect(view, &TMDIChild::ShowAsSelected, FPropertiesDlg, &TPropertiesDlg::SelectShowAs);
+    connect(view, &TMDIChild::Activated, FPropertiesDlg, &TPropertiesDlg::ViewActivated);
+}
+
+TMDIChild* TMainForm::NewViewWindow() {
+    TMDIChild* view = TMDIChild::Create(MDIClient, Universe.get());
+    ConnectView(view);
+    return view;
+}
+
+// The camera and display settings of a view opened with nothing to copy from.
+void TMainForm::SetDefaultCamera(TMDIChild* view) const {
+    view->Camera.Azimuth = 0;
+    view->Camera.Elevation = 0;
+    view->Camera.ZoomX = 0.1 * view->height();
+    view->Camera.ZoomY = 0.1 * view->height();
+    view->Camera.Dolly = -5 * (Universe ? Universe->Space : 0.0);
+    view->SetShowAs(saMonocular);
+    view->SetContrast(130);
+    view->SetBrightness(0);
+    view->SetPartSize(12);
+    view->SetShowLuminance(true);
+}
+
+void TMainForm::OpenView(const QString& title) {
+    TMDIChild* active = ActiveView();
+    TMDIChild* view = NewViewWindow();
+    view->setWindowTitle(title);
+    view->SubWindow()->setWindowTitle(title);
+    if (active) {
+        view->SetShowAs(active->ShowAs());
+        view->CentreX = active->CentreX;
+        view->CentreY = active->CentreY;
+        view->Camera = active->Camera;
+        view->SetPartSize(active->PartSize());
+    } else {
+        SetDefaultCamera(view);
+    }
+    view->Universe = Universe.get();
+    view->FormResize();
+    // The new view is the active one; it reports itself now that it is set up, so the
+    // properties window shows its settings rather than its creation defaults.
+    if (MDIClient->currentSubWindow() == view->SubWindow())
+        view->FormActivate();
+    else
+        MDIClient->setActiveSubWindow(view->SubWindow());
+}
+
+void TMainForm::ToolButton8Click() {
+    if (!FUniverseReady)
+        RunUniverseDialog();
+    if (FUniverseReady)
+        OpenView(NextViewCaption(Views().size()));
+}
+
+void TMainForm::MenuViewNewClick() {
+    ToolButton8Click();
+}
+
+void TMainForm::FileOpenItemClick() {
+    if (OpenDialog->exec() != QDialog::Accepted)
+        return;
+    const QStringList files = OpenDialog->selectedFiles();
+    if (files.isEmpty())
+        return;
+    OpenView(QDir::toNativeSeparators(QFileInfo(files.first()).absoluteFilePath()));
+}
+
+void TMainForm::FileExitItemClick() {
+    close();
+}
+
+void TMainForm::MenuViewCloseClick() {
+    if (TMDIChild* view = ActiveView())
+        view->SubWindow()->close();
+}
+
+void TMainForm::MenuViewCloseAllClick() {
+    const QList<TMDIChild*> views = Views();
+    for (qsizetype i = views.size() - 1; i >= 0; --i) {
+        views[i]->Closing = true;
+        views[i]->SubWindow()->close();
+    }
+}
+
+void TMainForm::WindowCascadeItemClick() {
+    MDIClient->cascadeSubWindows();
+}
+
+void TMainForm::WindowTileItemClick() {
+    // Vertical tiling: side-by-side columns over the client area; minimised views stay
+    // where they are.
+    QList<QMdiSubWindow*> windows;
+    const QList<TMDIChild*> views = Views();
+    for (TMDIChild* view : views)
+        if (!view->SubWindow()->isMinimized())
+            windows.append(view->SubWindow());
+    const QSize area = MDIClient->viewport()->size();
+    const auto rects =
+        ViewLayout::TileVertically(static_cast<int>(windows.size()), area.width(), area.height());
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        const TViewRect& r = rects[static_cast<std::size_t>(i)];
+        if (windows[i]->isMaximized())
+            windows[i]->showNormal();
+        windows[i]->setGeometry(r.Left, r.Top, r.Width, r.Height);
+    }
+}
+
+void TMainForm::WindowArrangeItemClick() {
+    QList<QMdiSubWindow*> icons;
+    for (TMDIChild* view : Views())
+        if (view->SubWindow()->isMinimized())
+            icons.append(view->SubWindow());
+    if (icons.isEmpty())
+        return;
+    const QSize icon = icons.first()->size();
+    const QSize area = MDIClient->viewport()->size();
+    const auto rects = ViewLayout::ArrangeIcons(static_cast<int>(icons.size()), icon.width(),
+                                                icon.height(), area.width(), area.height());
+    for (qsizetype i = 0; i < icons.size(); ++i)
+        icons[i]->move(rects[static_cast<std::size_t>(i)].Left,
+                       rects[static_cast<std::size_t>(i)].Top);
+}
+
+void TMainForm::WindowMinimizeItemClick() {
+    const QList<TMDIChild*> views = Views();
+    for (qsizetype i = views.size() - 1; i >= 0; --i)
+        views[i]->SubWindow()->showMinimized();
+}
+
+void TMainForm::UpdateMenuItems() {
+    const bool any = !Views().isEmpty();
+    for (const char* name : ViewCommands)
+        if (QAction* action = Action(name))
+            action->setEnabled(any);
+}
+
+void TMainForm::ShowWindowMenu() {
+    // The View menu lists the open views after its own items; choosing one activates it.
+    for (QAction* action : WindowListActions)
+        Window1->removeAction(action);
+    qDeleteAll(WindowListActions);
+    WindowListActions.clear();
+    const QList<TMDIChild*> views = Views();
+    if (views.isEmpty())
+        return;
+    WindowListActions.append(Window1->addSeparator());
+    TMDIChild* active = ActiveView();
+    for (qsizetype i = 0; i < views.size(); ++i) {
+        TMDIChild* view = views[i];
+        const QString number = i < 9 ? QStringLiteral("&%1 ").arg(i + 1) : QString();
+        QAction* action = Window1->addAction(number + view->SubWindow()->windowTitle());
+        action->setCheckable(true);
+        action->setChecked(view == active);
+        QMdiSubWindow* window = view->SubWindow();
+        connect(action, &QAction::triggered, this,
+                [this, window] { MDIClient->setActiveSubWindow(window); });
+        WindowListActions.append(action);
+    }
+}
+
+void TMainForm::MenuViewPreset1Click() {
+    TMDIChild* active = ActiveView();
+    const int barsBelowMenu =
+        menuWidget() && menuWidget()->isVisible() ? menuWidget()->height() : 0;
+    const QSize minimum = QMdiSubWindow().minimumSizeHint();
+    const TViewRect cell = ViewLayout::PresetCellSize(
+        width(), height() - barsBelowMenu, StatusBar->isVisible() ? StatusBar->height() : 0,
+        ToolBar1->isVisible() ? ToolBar1->height() : 0, minimum.width(), minimum.height());
+
+    const QList<TMDIChild*> views = Views();
+    for (qsizetype i = views.size() - 1; i >= 0; --i) {
+        if (views[i] == active)
+            continue;
+        views[i]->Closing = true;
+        views[i]->SubWindow()->close();
+    }
+
+    for (const TPresetCell& place : ViewLayout::PresetCells()) {
+        TMDIChild* view = NewViewWindow();
+        QMdiSubWindow* window = view->SubWindow();
+        window->resize(cell.Width, cell.Height);
+        if (active) {
+            view->SetShowAs(active->ShowAs());
+            view->CentreX = active->CentreX;
+            view->CentreY = active->CentreY;
+            view->Camera.OffsetX = active->Camera.OffsetX;
+            view->Camera.OffsetY = active->Camera.OffsetY;
+            view->Camera.Dolly = active->Camera.Dolly;
+            view->Camera.Azimuth = active->Camera.Azimuth;
+            view->Camera.ZoomX = active->Camera.ZoomX;
+            view->Camera.ZoomY = active->Camera.ZoomY;
+            view->Camera.Elevation = 0;
+            view->SetPartSize(active->PartSize());
+            view->SetContrast(active->Contrast());
+            view->SetBrightness(active->Brightness());
+            view->SetPartSize(active->PartSize());
+            view->SetShowLuminance(active->ShowLuminance());
+        } else {
+            SetDefaultCamera(view);
+        }
+        window->move(place.Column * cell.Width, place.Row * cell.Height);
+        const QString caption =
+            QString::fromUtf8(place.Caption.data(), static_cast<qsizetype>(place.Caption.size()));
+        view->setWindowTitle(caption);
+        window->setWindowTitle(caption);
+        view->Camera.Elevation = place.ElevationDegrees * Degree;
+        view->Camera.Azimuth += place.AzimuthChangeDegrees * Degree;
+        view->Universe = Universe.get();
+        view->FormResize();
+    }
+    if (active)
+        active->SubWindow()->close();
+    // Each new view reported itself on activation before it took the old view's settings;
+    // the one left active reports again so the properties window matches it.
+    if (TMDIChild* current = ActiveView())
+        current->FormActivate();
+}
+
+void TMainForm::HelpAboutItemClick() {
+    if (!FAboutBox)
+        return;
+    FAboutBox->show();
+    FAboutBox->raise();
+}

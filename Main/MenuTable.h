@@ -1,0 +1,45 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+/// One item of the main menu. A caption of "-" is a separator line.
+struct TMenuItemRow {
+    std::string_view Name;
+    std::string_view Caption;
+    std::string_view Shortcut; // portable key text ("Shift+Ctrl+S"); empty for none
+    std::string_view Hint;     // shown in the status line while the item is highlighted
+    bool Enabled = true;
+    bool Visible = true;
+};
+
+/// One menu of the main menu bar with its items, in order.
+struct TMenuRow {
+    std::string_view Name;
+    std::string_view Caption;
+    std::string_view Hint;
+    bool Visible;
+    std::span<const TMenuItemRow> Items;
+};
+
+/// The tool bar, left to right. Image -1 marks a separator.
+struct TToolButtonRow {
+    std::string_view Name;
+    int Image;
+    bool Visible = true;
+};
+
+namespace MenuTable {
+
+/// The main menu bar, left to right.
+std::span<const TMenuRow> MainMenu();
+
+/// The item called name in any menu; null when there is none.
+const TMenuItemRow* FindItem(std::string_view name);
+
+std::span<const TToolButtonRow> ToolBar();
+
+/// Width of a tool-bar separator in pixels.
+constexpr int SeparatorWidth = 8;
+
+} // namespace MenuTable

@@ -1,0 +1,388 @@
+#include "Options/Options.h"
+
+#include "Childwin/ChildWin.h"
+#include "Options/PropertiesHost.h"
+#include "Options/SettingsLabels.h"
+#include "universe/SettingsFormulas.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QSlider>
+
+namespace {
+
+// The equality test every writer starts with: true when the value was new and is stored.
+template <class T> bool Store(T& field, T value) {
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+} // namespace
+
+TPropertiesDlg::TPropertiesDlg(TPropertiesHost* host, QWidget* parent)
+    : QDialog(parent, Qt::Tool), Host(host) {
+    BuildWindow();
+    BindControls();
+    FormCreate();
+}
+
+TPropertiesDlg::~TPropertiesDlg() = default;
+
+TMDIChild* TPropertiesDlg::ActiveView() const {
+    return Host ? Host->ActiveView() : nullptr;
+}
+
+QSlider* TPropertiesDlg::Slider(std::string_view property) const {
+    const auto entries = SliderTable::All();
+    const TSliderRow* entry = SliderTable::Find(property);
+    return entry ? Sliders[static_cast<std::size_t>(entry - entries.data())] : nullptr;
+}
+
+QLabel* TPropertiesDlg::ValueLabel(std::string_view property) const {
+    const auto entries = SliderTable::All();
+    const TSliderRow* entry = SliderTable::Find(property);
+    return entry ? ValueLabels[static_cast<std::size_t>(entry - entries.data())] : nullptr;
+}
+
+void TPropertiesDlg::ShowValueLabel(std::string_view property, int value) {
+    const TSliderRow* entry = SliderTable::Find(property);
+    if (QLabel* label = ValueLabel(property))
+        label->setText(QString::fromStdString(SliderTable::LabelText(entry->Label, value)));
+}
+
+// ---- Universe settings: held here until the universe is built again ----
+
+void TPropertiesDlg::ChangeNumber(int value) {
+    if (!Store(FNumber, value))
+        return;
+    FParticleCount = SettingsFormulas::ParticleCount(value);
+    ShowValueLabel("Number", value);
+    TrackBarNumber->setValue(value);
+}
+
+void TPropertiesDlg::ChangeMass(int value) {
+    if (!Store(FMass, value))
+        return;
+    ShowValueLabel("Mass", value);
+    TrackBarMass->setValue(value);
+}
+
+void TPropertiesDlg::ChangeSpace(int value) {
+    if (!Store(FSpace, value))
+        return;
+    ShowValueLabel("Space", value);
+    TrackBarSpace->setValue(value);
+}
+
+void TPropertiesDlg::ChangeVelocity(int value) {
+    if (!Store(FVelocity, value))
+        return;
+    ShowValueLabel("Velocity", value);
+    TrackBarVelocity->setValue(value);
+}
+
+void TPropertiesDlg::ChangeDistribution(int value) {
+    if (!Store(FDistribution, value))
+        return;
+    ShowValueLabel("Distribution", value);
+    TrackBarDistribution->setValue(value);
+}
+
+void TPropertiesDlg::ChangeGlobular(int value) {
+    if (!Store(FGlobular, value))
+        return;
+    TrackBarGlobular2->setValue(value);
+}
+
+void TPropertiesDlg::ChangeStartFormation(int value) {
+    if (!Store(FStartFormation, value))
+        return;
+    ComboBoxFormation->setCurrentIndex(value);
+}
+
+void TPropertiesDlg::ChangeFrictionEffect(int value) {
+    if (!Store(FFrictionEffect, value))
+        return;
+    ShowValueLabel("FrictionEffect", value);
+    TrackBarFriction->setValue(value);
+}
+
+void TPropertiesDlg::ChangePressure(int value) {
+    if (!Store(FPressure, value))
+        return;
+    ShowValueLabel("Pressure", value);
+    TrackBarPressure->setValue(value);
+}
+
+void TPropertiesDlg::ChangeRadiation(int value) {
+    if (!Store(FRadiation, value))
+        return;
+    ShowValueLabel("Radiation", value);
+    TrackBarRadiation->setValue(value);
+}
+
+void TPropertiesDlg::SetSeparation(int value) {
+    if (!Store(FSeparation, value))
+        return;
+    ShowValueLabel("Separation", value);
+    TrackBarSeparation->setValue(value);
+}
+
+void TPropertiesDlg::SetUseThermoCalc(bool value) {
+    if (!Store(FUseThermoCalc, value))
+        return;
+    CheckUseThermo->setChecked(value);
+    // The caption labels stay enabled; only the controls follow the switch.
+    TrackBarFriction->setEnabled(value);
+    TrackBarPressure->setEnabled(value);
+    TrackBarRadiation->setEnabled(value);
+    CheckBoxShowLuminance->setEnabled(value);
+}
+
+// ---- Processing settings: passed through the host to a running universe at once ----
+
+void TPropertiesDlg::SetRedoFrequency(int value) {
+    if (!Store(FRedoFrequency, value))
+        return;
+    if (Host)
+        Host->SetRedoFrequency(value);
+    TrackBarRedoFrequency->setValue(value);
+    ShowValueLabel("RedoFrequency", value);
+}
+
+void TPropertiesDlg::SetMatrixResolution(int value) {
+    if (!Store(FMatrixResolution, value))
+        return;
+    if (Host)
+        Host->SetMatrixResolution(value);
+    TrackBarMatrixResolution->setValue(value);
+    ShowValueLabel("MatrixResolution", value);
+}
+
+void TPropertiesDlg::SetLocalitySize(int value) {
+    if (!Store(FLocalitySize, value))
+        return;
+    if (Host)
+        Host->SetLocalitySize(value);
+    TrackBarLocalitySize->setValue(value);
+    ShowValueLabel("LocalitySize", value);
+}
+
+void TPropertiesDlg::SetMaxSeparation(int value) {
+    if (!Store(FMaxSeparation, value))
+        return;
+    if (Host)
+        Host->SetMaxSeparation(value);
+}
+
+// ---- View settings: passed to the active view at once ----
+
+void TPropertiesDlg::SetPartSize(int value) {
+    if (!Store(FPartSize, value))
+        return;
+    TrackBarPartSize->setValue(value);
+    ShowValueLabel("PartSize", value);
+    if (TMDIChild* view = ActiveView())
+        view->SetPartSize(value);
+}
+
+void TPropertiesDlg::SetContrast(int value) {
+    if (!Store(FContrast, value))
+        return;
+    TrackBarContrast->setValue(value);
+    if (TMDIChild* view = ActiveView())
+        view->SetContrast(value);
+}
+
+void TPropertiesDlg::SetShowLuminance(bool value) {
+    if (!Store(FShowLuminance, value))
+        return;
+    if (TMDIChild* view = ActiveView())
+        view->SetShowLuminance(value);
+}
+
+void TPropertiesDlg::SetUseLines(bool value) {
+    if (!Store(FUseLines, value))
+        return;
+    CheckBoxUseLines->setChecked(value);
+    if (TMDIChild* view = ActiveView())
+        view->SetUseLines(value);
+}
+
+void TPropertiesDlg::SetAutoApply(bool value) {
+    if (!Store(FAutoApply, value))
+        return;
+    CheckBoxAutoApply->setChecked(value);
+}
+
+// ---- Running figures, written by the processing loop after every step ----
+
+void TPropertiesDlg::SetIterationCount(int value) {
+    if (!Store(FIterationCount, value))
+        return;
+    LabelIterationCount->setText(QString::fromStdString(SettingsLabels::DecimalText(value)));
+    emit FiguresChanged();
+}
+
+void TPropertiesDlg::SetOptimisation(float value) {
+    FOptimisation = value;
+    const std::string separator = QLocale().decimalPoint().toStdString();
+    LabelOptimisation->setText(
+        QString::fromStdString(SettingsLabels::OptimisationText(value, separator)));
+    emit FiguresChanged();
+}
+
+// ---- Show As and the active view ----
+
+void TPropertiesDlg::SelectShowAs(int index) {
+    SelectingShowAs = true;
+    ListBoxShowAs->setCurrentRow(index);
+    SelectingShowAs = false;
+}
+
+void TPropertiesDlg::ViewActivated(TMDIChild* view) {
+    if (!view)
+        return;
+    SelectShowAs(view->ShowAs());
+    SetContrast(view->Contrast());
+}
+
+// ---- Creation and showing ----
+
+void TPropertiesDlg::FormCreate() {
+    SetAutoApply(true);
+    SelectShowAs(0);
+    ChangeVelocity(80);
+    ChangeMass(53);
+    ChangeSpace(48);
+    ChangeNumber(40);
+    ChangeDistribution(99);
+    ChangeStartFormation(0); // already 0: the combo box keeps its design selection
+    ChangeGlobular(97);
+    ChangeFrictionEffect(30);
+    ChangePressure(20);
+    SetSeparation(100);
+    ChangeRadiation(10);
+    SetUseThermoCalc(true);
+    SetRedoFrequency(15);
+    SetMatrixResolution(250);
+    SetLocalitySize(25);
+    ComboBoxFormation->setCurrentText(QStringLiteral("Collision of two"));
+    SetMaxSeparation(5);
+}
+
+void TPropertiesDlg::FormShow() {
+    ChangeNumber(TrackBarNumber->value());
+    ChangeGlobular(TrackBarGlobular2->value());
+}
+
+void TPropertiesDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TPropertiesDlg::keyPressEvent(QKeyEvent* event) {
+    // Escape ends only a modal showing; the floating window stays where the user put it.
+    if (event->key() == Qt::Key_Escape && !isModal()) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// ---- Control handlers: each writes the control's state back to its property ----
+
+void TPropertiesDlg::TrackBarNumberChange() {
+    ChangeNumber(TrackBarNumber->value());
+}
+void TPropertiesDlg::TrackBarMassChange() {
+    ChangeMass(TrackBarMass->value());
+}
+void TPropertiesDlg::TrackBarGlobular2Change() {
+    ChangeGlobular(TrackBarGlobular2->value());
+}
+void TPropertiesDlg::TrackBarSeparationChange() {
+    SetSeparation(TrackBarSeparation->value());
+}
+void TPropertiesDlg::TrackBarSpaceChange() {
+    ChangeSpace(TrackBarSpace->value());
+}
+void TPropertiesDlg::TrackBarVelocityChange() {
+    ChangeVelocity(TrackBarVelocity->value());
+}
+void TPropertiesDlg::TrackBarDistributionChange() {
+    ChangeDistribution(TrackBarDistribution->value());
+}
+void TPropertiesDlg::TrackBarRedoFrequencyChange() {
+    SetRedoFrequency(TrackBarRedoFrequency->value());
+}
+void TPropertiesDlg::TrackBarMatrixResolutionChange() {
+    SetMatrixResolution(TrackBarMatrixResolution->value());
+}
+void TPropertiesDlg::TrackBarLocalitySizeChange() {
+    SetLocalitySize(TrackBarLocalitySize->value());
+}
+void TPropertiesDlg::TrackBarFrictionChange() {
+    ChangeFrictionEffect(TrackBarFriction->value());
+}
+void TPropertiesDlg::TrackBarPressureChange() {
+    ChangePressure(TrackBarPressure->value());
+}
+void TPropertiesDlg::TrackBarRadiationChange() {
+    ChangeRadiation(TrackBarRadiation->value());
+}
+void TPropertiesDlg::TrackBarPartSizeChange() {
+    SetPartSize(TrackBarPartSize->value());
+}
+void TPropertiesDlg::TrackBarContrastChange() {
+    SetContrast(TrackBarContrast->value());
+}
+void TPropertiesDlg::TrackBarMaxSepChange() {
+    SetMaxSeparation(TrackBarMaxSep->value());
+}
+
+void TPropertiesDlg::CheckUseThermoClick() {
+    SetUseThermoCalc(CheckUseThermo->isChecked());
+}
+void TPropertiesDlg::CheckBoxShowLuminanceClick() {
+    SetShowLuminance(CheckBoxShowLuminance->isChecked());
+}
+void TPropertiesDlg::CheckBoxUseLinesClick() {
+    SetUseLines(CheckBoxUseLines->isChecked());
+}
+void TPropertiesDlg::CheckBoxAutoApplyClick() {
+    SetAutoApply(CheckBoxAutoApply->isChecked());
+}
+
+void TPropertiesDlg::ComboBoxFormationChange() {
+    ChangeStartFormation(
+        SettingsFormulas::FormationFromText(ComboBoxFormation->currentText().toStdString()));
+}
+
+void TPropertiesDlg::ListBoxShowAsClick() {
+    const int row = ListBoxShowAs->currentRow();
+    if (row < saMonocular || row > saChromoStereo)
+        return;
+    if (TMDIChild* view = ActiveView())
+        view->SetShowAs(static_cast<TShowAs>(row));
+}
+
+void TPropertiesDlg::BtnUniverseApplyClick() {
+    setResult(QDialog::Accepted);
+    // A modal showing ends with OK, and the new-universe command that opened it builds the
+    // universe then; building here as well would seed the largest universes twice (and show
+    // a failure's message box twice). A floating window builds at once and stays open.
+    if (isModal() && isVisible()) {
+        done(QDialog::Accepted);
+        return;
+    }
+    if (Host)
+        Host->CreateUniverse();
+}

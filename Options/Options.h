@@ -1,0 +1,276 @@
+#pragma once
+
+#include "Options/RotationControl.h"
+#include "Options/SliderTable.h"
+
+#include <QDialog>
+
+#include <array>
+#include <cstdint>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+class QTimer;
+class QGridLayout;
+class TMDIChild;
+class TPropertiesHost;
+
+/// The one properties window: every user setting as a published property shown on a
+/// control, and the running figures of the simulation.
+///
+/// Every writer (but Optimisation's) returns at once when the value equals the stored one;
+/// otherwise it stores first and only then moves its control. A control that is moved from
+/// code notifies like a user's move, writes the property back, and that echo stops at the
+/// equality test. View settings go to the host's active view, the four processing settings
+/// to the host, universe settings wait for the next build.
+class TPropertiesDlg : public QDialog {
+    Q_OBJECT
+    Q_PROPERTY(bool AutoApply READ AutoApply WRITE SetAutoApply)
+    Q_PROPERTY(bool ShowLuminance READ ShowLuminance WRITE SetShowLuminance)
+    Q_PROPERTY(bool UseThermoCalc READ UseThermoCalc WRITE SetUseThermoCalc)
+    Q_PROPERTY(bool UseLines READ UseLines WRITE SetUseLines)
+    Q_PROPERTY(int Contrast READ Contrast WRITE SetContrast)
+    Q_PROPERTY(int Number READ Number WRITE ChangeNumber)
+    Q_PROPERTY(int Space READ Space WRITE ChangeSpace)
+    Q_PROPERTY(int Mass READ Mass WRITE ChangeMass)
+    Q_PROPERTY(int Pressure READ Pressure WRITE ChangePressure)
+    Q_PROPERTY(int Radiation READ Radiation WRITE ChangeRadiation)
+    Q_PROPERTY(int FrictionEffect READ FrictionEffect WRITE ChangeFrictionEffect)
+    Q_PROPERTY(int Velocity READ Velocity WRITE ChangeVelocity)
+    Q_PROPERTY(int Distribution READ Distribution WRITE ChangeDistribution)
+    Q_PROPERTY(int Separation READ Separation WRITE SetSeparation)
+    Q_PROPERTY(int MaxSeparation READ MaxSeparation WRITE SetMaxSeparation)
+    Q_PROPERTY(int Globular READ Globular WRITE ChangeGlobular)
+    Q_PROPERTY(int StartFormation READ StartFormation WRITE ChangeStartFormation)
+    Q_PROPERTY(float Optimisation READ Optimisation WRITE SetOptimisation NOTIFY FiguresChanged)
+    Q_PROPERTY(int PartSize READ PartSize WRITE SetPartSize)
+    Q_PROPERTY(int RedoFrequency READ RedoFrequency WRITE SetRedoFrequency)
+    Q_PROPERTY(int MatrixResolution READ MatrixResolution WRITE SetMatrixResolution)
+    Q_PROPERTY(int LocalitySize READ LocalitySize WRITE SetLocalitySize)
+    Q_PROPERTY(int IterationCount READ IterationCount WRITE SetIterationCount NOTIFY FiguresChanged)
+    Q_PROPERTY(int ParticleCount READ ParticleCount)
+
+public:
+    /// Builds the window and runs its creation handler, which already passes four
+    /// processing settings to host (which may be null in tests of the window alone).
+    explicit TPropertiesDlg(TPropertiesHost* host, QWidget* parent = nullptr);
+    ~TPropertiesDlg() override;
+
+    bool AutoApply() const { return FAutoApply; }
+    bool UseThermoCalc() const { return FUseThermoCalc; }
+    bool ShowLuminance() const { return FShowLuminance; }
+    bool UseLines() const { return FUseLines; }
+    int Contrast() const { return FContrast; }
+    int Number() const { return FNumber; }
+    int Space() const { return FSpace; }
+    int Mass() const { return FMass; }
+    int FrictionEffect() const { return FFrictionEffect; }
+    int Pressure() const { return FPressure; }
+    int Radiation() const { return FRadiation; }
+    int Velocity() const { return FVelocity; }
+    int Distribution() const { return FDistribution; }
+    int Globular() const { return FGlobular; }
+    int StartFormation() const { return FStartFormation; }
+    int Separation() const { return FSeparation; }
+    int MaxSeparation() const { return FMaxSeparation; }
+    float Optimisation() const { return FOptimisation; }
+    int PartSize() const { return FPartSize; }
+    int LocalitySize() const { return FLocalitySize; }
+    int RedoFrequency() const { return FRedoFrequency; }
+    int MatrixResolution() const { return FMatrixResolution; }
+    int IterationCount() const { return FIterationCount; }
+    /// The particle count derived from Number: the count the universe is built with.
+    int ParticleCount() const { return FParticleCount; }
+
+    void SetAutoApply(bool value);
+    void SetUseThermoCalc(bool value);
+    void SetShowLuminance(bool value);
+    void SetUseLines(bool value);
+    void SetContrast(int value);
+    void ChangeNumber(int value);
+    void ChangeSpace(int value);
+    void ChangeMass(int value);
+    void ChangeFrictionEffect(int value);
+    void ChangePressure(int value);
+    void ChangeRadiation(int value);
+    void ChangeVelocity(int value);
+    void ChangeDistribution(int value);
+    void ChangeGlobular(int value);
+    void ChangeStartFormation(int value);
+    void SetSeparation(int value);
+    void SetMaxSeparation(int value);
+    /// No equality test: every write reformats the label.
+    void SetOptimisation(float value);
+    void SetPartSize(int value);
+    void SetLocalitySize(int value);
+    void SetRedoFrequency(int value);
+    void SetMatrixResolution(int value);
+    void SetIterationCount(int value);
+
+    /// Selects a Show As row from code; unlike the user's choice it does not act.
+    void SelectShowAs(int index);
+    /// A view became active: show its Show As and take its contrast.
+    void ViewActivated(TMDIChild* view);
+
+    // Held rotation of the active view's camera.
+    TRotateAction RotateAction() const { return FRotateAction; }
+    float MouseTurnRate() const { return FMouseTurnRate; }
+    float MouseTiltRate() const { return FMouseTiltRate; }
+    /// One tick of the rotation timer.
+    void TimerMouseActTimer();
+
+    /// The slider that edits property (by property or object name); null if none.
+    QSlider* Slider(std::string_view property) const;
+    /// The value label beside that slider; null if it has none.
+    QLabel* ValueLabel(std::string_view property) const;
+
+    // Components other windows reach directly.
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* PageUniverse = nullptr;
+    QWidget* PageProcessing = nullptr;
+    QWidget* PageView = nullptr;
+    QSlider* TrackBarNumber = nullptr;
+    QSlider* TrackBarMass = nullptr;
+    QSlider* TrackBarGlobular2 = nullptr;
+    QSlider* TrackBarSeparation = nullptr;
+    QSlider* TrackBarSpace = nullptr;
+    QSlider* TrackBarVelocity = nullptr;
+    QSlider* TrackBarDistribution = nullptr;
+    QSlider* TrackBarRedoFrequency = nullptr;
+    QSlider* TrackBarMatrixResolution = nullptr;
+    QSlider* TrackBarLocalitySize = nullptr;
+    QSlider* TrackBarPressure = nullptr;
+    QSlider* TrackBarFriction = nullptr;
+    QSlider* TrackBarRadiation = nullptr;
+    QSlider* TrackBarPartSize = nullptr;
+    QSlider* TrackBarContrast = nullptr;
+    QSlider* TrackBarMaxSep = nullptr;
+    QComboBox* ComboBoxFormation = nullptr;
+    QCheckBox* CheckUseThermo = nullptr;
+    QCheckBox* CheckBoxShowLuminance = nullptr;
+    QCheckBox* CheckBoxUseLines = nullptr;
+    QCheckBox* CheckBoxAutoApply = nullptr;
+    QListWidget* ListBoxShowAs = nullptr;
+    QPushButton* BtnUniverseApply = nullptr;
+    QLabel* LabelIterationCount = nullptr;
+    QLabel* LabelOptimisation = nullptr;
+    QTimer* TimerMouseAct = nullptr;
+    QGroupBox* GroupRotation = nullptr;
+    QPushButton* Button2 = nullptr; // left
+    QPushButton* Button5 = nullptr; // right
+    QPushButton* Button6 = nullptr; // up
+    QPushButton* Button7 = nullptr; // down
+    QFrame* PanelMouseRot = nullptr;
+    QPushButton* Button8 = nullptr; // Reset
+    QLineEdit* EditRotX = nullptr;
+    QLineEdit* EditRotY = nullptr;
+    QPushButton* BtnFOVWider = nullptr;
+    QPushButton* Button1 = nullptr;
+    QGroupBox* CamPos = nullptr;
+
+signals:
+    void FiguresChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Event handlers, named after their controls.
+    void FormCreate();
+    void FormShow();
+    void TrackBarNumberChange();
+    void TrackBarMassChange();
+    void TrackBarGlobular2Change();
+    void TrackBarSeparationChange();
+    void TrackBarSpaceChange();
+    void TrackBarVelocityChange();
+    void TrackBarDistributionChange();
+    void TrackBarRedoFrequencyChange();
+    void TrackBarMatrixResolutionChange();
+    void TrackBarLocalitySizeChange();
+    void TrackBarFrictionChange();
+    void TrackBarPressureChange();
+    void TrackBarRadiationChange();
+    void TrackBarPartSizeChange();
+    void TrackBarContrastChange();
+    void TrackBarMaxSepChange();
+    void CheckUseThermoClick();
+    void CheckBoxShowLuminanceClick();
+    void CheckBoxUseLinesClick();
+    void CheckBoxAutoApplyClick();
+    void ComboBoxFormationChange();
+    void ListBoxShowAsClick();
+    void BtnUniverseApplyClick();
+    void Button2MouseDown();
+    void Button2MouseUp();
+    void Button5MouseDown();
+    void Button5MouseUp();
+    void Button6MouseDown();
+    void Button6MouseUp();
+    void Button7MouseDown();
+    void Button7MouseUp();
+    void PanelMouseRotMouseDown(int x, int y);
+    void PanelMouseRotMouseMove(int x, int y);
+    void PanelMouseRotMouseUp();
+    void Button8Click();
+    void UpdateMouseRates(int dx, int dy);
+    void StartRotation(TRotateAction action);
+    void StopRotation();
+
+    // Building the window (OptionsPages.cpp).
+    void BuildWindow();
+    QWidget* BuildUniversePage();
+    QWidget* BuildProcessingPage();
+    QWidget* BuildViewPage();
+    QSlider* AddSliderRow(QGridLayout* grid, int row, std::string_view property);
+    void BindControls();
+    void BuildRotationControls(QWidget* page);
+    void BuildCameraPosition(QWidget* page);
+
+    void ShowValueLabel(std::string_view property, int value);
+    TMDIChild* ActiveView() const;
+
+    TPropertiesHost* Host;
+    bool SelectingShowAs = false;
+    std::array<QSlider*, 16> Sliders{};
+    std::array<QLabel*, 16> ValueLabels{};
+
+    // Stored values; all zero until the creation handler writes its start values.
+    bool FAutoApply = false;
+    bool FUseThermoCalc = false;
+    bool FShowLuminance = false;
+    bool FUseLines = false;
+    std::int32_t FContrast = 0;
+    std::int32_t FNumber = 0;
+    std::int32_t FSpace = 0;
+    std::int32_t FMass = 0;
+    std::int32_t FFrictionEffect = 0;
+    std::int32_t FPressure = 0;
+    std::int32_t FRadiation = 0;
+    std::int32_t FVelocity = 0;
+    std::int32_t FDistribution = 0;
+    std::int32_t FGlobular = 0;
+    std::int32_t FStartFormation = 0;
+    std::int32_t FSeparation = 0;
+    std::int32_t FMaxSeparation = 0;
+    float FOptimisation = 0;
+    std::int32_t FPartSize = 0;
+    std::int32_t FLocalitySize = 0;
+    std::int32_t FRedoFrequency = 0;
+    std::int32_t FMatrixResolution = 0;
+    std::int32_t FIterationCount = 0;
+    std::int32_t FParticleCount = 0;
+    TRotateAction FRotateAction = raNone;
+    float FMouseTurnRate = 0;
+    float FMouseTiltRate = 0;
+};

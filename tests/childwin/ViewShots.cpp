@@ -1,0 +1,98 @@
+// Saves pictures of a view on the running default universe, for looking at by eye:
+//   childwin_view_shots OUT_DIR [STEPS] [RUN_SECONDS]
+// Writes the frame with the first view's settings, with lines on, after a zoom drag and a
+// rotate drag, and the whole MDI area with its window frame. With RUN_SECONDS it then keeps
+// stepping the universe and redrawing the view on a 1 ms timer for that long, so that a
+// screen grab (under Xvfb: import -window root) sees the running simulation.
+#include "Childwin/ChildWin.h"
+#include "universe/SettingsFormulas.h"
+#include "universe/Universe.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void Save(const QImage& image, const QString& path) {
+    std::printf("%s: %s\n", qPrintable(path), image.save(path) ? "saved" : "FAILED");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    const int steps = argc > 2 ? std::atoi(argv[2]) : 20;
+    QDir().mkpath(out);
+
+    TUniverse universe;
+    TUniverseSettings settings;
+    SettingsFormulas::BuildUniverse(universe, settings, 20261208);
+    for (int k = 0; k < steps; ++k)
+        universe.Step(0, universe.LastIndex);
+
+    QMdiArea area;
+    area.resize(700, 560);
+    area.show();
+    TMDIChild* view = TMDIChild::Create(&area, &universe);
+    view->SubWindow()->setWindowTitle(QStringLiteral("View 1"));
+    const QSize frame = view->SubWindow()->size() - view->size();
+    view->SubWindow()->resize(QSize(640, 480) + frame);
+    // The first view's settings.
+    view->Camera = {};
+    view->Camera.ZoomX = view->Camera.ZoomY = 0.1 * view->height();
+    view->Camera.Dolly = -5 * universe.Space;
+    view->SetContrast(130);
+    view->SetPartSize(12);
+    view->Universe = &universe;
+    view->FormResize();
+    view->FrameValid = false;
+    view->PresentFrame();
+    Save(view->Frame, out + "/view-default.png");
+
+    view->SetUseLines(true);
+    Save(view->Frame, out + "/view-lines.png");
+
+    const int cx = view->CentreX, cy = view->CentreY;
+    view->FormMouseDown(Qt::RightButton, Qt::NoModifier, cx, cy);
+    for (int dy = 10; dy <= 150; dy += 10)
+        view->FormMouseMove(cx, cy - dy);
+    view->FormMouseUp();
+    Save(view->Frame, out + "/view-zoomed.png");
+
+    view->FormMouseDown(Qt::LeftButton, Qt::ShiftModifier, cx, cy);
+    for (int d = 10; d <= 200; d += 10)
+        view->FormMouseMove(cx + d, cy + d / 2);
+    view->FormMouseUp();
+    Save(view->Frame, out + "/view-zoomed-rotated.png");
+
+    QCoreApplication::processEvents();
+    Save(area.grab().toImage(), out + "/area.png");
+
+    const double runSeconds = argc > 3 ? std::atof(argv[3]) : 0;
+    if (runSeconds <= 0)
+        return 0;
+    QTimer ticks;
+    ticks.setTimerType(Qt::PreciseTimer);
+    ticks.setInterval(1);
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        universe.Step(0, universe.LastIndex);
+        view->Universe = &universe;
+        view->FrameValid = false;
+        view->PresentFrame();
+    });
+    ticks.start();
+    QTimer::singleShot(static_cast<int>(runSeconds * 1000), &app, [&] {
+        ticks.stop();
+        Save(view->Frame, out + "/view-after-run.png");
+        std::printf("%d steps in all\n", universe.IterationCount);
+        app.quit();
+    });
+    return app.exec();
+}

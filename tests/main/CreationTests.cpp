@@ -1,0 +1,134 @@
+// Building the universe from the properties window, and its failure path.
+#include "MainTestSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSlider>
+
+namespace {
+
+TEST_F(MainFormTest, TheStartValuesGiveTheDocumentedUniverse) {
+    Main->CreateUniverse();
+    ASSERT_NE(Main->Universe, nullptr);
+    const TUniverse& u = *Main->Universe;
+    EXPECT_TRUE(Main->UniverseReady());
+    EXPECT_EQ(u.LastIndex, 1279);
+    EXPECT_NEAR(u.Distribution, 0.9414801, 1e-7);
+    EXPECT_DOUBLE_EQ(u.Space, 216);
+    EXPECT_DOUBLE_EQ(u.Velocity, 4.096);
+    EXPECT_NEAR(u.Mass, 1.48877e-4, 1e-9);
+    EXPECT_DOUBLE_EQ(u.Friction, 1.0125e-3);
+    EXPECT_DOUBLE_EQ(u.Pressure, 1e-4);
+    EXPECT_DOUBLE_EQ(u.Radiation, 1e-6);
+    EXPECT_DOUBLE_EQ(u.Separation, 10);
+    EXPECT_DOUBLE_EQ(u.Globular, 0.03);
+    EXPECT_EQ(u.Formation, 1);
+    EXPECT_TRUE(u.UseThermodynamics);
+    EXPECT_EQ(u.RedoFrequency, 15);
+    EXPECT_EQ(u.MatrixResolution, 250);
+    EXPECT_EQ(u.LocalitySize, 25);
+    EXPECT_EQ(u.MaxSeparation, 5);
+    EXPECT_EQ(u.IterationCount, 2); // reset, then one seeding step per cluster
+}
+
+TEST_F(MainFormTest, CreationReadsTheControlsThemselves) {
+    // Controls changed without their change handlers: the stored copies stay behind.
+    {
+        const QSignalBlocker quiet(Dialog->TrackBarSpace);
+        Dialog->TrackBarSpace->setValue(8);
+    }
+    {
+        const QSignalBlocker quiet(Dialog->CheckUseThermo);
+        Dialog->CheckUseThermo->setChecked(false);
+    }
+    Dialog->ComboBoxFormation->setCurrentText("Globular (sphere)");
+    Dialog->ChangeNumber(27);
+    ASSERT_EQ(Dialog->Space(), 48);
+    ASSERT_TRUE(Dialog->UseThermoCalc());
+
+    Main->CreateUniverse();
+    const TUniverse& u = *Main->Universe;
+    EXPECT_DOUBLE_EQ(u.Space, 1);
+    EXPECT_FALSE(u.UseThermodynamics);
+    EXPECT_EQ(u.Formation, 0);
+    EXPECT_EQ(u.LastIndex, 44);
+    EXPECT_EQ(u.IterationCount, 1); // one cluster, one seeding step
+}
+
+TEST_F(MainFormTest, OnlyTheExactGlobularTextChoosesOneCluster) {
+    Dialog->ComboBoxFormation->setEditable(true);
+    for (const char* text : {"globular (sphere)", "", "Globular (sphere) "}) {
+        Dialog->ComboBoxFormation->setEditText(QString::fromLatin1(text));
+        Main->CreateUniverse();
+        EXPECT_EQ(Main->Universe->Formation, 1) << '"' << text << '"';
+    }
+}
+
+TEST_F(MainFormTest, ALaterCreationReusesTheUniverseAndRefreshesTheViews) {
+    ShowMain();
+    TUniverse* first = Main->Universe.get();
+    TMDIChild* view = Main->Views().at(0);
+    view->Universe = nullptr;
+    Dialog->ChangeNumber(30);
+    Main->CreateUniverse();
+    EXPECT_EQ(Main->Universe.get(), first);
+    EXPECT_EQ(first->LastIndex, 179);
+    EXPECT_EQ(view->Universe, first);
+}
+
+TEST_F(MainFormTest, ZeroParticlesShowTheMessageAndLeaveAnEmptyUniverse) {
+    ShowMain();
+    Main->SetProcessing(true);
+    TMDIChild* view = Main->Views().at(0);
+    Dialog->TrackBarNumber->setValue(0);
+    ASSERT_EQ(Dialog->ParticleCount(), 0);
+
+    TMessageBoxCloser closer;
+    Main->CreateUniverse();
+    EXPECT_EQ(closer.Count, 1);
+    EXPECT_EQ(closer.Icon, QMessageBox::Critical);
+    EXPECT_EQ(closer.Text, "There was not enough memory avalable to create the universe.\n"
+                           "Suggestion: you try a smaller universe");
+    ASSERT_NE(Main->Universe, nullptr);
+    EXPECT_EQ(Main->Universe->Particles, nullptr);
+    EXPECT_EQ(Main->Universe->LastIndex, -1);
+    EXPECT_EQ(Main->Universe->PairLast, -1);
+    EXPECT_EQ(view->Universe, nullptr);
+    EXPECT_TRUE(Main->UniverseReady());
+    EXPECT_TRUE(Main->Processing());
+
+    // The running loop goes on over the empty universe and attaches it to the view again.
+    const int before = Main->Universe->IterationCount;
+    Main->ProcessingTimerTimer();
+    Main->ProcessingTimerTimer();
+    EXPECT_EQ(Main->Universe->IterationCount, before + 2);
+    EXPECT_EQ(Dialog->IterationCount(), before + 2);
+    EXPECT_EQ(view->Universe, Main->Universe.get());
+    Main->SetProcessing(false);
+}
+
+TEST_F(MainFormTest, AFailedFirstCreationLeavesNoUniverseReady) {
+    Dialog->ChangeNumber(0);
+    TMessageBoxCloser closer;
+    ShowMain();
+    EXPECT_EQ(closer.Count, 1);
+    EXPECT_FALSE(Main->UniverseReady());
+    ASSERT_EQ(Main->Views().size(), 1); // View 1 opens all the same, showing nothing
+
+    Main->ToolButton6->click();
+    EXPECT_FALSE(Main->Processing());
+    Main->ContinueProcessing1->trigger();
+    EXPECT_TRUE(Main->Processing());
+    Main->ProcessingTimerTimer();
+    EXPECT_EQ(Main->Universe->LastIndex, -1);
+    Main->ContinueProcessing1->trigger();
+
+    // A later successful creation makes the universe ready.
+    Dialog->ChangeNumber(26);
+    Main->CreateUniverse();
+    EXPECT_TRUE(Main->UniverseReady());
+    EXPECT_EQ(Main->Universe->LastIndex, 19);
+    EXPECT_EQ(closer.Count, 1);
+}
+
+} // namespace

@@ -1,0 +1,105 @@
+#include "Main/ViewLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using namespace ViewLayout;
+
+TEST(ViewLayout, PresetCellsAreHalfTheClientAreaRoundedDown) {
+    const TViewRect cell = PresetCellSize(545, 480, 20, 27, 10, 10);
+    EXPECT_EQ(cell.Width, 270);  // (545 - 4) / 2 = 270.5
+    EXPECT_EQ(cell.Height, 212); // (480 - 20 - 27 - 8) / 2 = 212.5
+}
+
+TEST(ViewLayout, PresetCellsNeverShrinkBelowTheMinimum) {
+    const TViewRect narrow = PresetCellSize(3, 40, 20, 27, 100, 60);
+    EXPECT_EQ(narrow.Width, 100);
+    EXPECT_EQ(narrow.Height, 60);
+    const TViewRect nothing = PresetCellSize(-50, -50, 0, 0, 0, 0);
+    EXPECT_GE(nothing.Width, 1);
+    EXPECT_GE(nothing.Height, 1);
+}
+
+TEST(ViewLayout, PresetCellsLookFrontTopRightAndInPerspective) {
+    const auto cells = PresetCells();
+    EXPECT_EQ(cells[0].Caption, "From Front");
+    EXPECT_EQ(cells[1].Caption, "From Top");
+    EXPECT_EQ(cells[2].Caption, "From Right");
+    EXPECT_EQ(cells[3].Caption, "Perspective");
+    const int expected[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(cells[i].Column, expected[i][0]);
+        EXPECT_EQ(cells[i].Row, expected[i][1]);
+    }
+    EXPECT_EQ(cells[1].ElevationDegrees, 90);
+    EXPECT_EQ(cells[2].AzimuthChangeDegrees, -90);
+    EXPECT_EQ(cells[3].ElevationDegrees, 45);
+    EXPECT_EQ(cells[3].AzimuthChangeDegrees, 30);
+}
+
+// The rectangles tile the area without overlap, each inside it.
+void ExpectTiling(const std::vector<TViewRect>& rects, int width, int height) {
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        const TViewRect& a = rects[i];
+        EXPECT_GE(a.Left, 0);
+        EXPECT_GE(a.Top, 0);
+        EXPECT_LE(a.Left + a.Width, width);
+        EXPECT_LE(a.Top + a.Height, height);
+        for (std::size_t j = i + 1; j < rects.size(); ++j) {
+            const TViewRect& b = rects[j];
+            const bool apart = a.Left + a.Width <= b.Left || b.Left + b.Width <= a.Left ||
+                               a.Top + a.Height <= b.Top || b.Top + b.Height <= a.Top;
+            EXPECT_TRUE(apart) << i << " overlaps " << j;
+        }
+    }
+}
+
+TEST(ViewLayout, TilingPutsUpToThreeViewsSideBySide) {
+    const auto rects = TileVertically(3, 600, 400);
+    ASSERT_EQ(rects.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(rects[i].Left, 200 * i);
+        EXPECT_EQ(rects[i].Top, 0);
+        EXPECT_EQ(rects[i].Width, 200);
+        EXPECT_EQ(rects[i].Height, 400);
+    }
+}
+
+TEST(ViewLayout, TilingMoreViewsFillsColumnsRightmostLongest) {
+    for (int count = 1; count <= 12; ++count) {
+        SCOPED_TRACE(count);
+        const auto rects = TileVertically(count, 800, 600);
+        ASSERT_EQ(rects.size(), static_cast<std::size_t>(count));
+        ExpectTiling(rects, 800, 600);
+    }
+    const auto five = TileVertically(5, 600, 600);
+    // Three columns: one view in the first, two in each of the others.
+    EXPECT_EQ(five[0].Height, 600);
+    EXPECT_EQ(five[1].Height, 300);
+    EXPECT_EQ(five[4].Left, 400);
+    EXPECT_TRUE(TileVertically(0, 100, 100).empty());
+}
+
+TEST(ViewLayout, TilingATinyAreaStillGivesPositiveSizes) {
+    for (const TViewRect& r : TileVertically(7, 2, 0)) {
+        EXPECT_GE(r.Width, 1);
+        EXPECT_GE(r.Height, 1);
+    }
+}
+
+TEST(ViewLayout, IconsLineUpAlongTheBottomAndWrapUpwards) {
+    const auto rects = ArrangeIcons(5, 160, 30, 400, 300);
+    ASSERT_EQ(rects.size(), 5u);
+    EXPECT_EQ(rects[0].Left, 0);
+    EXPECT_EQ(rects[0].Top, 270);
+    EXPECT_EQ(rects[1].Left, 160);
+    EXPECT_EQ(rects[2].Left, 0); // two fit in a row of 400 pixels
+    EXPECT_EQ(rects[2].Top, 240);
+    EXPECT_EQ(rects[4].Top, 210);
+    EXPECT_EQ(ArrangeIcons(2, 0, 0, 0, 0).size(), 2u);
+}
+
+} // namespace
