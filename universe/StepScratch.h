@@ -7,8 +7,9 @@
 #include <vector>
 
 /// Working memory of the fast step, sized once per Allocate so that no step allocates.
-/// Per particle: the structure-of-arrays copies the kernels read (by source), the sums they
-/// write (by slot), the cell list of partial steps; per worker thread: a candidate list.
+/// Per particle: the records the kernels read and the sums they write (both by source, the
+/// bucket order on partial steps and the index order on full ones), the cell list of
+/// partial steps; per worker thread: a candidate list and a book of close pairs.
 class TStepScratch {
 public:
     /// Sizes everything for count particles and threads workers; throws std::bad_alloc.
