@@ -154,6 +154,7 @@ void TNearBuckets::ListNeighbourhoods(std::int32_t count) {
     for (int d = 0; d < MaxNeighbourBuckets; ++d)
         offset[d] = ((d / 9 - 1) * BucketsY + (d / 3 % 3 - 1)) * BucketsZ + (d % 3 - 1);
     GroupsUsed = 0;
+    ScanWork = 0;
     NeighbourFirst[0] = 0;
     for (std::int32_t b = 0; b < bucketCount; ++b) {
         std::int64_t entries = 0;
@@ -174,9 +175,11 @@ void TNearBuckets::ListNeighbourhoods(std::int32_t count) {
             }
             NeighbourMask[b] = mask;
             for (std::int32_t first = BucketFirst[b]; first < BucketFirst[b + 1];
-                 first += GroupLanes)
+                 first += GroupLanes) {
                 Groups[GroupsUsed++] =
                     TGroup{b, first, std::min(GroupLanes, BucketFirst[b + 1] - first)};
+                ScanWork += entries;
+            }
         }
         NeighbourFirst[b + 1] = NeighbourFirst[b] + entries;
         Cursor[b] = NeighbourFirst[b];

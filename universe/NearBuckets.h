@@ -37,6 +37,9 @@ public:
     std::int32_t SourceOf(std::int32_t slot) const { return SourceOfSlot[slot]; }
     std::int32_t SlotOf(std::int32_t source) const { return SlotOfSource[source]; }
     std::int32_t GroupCount() const { return static_cast<std::int32_t>(GroupsUsed); }
+    /// Neighbourhood entries that the groups' candidate searches will scan, a measure of
+    /// the work of the step.
+    std::int64_t EntriesToScan() const { return ScanWork; }
     const TGroup& Group(std::int32_t g) const { return Groups[g]; }
     std::int32_t BucketOfSlot(std::int32_t slot) const { return BucketOf[slot]; }
     /// Sources of the bucket's neighbourhood, its own included, in ascending slot order.
@@ -71,6 +74,7 @@ private:
     std::int32_t Locality = 0;
     std::int32_t BucketsX = 1, BucketsY = 1, BucketsZ = 1;
     std::int64_t GroupsUsed = 0;
+    std::int64_t ScanWork = 0;
 
     std::vector<std::int32_t> BucketOf; // per slot
     std::vector<std::uint64_t> Keys, SpareKeys;

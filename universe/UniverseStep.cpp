@@ -22,10 +22,10 @@
 namespace {
 
 // Worker threads pay off once the pair sums take a millisecond or so: from about 1,024
-// particles on a full step. A partial step computes only near pairs, after a cell list
-// that one thread builds and the others then read from its cache, so from about 8,192.
+// particles on a full step; on a partial step, whose work depends on how many pairs are
+// near, from about this many neighbourhood entries to scan.
 constexpr std::int32_t LeastParticlesForThreadsFull = 1024;
-constexpr std::int32_t LeastParticlesForThreadsPartial = 8192;
+constexpr std::int64_t LeastEntriesForThreadsPartial = 100000;
 // The passes over the particles alone take well under a millisecond below this many; each
 // parallel pass costs a meeting of the threads, which a busy machine can hold up for a
 // whole scheduler time slice.
@@ -192,28 +192,32 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
     if (Last >= First) {
         const auto count = static_cast<std::int32_t>(static_cast<std::int64_t>(Last) - First + 1);
         // A thread count that was set is used as it is; otherwise small steps keep to one.
-        const std::int32_t least = StepThreadCount > 0 ? 0
-                                   : fullStep          ? LeastParticlesForThreadsFull
-                                                       : LeastParticlesForThreadsPartial;
-        const std::int32_t wanted = TStepScratch::ThreadsFor(StepThreadCount);
-        const int threads = count < least ? 1 : std::min(wanted, Scratch->ThreadCapacity());
+        const bool chosen = StepThreadCount > 0;
+        const int wanted =
+            std::min(TStepScratch::ThreadsFor(StepThreadCount), Scratch->ThreadCapacity());
         TStepContext c{*this,
                        *Scratch,
                        First,
                        count,
                        fullStep,
-                       threads,
-                       threads > 1 && count >= LeastParticlesForParallelPasses};
+                       wanted,
+                       wanted > 1 && count >= LeastParticlesForParallelPasses};
 
         const TMatrixGrid grid = TMatrixGrid::Lay(Particles, First, Last, MatrixResolution);
         AssignCells(c, grid);
-        if (!fullStep)
+        if (fullStep) {
+            if (!chosen && count < LeastParticlesForThreadsFull)
+                c.Threads = 1;
+        } else {
             Scratch->Buckets.Build(Scratch->TestedCellX.data(), Scratch->TestedCellY.data(),
                                    Scratch->TestedCellZ.data(), count, LocalitySize, grid.LastCell,
                                    !grid.ElongatedX, !grid.ElongatedY, !grid.ElongatedZ);
+            if (!chosen && Scratch->Buckets.EntriesToScan() < LeastEntriesForThreadsPartial)
+                c.Threads = 1;
+        }
         CopyParticles(c);
         const TPairJob job = MakeJob(c);
-        Scratch->ResetCloseBooks(threads);
+        Scratch->ResetCloseBooks(c.Threads);
         if (fullStep)
             SumAllPairs(c, job);
         else
@@ -221,7 +225,7 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
         MoveParticles(c);
         computedPairs = ComputedPairs(c);
         PairLast =
-            CloseList::Collect(*this, *Scratch, First, count, fullStep, job.CloseBelow, threads);
+            CloseList::Collect(*this, *Scratch, First, count, fullStep, job.CloseBelow, c.Threads);
     }
 
     if (RedoCountdown < 1)
