@@ -1,18 +1,16 @@
 // Render benchmark: clears a 640 x 480 frame, then projects, sorts and draws the largest
 // default universe into it with the first view's settings, and reports the time per frame.
-//   astrivo-render-bench [--frames N] [--particles N]
+//   astrivo-render-bench [--frames N] [--number N]   (N: the particle-count slider, 0-220)
 
 #include "Childwin/DisplayList.h"
 #include "Childwin/FrameRender.h"
 #include "Childwin/LineList.h"
 #include "Childwin/PixelFrame.h"
 #include "universe/SettingsFormulas.h"
-#include "universe/UniformRandom.h"
 #include "universe/Universe.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,51 +18,6 @@
 #include <vector>
 
 namespace {
-
-// One cluster of particles First..Last placed as seeding places them (even in the ball,
-// pulled in by the distribution exponent, flattened by the roundness), without the
-// seeding step's pull and spin: a full seeding of this many particles takes minutes with
-// the literal step, and the orbital velocities do not change where the dots fall.
-void PlaceCluster(TUniverse& u, TUniformRandom& random, std::int32_t first, std::int32_t last,
-                  double shift) {
-    for (std::int32_t i = first; i <= last; ++i) {
-        double x, y, z, r;
-        do {
-            x = 2 * random.RandomReal() - 1;
-            y = 2 * random.RandomReal() - 1;
-            z = 2 * random.RandomReal() - 1;
-            r = std::sqrt(x * x + y * y + z * z);
-        } while (!(r > 0 && r < 1));
-        const double s = std::pow(r, u.Distribution) * 0.1 * u.Space;
-        TParticle& p = u.Particles[i];
-        p = TParticle{};
-        p.X = x / r * s + shift;
-        p.Z = z / r * s + shift;
-        p.Y = y / r * (std::cos(std::pow(3 * s / u.Space, 4)) * (1 - u.Globular) + s * u.Globular) +
-              shift;
-        p.Heat = 0.2 + 0.3 * random.RandomReal();
-    }
-}
-
-// The default settings' parameters, two clusters of half the particles each about their
-// typical offset, and a full close-pair list of neighbours.
-void BuildDefaultUniverse(TUniverse& u, std::int32_t count) {
-    const TUniverseSettings settings;
-    u.Allocate(count);
-    u.Distribution = SettingsFormulas::Distribution(settings.Distribution);
-    u.Space = SettingsFormulas::Space(settings.Space);
-    u.Globular = SettingsFormulas::Globular(settings.Globular);
-    u.UseThermodynamics = settings.UseThermodynamics;
-    TUniformRandom random(20261208);
-    const double offset = 0.5 * u.Space * SettingsFormulas::Separation(settings.Separation) * 0.01;
-    const std::int32_t split = count / 2;
-    PlaceCluster(u, random, 0, split, offset);
-    PlaceCluster(u, random, split, count - 1, -offset);
-    u.SetIterationCount(2);
-    u.PairLast = std::min(TUniverse::MaxPairs, count - 1) - 1;
-    for (std::int32_t k = 0; k <= u.PairLast; ++k)
-        u.Pairs[static_cast<std::size_t>(k)] = {k + 1, k, 0.1};
-}
 
 struct TFrameTimes {
     double Median;
@@ -103,15 +56,22 @@ void Report(const char* what, const TFrameTimes& t) {
 
 int main(int argc, char** argv) {
     int frames = 20;
-    std::int32_t count = SettingsFormulas::ParticleCount(220);
+    TUniverseSettings universeSettings;
+    universeSettings.Number = 220;
     for (int a = 1; a + 1 < argc; ++a) {
         if (std::strcmp(argv[a], "--frames") == 0)
             frames = std::max(1, std::atoi(argv[++a]));
-        else if (std::strcmp(argv[a], "--particles") == 0)
-            count = std::max(1, std::atoi(argv[++a]));
+        else if (std::strcmp(argv[a], "--number") == 0)
+            universeSettings.Number = std::clamp(std::atoi(argv[++a]), 1, 220);
     }
+    // The default universe as the program seeds it; its seeding steps leave heat and the
+    // close-pair list as the views find them.
     TUniverse u;
-    BuildDefaultUniverse(u, count);
+    if (!SettingsFormulas::BuildUniverse(u, universeSettings, 20261208)) {
+        std::fprintf(stderr, "astrivo-render-bench: no memory for the universe\n");
+        return 1;
+    }
+    const std::int32_t count = u.LastIndex + 1;
 
     constexpr std::int32_t width = 640, height = 480;
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
