@@ -46,3 +46,18 @@ void TUniverse::ReleaseParticles() {
     LastIndex = -1;
     PairLast = -1;
 }
+
+void TUniverse::FinishStep(std::int32_t First, std::int32_t Last, std::int64_t ComputedPairs) {
+    if (RedoCountdown < 1)
+        RedoCountdown = RedoFrequency;
+    SetIterationCount(IterationCount + 1);
+
+    // n * (n + 1) / 2 pairs in the range, worked out in double: it passes 2^31 at the
+    // largest particle counts.
+    const std::int64_t n = static_cast<std::int64_t>(Last) - First;
+    if (n <= 1)
+        Optimisation = 0;
+    else
+        Optimisation = static_cast<float>(1 - static_cast<double>(ComputedPairs) /
+                                                  (static_cast<double>(n) * (n + 1) * 0.5));
+}

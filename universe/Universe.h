@@ -110,6 +110,10 @@ public:
     void SeedRandom(std::uint64_t Seed) { RandomSource.Seed(Seed); }
 
 private:
+    // The end of every step, fast or literal: the redo schedule, the count and the share of
+    // pairs the step skipped.
+    void FinishStep(std::int32_t First, std::int32_t Last, std::int64_t ComputedPairs);
+
     TUniformRandom RandomSource;
     // Working memory of the fast step, sized by Allocate so that a step allocates nothing.
     std::unique_ptr<TStepScratch> Scratch;

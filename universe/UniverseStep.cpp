@@ -228,14 +228,5 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
             CloseList::Collect(*this, *Scratch, First, count, fullStep, job.CloseBelow, c.Threads);
     }
 
-    if (RedoCountdown < 1)
-        RedoCountdown = RedoFrequency;
-    SetIterationCount(IterationCount + 1);
-
-    const std::int64_t n = static_cast<std::int64_t>(Last) - First;
-    if (n <= 1)
-        Optimisation = 0;
-    else
-        Optimisation = static_cast<float>(1 - static_cast<double>(computedPairs) /
-                                                  (static_cast<double>(n) * (n + 1) * 0.5));
+    FinishStep(First, Last, computedPairs);
 }

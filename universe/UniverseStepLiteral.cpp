@@ -94,14 +94,5 @@ void TUniverse::StepLiteral(std::int32_t First, std::int32_t Last, std::int32_t 
     for (std::int32_t i = First; i <= Last; ++i)
         MoveParticle(Particles[i]);
 
-    if (RedoCountdown < 1)
-        RedoCountdown = RedoFrequency;
-    SetIterationCount(IterationCount + 1);
-
-    const std::int64_t n = static_cast<std::int64_t>(Last) - First;
-    if (n <= 1)
-        Optimisation = 0;
-    else
-        Optimisation = static_cast<float>(1 - static_cast<double>(computedPairs) /
-                                                  (static_cast<double>(n) * (n + 1) * 0.5));
+    FinishStep(First, Last, computedPairs);
 }
