@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -139,6 +141,35 @@ TEST_F(MainFormTest, TheRunningLoopStillHandlesOtherEvents) {
     loop.exec();
     EXPECT_FALSE(Main->Processing());
     EXPECT_GT(Main->Universe->IterationCount, before);
+}
+
+// A running loop leaves room for the user: events posted between ticks are handled, and
+// ticks that fall due while a slow step runs are not queued up to be worked off later.
+TEST_F(MainFormTest, ARunningLoopStaysResponsiveAndDoesNotQueueTicks) {
+    ShowMain();
+    int ticks = 0;
+    QObject::connect(Main->ProcessingTimer, &QTimer::timeout, Main, [&ticks] {
+        ++ticks;
+        QThread::msleep(20); // a step much longer than the 1 ms interval
+    });
+    Main->SetProcessing(true);
+
+    bool userEventHandled = false;
+    QTimer::singleShot(50, Main, [&userEventHandled] { userEventHandled = true; });
+    QEventLoop loop;
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
+    Main->SetProcessing(false);
+
+    EXPECT_TRUE(userEventHandled);
+    EXPECT_GE(ticks, 3);
+    EXPECT_LE(ticks, 16); // 300 ms of 20 ms ticks, not 300 queued 1 ms ones
+
+    const int stopped = ticks;
+    QEventLoop idle;
+    QTimer::singleShot(60, &idle, &QEventLoop::quit);
+    idle.exec();
+    EXPECT_EQ(ticks, stopped); // nothing left over fires once processing is off
 }
 
 } // namespace
