@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Childwin/EyeTurn.h"
+#include "Childwin/FrameRender.h"
+#include "Childwin/GridLines.h"
+#include "Childwin/PixelFrame.h"
+
+#include <QColor>
+#include <QImage>
+
+#include <memory>
+
+class QRect;
+class TDisplayList;
+class TLineList;
+class TUniverse;
+
+/// The rows of a 32-bit image as a pixel frame the drawing code writes into directly.
+TPixelFrame PixelsOf(QImage& image);
+
+/// Draws a view's picture into its cleared frame image, for each display method: the
+/// monocular picture once (grid, particles, then the red connecting lines), the stereo
+/// pictures once per eye. AutoStereo puts the two eyes side by side; ChromoStereo draws
+/// the left eye into the red channel and the right eye into green and blue.
+class TFramePainter {
+public:
+    TFramePainter();
+    ~TFramePainter();
+
+    void Paint(QImage& frame, TUniverse* universe, TDisplayList* list,
+               const TFrameSettings& settings);
+
+private:
+    /// One picture into the columns of area, with its lines in lineColour.
+    void PaintPicture(QImage& image, const QRect& area, TUniverse* universe, TDisplayList* list,
+                      const TFrameSettings& settings, const QColor& lineColour);
+    void DrawGrid(QImage& image, const QRect& area, const TFrameSettings& settings);
+    void DrawLines(QImage& image, const QRect& area, const QColor& colour);
+
+    std::unique_ptr<TLineList> FLines;
+    TGridLines FGrid;
+    QImage FLeftEye; // the anaglyph's left picture, kept between frames
+};
