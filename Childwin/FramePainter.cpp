@@ -18,8 +18,12 @@ const QColor LineColour(255, 0, 0);
 // The right eye's lines go to the green and blue channels of the anaglyph.
 const QColor RightEyeLineColour(0, 255, 255);
 
-QColor ColourOf(TGridKind kind) {
-    return kind == gkGrid ? GridColour : AxisColours[kind - gkAxisX];
+QColor ColourOf(TGridKind kind, bool grey) {
+    const QColor colour = kind == gkGrid ? GridColour : AxisColours[kind - gkAxisX];
+    if (!grey)
+        return colour;
+    const int level = qGray(colour.rgb());
+    return QColor(level, level, level);
 }
 
 } // namespace
@@ -57,9 +61,9 @@ void TFramePainter::Paint(QImage& frame, TUniverse* universe, TDisplayList* list
         FLeftEye.fill(QColor(Qt::black));
         const TEyeArea area{0, frame.width()};
         PaintPicture(FLeftEye, whole, universe, list,
-                     StereoRender::EyeSettings(settings, eyLeft, area), LineColour);
+                     StereoRender::EyeSettings(settings, eyLeft, area), LineColour, true);
         PaintPicture(frame, whole, universe, list,
-                     StereoRender::EyeSettings(settings, eyRight, area), RightEyeLineColour);
+                     StereoRender::EyeSettings(settings, eyRight, area), RightEyeLineColour, true);
         const TPixelFrame out = PixelsOf(frame);
         StereoRender::ComposeAnaglyph(PixelsOf(FLeftEye), out, out);
         break;
@@ -72,15 +76,16 @@ void TFramePainter::Paint(QImage& frame, TUniverse* universe, TDisplayList* list
 
 void TFramePainter::PaintPicture(QImage& image, const QRect& area, TUniverse* universe,
                                  TDisplayList* list, const TFrameSettings& settings,
-                                 const QColor& lineColour) {
+                                 const QColor& lineColour, bool greyGrid) {
     if (settings.ShowGrid)
-        DrawGrid(image, area, settings);
+        DrawGrid(image, area, settings, greyGrid);
     const TPixelFrame pixels = StereoRender::SubFrame(PixelsOf(image), {area.left(), area.width()});
     RenderUniverse(universe, list, pixels, settings, *FLines);
     DrawLines(image, area, lineColour);
 }
 
-void TFramePainter::DrawGrid(QImage& image, const QRect& area, const TFrameSettings& settings) {
+void TFramePainter::DrawGrid(QImage& image, const QRect& area, const TFrameSettings& settings,
+                             bool grey) {
     FGrid.Project(settings);
     if (FGrid.Count() == 0 || image.isNull())
         return;
@@ -88,7 +93,7 @@ void TFramePainter::DrawGrid(QImage& image, const QRect& area, const TFrameSetti
     painter.setClipRect(area);
     painter.translate(area.topLeft());
     for (const TGridLine& line : FGrid) {
-        painter.setPen(QPen(ColourOf(line.Kind), 1, Qt::SolidLine));
+        painter.setPen(QPen(ColourOf(line.Kind, grey), 1, Qt::SolidLine));
         painter.drawLine(QLineF(line.Line.X1, line.Line.Y1, line.Line.X2, line.Line.Y2));
     }
 }

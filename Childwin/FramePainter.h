@@ -31,10 +31,12 @@ public:
                const TFrameSettings& settings);
 
 private:
-    /// One picture into the columns of area, with its lines in lineColour.
+    /// One picture into the columns of area, with its lines in lineColour; an anaglyph's
+    /// eye gets its grid in grey, so that both eyes see it equally bright.
     void PaintPicture(QImage& image, const QRect& area, TUniverse* universe, TDisplayList* list,
-                      const TFrameSettings& settings, const QColor& lineColour);
-    void DrawGrid(QImage& image, const QRect& area, const TFrameSettings& settings);
+                      const TFrameSettings& settings, const QColor& lineColour,
+                      bool greyGrid = false);
+    void DrawGrid(QImage& image, const QRect& area, const TFrameSettings& settings, bool grey);
     void DrawLines(QImage& image, const QRect& area, const QColor& colour);
 
     std::unique_ptr<TLineList> FLines;
