@@ -5,7 +5,7 @@
 #include "Childwin/ChildWin.h"
 #include "Main/ViewLayout.h"
 #include "Options/Options.h"
-#include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <QAction>
 #include <QDir>
@@ -63,7 +63,7 @@ void TMainForm::ConnectView(TMDIChild* view) {
 }
 
 TMDIChild* TMainForm::NewViewWindow() {
-    TMDIChild* view = TMDIChild::Create(MDIClient, Universe.get());
+    TMDIChild* view = TMDIChild::Create(MDIClient, FSnapshot.get());
     ConnectView(view);
     return view;
 }
@@ -74,7 +74,7 @@ void TMainForm::SetDefaultCamera(TMDIChild* view) const {
     view->Camera.Elevation = 0;
     view->Camera.ZoomX = 0.1 * view->height();
     view->Camera.ZoomY = 0.1 * view->height();
-    view->Camera.Dolly = -5 * (Universe ? Universe->Space : 0.0);
+    view->Camera.Dolly = -5 * (FSnapshot ? FSnapshot->Space : 0.0);
     view->SetShowAs(saMonocular);
     view->SetContrast(130);
     view->SetBrightness(0);
@@ -96,7 +96,7 @@ void TMainForm::OpenView(const QString& title) {
     } else {
         SetDefaultCamera(view);
     }
-    view->Universe = Universe.get();
+    view->ShowUniverse(FSnapshot);
     view->FormResize();
     // The new view is the active one; it reports itself now that it is set up, so the
     // properties window shows its settings rather than its creation defaults.
@@ -266,7 +266,7 @@ void TMainForm::MenuViewPreset1Click() {
         window->setWindowTitle(caption);
         view->Camera.Elevation = place.ElevationDegrees * Degree;
         view->Camera.Azimuth += place.AzimuthChangeDegrees * Degree;
-        view->Universe = Universe.get();
+        view->ShowUniverse(FSnapshot);
         view->FormResize();
     }
     if (active)

@@ -217,17 +217,17 @@ void TPropertiesDlg::TimerMouseActTimer() {
     TMDIChild* view = ActiveView();
     if (!view)
         return;
-    if (!RotationControl::Tick(view->Camera, FRotateAction, FMouseTurnRate, FMouseTiltRate))
-        return;
-    view->RenderFrame();
-    view->PresentFrame();
+    view->TurnCamera([this](TViewCamera& camera) {
+        return RotationControl::Tick(camera, FRotateAction, FMouseTurnRate, FMouseTiltRate);
+    });
 }
 
 void TPropertiesDlg::Button8Click() {
     TMDIChild* view = ActiveView();
     if (!view)
         return;
-    RotationControl::Reset(view->Camera, FSpace);
-    view->RenderFrame();
-    view->PresentFrame();
+    view->TurnCamera([this](TViewCamera& camera) {
+        RotationControl::Reset(camera, FSpace);
+        return true;
+    });
 }
