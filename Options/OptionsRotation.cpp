@@ -2,6 +2,7 @@
 // the active view's camera on a 30 ms timer; Reset puts it back to the standard position.
 #include "Options/Options.h"
 
+#include "Childwin/CameraDrag.h"
 #include "Childwin/ChildWin.h"
 
 #include <QFrame>
@@ -228,6 +229,8 @@ void TPropertiesDlg::Button8Click() {
     if (!view)
         return;
     RotationControl::Reset(view->Camera, FSpace);
+    // Reset keeps the zoom, but not a dead one: the standard camera must show something.
+    KeepZoomAlive(view->Camera, view->height());
     view->RenderFrame();
     view->PresentFrame();
 }
