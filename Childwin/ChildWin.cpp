@@ -5,7 +5,7 @@
 #include "Childwin/DotBlend.h"
 #include "Childwin/FramePainter.h"
 #include "Childwin/FrameRender.h"
-#include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -53,7 +53,7 @@ QPoint EventPoint(const QMouseEvent* event) {
 
 } // namespace
 
-TMDIChild* TMDIChild::Create(QMdiArea* area, const TUniverse* mainUniverse) {
+TMDIChild* TMDIChild::Create(QMdiArea* area, const TUniverseSnapshot* mainUniverse) {
     auto* view = new TMDIChild;
     QMdiSubWindow* sub = area->addSubWindow(view); // deletes itself, and the view, once closed
     // The frame's own Close carries Ctrl+W and Ctrl+F4, which the main window's Close View
@@ -83,16 +83,26 @@ QMdiSubWindow* TMDIChild::SubWindow() const {
     return qobject_cast<QMdiSubWindow*>(parentWidget());
 }
 
-void TMDIChild::ChangeDisplay() {
-    RenderFrame();
+void TMDIChild::ShowUniverse(std::shared_ptr<const TUniverseSnapshot> universe) {
+    FUniverse = std::move(universe);
+    Redraw();
+}
+
+void TMDIChild::Redraw() {
+    FrameValid = false;
     PresentFrame();
+}
+
+void TMDIChild::TurnCamera(const std::function<bool(TViewCamera&)>& turn) {
+    if (turn(Camera))
+        Redraw();
 }
 
 void TMDIChild::SetShowLuminance(bool value) {
     if (value == FShowLuminance)
         return;
     FShowLuminance = value;
-    ChangeDisplay();
+    Redraw();
 }
 
 void TMDIChild::SetShowAs(TShowAs value) {
@@ -100,46 +110,45 @@ void TMDIChild::SetShowAs(TShowAs value) {
         return;
     FShowAs = value;
     emit ShowAsSelected(value);
-    FrameValid = false;
-    PresentFrame();
+    Redraw();
 }
 
 void TMDIChild::SetBrightness(int value) {
     if (value == FBrightness)
         return;
     FBrightness = value;
-    ChangeDisplay();
+    Redraw();
 }
 
 void TMDIChild::SetContrast(int value) {
     if (value == FContrast)
         return;
     FContrast = value;
-    ChangeDisplay();
+    Redraw();
 }
 
 void TMDIChild::SetPartSize(int value) {
     if (value == FPartSize)
         return;
     FPartSize = value;
-    ChangeDisplay();
+    Redraw();
 }
 
 void TMDIChild::SetUseLines(bool value) {
     if (value == FUseLines)
         return;
     FUseLines = value;
-    ChangeDisplay();
+    Redraw();
 }
 
 void TMDIChild::SetShowGrid(bool value) {
     if (value == FShowGrid)
         return;
     FShowGrid = value;
-    ChangeDisplay();
+    Redraw();
 }
 
-void TMDIChild::FormCreate(const TUniverse* mainUniverse) {
+void TMDIChild::FormCreate(const TUniverseSnapshot* mainUniverse) {
     if (!DisplayList)
         DisplayList = std::make_unique<TDisplayList>();
     Closing = false;
@@ -204,16 +213,13 @@ void TMDIChild::FormMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers mo
 }
 
 void TMDIChild::FormMouseMove(int x, int y) {
-    const auto redraw = [this] {
-        FrameValid = false;
-        PresentFrame();
-    };
+    const auto redraw = [this] { Redraw(); };
     if (Panning) {
-        DragPan(Camera, Universe ? Universe->Space : 0, LastMouseX, LastMouseY, x, y);
+        DragPan(Camera, FUniverse ? FUniverse->Space : 0, LastMouseX, LastMouseY, x, y);
         redraw();
     }
     if (Zooming) {
-        DragZoom(Camera, LastMouseY, y);
+        DragZoom(Camera, LastMouseY, y, MinZoom(height()));
         redraw();
     }
     if (Rotating) {
@@ -267,8 +273,8 @@ void TMDIChild::RenderFrame() {
     settings.UseLines = FUseLines;
     settings.Dots = {FPartSize, FContrast};
     settings.ShowGrid = FShowGrid;
-    settings.GridSpace = Universe ? Universe->Space : 0;
-    FPainter->Paint(Frame, Universe, DisplayList.get(), settings);
+    settings.GridSpace = FUniverse ? FUniverse->Space : 0;
+    FPainter->Paint(Frame, FUniverse.get(), DisplayList.get(), settings);
 }
 
 bool TMDIChild::PrepareFrame() {
@@ -298,7 +304,7 @@ QImage TMDIChild::Picture() {
 }
 
 int TMDIChild::PictureIteration() const {
-    return Universe ? Universe->IterationCount : 0;
+    return FUniverse ? FUniverse->IterationCount : 0;
 }
 
 void TMDIChild::paintEvent(QPaintEvent*) {

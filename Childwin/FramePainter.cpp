@@ -44,7 +44,7 @@ TFramePainter::TFramePainter() : FLines(std::make_unique<TLineList>()) {}
 
 TFramePainter::~TFramePainter() = default;
 
-void TFramePainter::Paint(QImage& frame, TUniverse* universe, TDisplayList* list,
+void TFramePainter::Paint(QImage& frame, const TUniverseSnapshot* universe, TDisplayList* list,
                           const TFrameSettings& settings) {
     const QRect whole(0, 0, frame.width(), frame.height());
     switch (settings.ShowAs) {
@@ -52,7 +52,8 @@ void TFramePainter::Paint(QImage& frame, TUniverse* universe, TDisplayList* list
         for (const TEye eye : {eyLeft, eyRight}) {
             const TEyeArea area = StereoRender::SideBySide(frame.width(), eye);
             PaintPicture(frame, QRect(area.Left, 0, area.Width, frame.height()), universe, list,
-                         StereoRender::EyeSettings(settings, eye, area), LineColour);
+                         StereoRender::EyeSettings(settings, eye, area),
+                         eye == eyLeft ? FLeftPoints : FRightPoints, LineColour);
         }
         break;
     case saChromoStereo: {
@@ -61,26 +62,29 @@ void TFramePainter::Paint(QImage& frame, TUniverse* universe, TDisplayList* list
         FLeftEye.fill(QColor(Qt::black));
         const TEyeArea area{0, frame.width()};
         PaintPicture(FLeftEye, whole, universe, list,
-                     StereoRender::EyeSettings(settings, eyLeft, area), LineColour, true);
+                     StereoRender::EyeSettings(settings, eyLeft, area), FLeftPoints, LineColour,
+                     true);
         PaintPicture(frame, whole, universe, list,
-                     StereoRender::EyeSettings(settings, eyRight, area), RightEyeLineColour, true);
+                     StereoRender::EyeSettings(settings, eyRight, area), FRightPoints,
+                     RightEyeLineColour, true);
         const TPixelFrame out = PixelsOf(frame);
         StereoRender::ComposeAnaglyph(PixelsOf(FLeftEye), out, out);
         break;
     }
     default:
-        PaintPicture(frame, whole, universe, list, settings, LineColour);
+        PaintPicture(frame, whole, universe, list, settings, FPoints, LineColour);
         break;
     }
 }
 
-void TFramePainter::PaintPicture(QImage& image, const QRect& area, TUniverse* universe,
-                                 TDisplayList* list, const TFrameSettings& settings,
+void TFramePainter::PaintPicture(QImage& image, const QRect& area,
+                                 const TUniverseSnapshot* universe, TDisplayList* list,
+                                 const TFrameSettings& settings, TDrawnPoints& points,
                                  const QColor& lineColour, bool greyGrid) {
     if (settings.ShowGrid)
         DrawGrid(image, area, settings, greyGrid);
     const TPixelFrame pixels = StereoRender::SubFrame(PixelsOf(image), {area.left(), area.width()});
-    RenderUniverse(universe, list, pixels, settings, *FLines);
+    RenderUniverse(universe, list, pixels, settings, *FLines, points);
     DrawLines(image, area, lineColour);
 }
 

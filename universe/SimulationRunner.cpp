@@ -211,7 +211,7 @@ void TSimulationRunner::TakeStep(std::unique_lock<std::mutex>& lock, bool once) 
 
     const bool taken = Universe->Step(0, Universe->LastIndex, &Control);
     if (taken)
-        Publish(TUniverseSnapshot::TBuild::Built);
+        Publish(TUniverseSnapshot::TBuild::Built, true);
 
     lock.lock();
     Work = TWork::Idle;
@@ -235,14 +235,15 @@ void TSimulationRunner::Build(const TCommand& command, std::unique_lock<std::mut
     ++BuildCount;
     Publish(built       ? TUniverseSnapshot::TBuild::Built
             : cancelled ? TUniverseSnapshot::TBuild::Cancelled
-                        : TUniverseSnapshot::TBuild::Failed);
+                        : TUniverseSnapshot::TBuild::Failed,
+            false);
 
     lock.lock();
     Work = TWork::Idle;
     EverBuilt = true;
 }
 
-void TSimulationRunner::Publish(TUniverseSnapshot::TBuild outcome) {
+void TSimulationRunner::Publish(TUniverseSnapshot::TBuild outcome, bool fromStep) {
     std::shared_ptr<const TUniverseSnapshot> shared;
     try {
         std::unique_ptr<TUniverseSnapshot> snapshot = Pool->Take();
@@ -250,6 +251,7 @@ void TSimulationRunner::Publish(TUniverseSnapshot::TBuild outcome) {
         snapshot->Serial = ++Serial;
         snapshot->BuildCount = BuildCount;
         snapshot->Build = outcome;
+        snapshot->FromStep = fromStep;
         shared = Pool->Share(std::move(snapshot));
     } catch (const std::bad_alloc&) {
         // Without room for a copy the readers keep the last one; the engine goes on.

@@ -111,7 +111,7 @@ private:
     void Apply(TCommand& Command, std::unique_lock<std::mutex>& Lock);
     void TakeStep(std::unique_lock<std::mutex>& Lock, bool Once);
     void Build(const TCommand& Command, std::unique_lock<std::mutex>& Lock);
-    void Publish(TUniverseSnapshot::TBuild Outcome);
+    void Publish(TUniverseSnapshot::TBuild Outcome, bool FromStep);
     bool IdleLocked() const;
 
     std::unique_ptr<TUniverse> Universe; // touched by the engine thread only
