@@ -209,7 +209,7 @@ void TMDIChild::FormMouseMove(int x, int y) {
         redraw();
     }
     if (Zooming) {
-        DragZoom(Camera, LastMouseY, y);
+        DragZoom(Camera, LastMouseY, y, MinZoom(height()));
         redraw();
     }
     if (Rotating) {

@@ -2,6 +2,7 @@
 #include "Main/Main.h"
 
 #include "About/About.h"
+#include "Childwin/CameraDrag.h"
 #include "Childwin/ChildWin.h"
 #include "Main/ViewLayout.h"
 #include "Options/Options.h"
@@ -95,6 +96,7 @@ void TMainForm::OpenView(const QString& title) {
         view->CentreX = active->CentreX;
         view->CentreY = active->CentreY;
         view->Camera = active->Camera;
+        KeepZoomAlive(view->Camera, view->height());
         view->SetPartSize(active->PartSize());
     } else {
         SetDefaultCamera(view);
@@ -253,6 +255,7 @@ void TMainForm::MenuViewPreset1Click() {
             view->Camera.Azimuth = active->Camera.Azimuth;
             view->Camera.ZoomX = active->Camera.ZoomX;
             view->Camera.ZoomY = active->Camera.ZoomY;
+            KeepZoomAlive(view->Camera, view->height());
             view->Camera.Elevation = 0;
             view->SetPartSize(active->PartSize());
             view->SetContrast(active->Contrast());

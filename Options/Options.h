@@ -27,6 +27,8 @@ class TPropertiesHost;
 /// The one properties window: every user setting as a published property shown on a
 /// control, and the running figures of the simulation.
 ///
+/// A writer of a slider's (or the formation box's) setting first holds the value to the
+/// control's range, so a script or a file can never store what the control cannot show.
 /// Every writer (but Optimisation's) returns at once when the value equals the stored one;
 /// otherwise it stores first and only then moves its control. A control that is moved from
 /// code notifies like a user's move, writes the property back, and that echo stops at the

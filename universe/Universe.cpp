@@ -2,6 +2,7 @@
 
 #include "universe/StepScratch.h"
 
+#include <limits>
 #include <new>
 
 TUniverse::TUniverse() = default;
@@ -50,7 +51,10 @@ void TUniverse::ReleaseParticles() {
 void TUniverse::FinishStep(std::int32_t First, std::int32_t Last, std::int64_t ComputedPairs) {
     if (RedoCountdown < 1)
         RedoCountdown = RedoFrequency;
-    SetIterationCount(IterationCount + 1);
+    // Stops at the largest count rather than wrapping to a negative one, which would also
+    // turn the views' lines off (they need a count of at least 1).
+    if (IterationCount < std::numeric_limits<std::int32_t>::max())
+        SetIterationCount(IterationCount + 1);
 
     // n * (n + 1) / 2 pairs in the range, worked out in double: it passes 2^31 at the
     // largest particle counts.
