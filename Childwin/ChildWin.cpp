@@ -261,6 +261,7 @@ void TMDIChild::ClearFrame() {
 void TMDIChild::RenderFrame() {
     if (Closing)
         return;
+    ++FRenders;
     ClearFrame();
     TFrameSettings settings;
     settings.Camera = Camera;

@@ -63,6 +63,8 @@ public:
     const TUniverseSnapshot* Snapshot() const { return FUniverse.get(); }
     /// Renders the picture once and schedules it to be shown.
     void Redraw();
+    /// Pictures rendered so far.
+    std::uint64_t Renders() const { return FRenders; }
     /// Lets turn change the camera; redraws when it says it did.
     void TurnCamera(const std::function<bool(TViewCamera&)>& turn);
 
@@ -126,6 +128,7 @@ private:
     bool PrepareFrame(); // false while Closing
     std::unique_ptr<TFramePainter> FPainter;
     std::shared_ptr<const TUniverseSnapshot> FUniverse;
+    std::uint64_t FRenders = 0;
 
     int ShowAsIndex() const { return FShowAs; }
     void SetShowAsIndex(int value) { SetShowAs(static_cast<TShowAs>(value)); }

@@ -45,7 +45,8 @@ TEST_F(PainterTest, MonocularIsThePlainRendererWithRedLines) {
     QImage expected(160, 100, QImage::Format_RGB32);
     expected.fill(Qt::black);
     TLineList lines;
-    RenderUniverse(&U.Universe, &List, PixelsOf(expected), Settings, lines);
+    TDrawnPoints points;
+    RenderUniverse(&U.Universe, &List, PixelsOf(expected), Settings, lines, points);
     ASSERT_EQ(lines.Count(), 2);
     {
         QPainter painter(&expected);

@@ -80,7 +80,8 @@ TEST(StereoLayout, EachHalfIsAPictureOfItsOwnAroundItsOwnCentre) {
         EXPECT_EQ(s.CentreX, 50);
         EXPECT_EQ(s.ClientWidth, 100);
         EXPECT_EQ(s.ShowAs, saMonocular);
-        RenderUniverse(&u.Universe, &list, StereoRender::SubFrame(buffer.Frame(), area), s, lines);
+        RenderUniverse(&u.Universe, &list, StereoRender::SubFrame(buffer.Frame(), area), s, lines,
+                       u.Screen);
         EXPECT_EQ(u[0].ScreenX, 50);
         EXPECT_EQ(u[0].ScreenY, 30);
         const double shift = 30 * std::sin(2 * std::numbers::pi / 180) / (0.01 * 70);
@@ -95,7 +96,7 @@ TEST(StereoLayout, EachHalfIsAPictureOfItsOwnAroundItsOwnCentre) {
     TFrameSettings s = PlainSettings(40, 20, 100, -100); // dot radius 20 at the centre
     const TEyeArea leftHalf = StereoRender::SideBySide(40, eyLeft);
     RenderUniverse(&big.Universe, &list, StereoRender::SubFrame(edge.Frame(), leftHalf),
-                   StereoRender::EyeSettings(s, eyLeft, leftHalf), lines);
+                   StereoRender::EyeSettings(s, eyLeft, leftHalf), lines, big.Screen);
     for (int x = 20; x < 40; ++x)
         for (int y = 0; y < 20; ++y)
             ASSERT_EQ(edge.Grey(x, y), 0) << x << "," << y;

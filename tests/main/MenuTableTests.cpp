@@ -48,6 +48,7 @@ TEST(MenuTable, EveryMenuAndItemAsWrittenOut) {
         "StartRecording2 | Start Recording |  |  | ",
         "Play1 | Play |  |  | ",
         "ContinueProcessing1 | Resume Processing Here | F5 |  | ",
+        "StepOnce1 | Step Once | F6 |  | Take one step while processing is off",
         "ResumeProcessingatEnd1 | Resume Processing from End |  | disabled | ",
         "N3 | - |  |  | ",
         "Erase1 | Recorder Options... |  |  | ",

@@ -118,6 +118,11 @@ TEST_F(ShortcutTest, ProcessingPictureAndFileCommandsByKey) {
     EXPECT_TRUE(Main->Processing());
     Press(Qt::Key_F5);
     EXPECT_FALSE(Main->Processing());
+    ASSERT_TRUE(Main->WaitForEngine());
+    const int before = Main->ActiveView()->Snapshot()->IterationCount;
+    Press(Qt::Key_F6); // one step, done on the engine's own thread
+    ASSERT_TRUE(Main->WaitForEngine());
+    EXPECT_EQ(Main->ActiveView()->Snapshot()->IterationCount, before + 1);
 
     QGuiApplication::clipboard()->clear();
     Press(Qt::Key_C, Qt::ControlModifier);
