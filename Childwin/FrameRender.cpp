@@ -15,6 +15,15 @@ constexpr std::int32_t Hidden = -999;
 
 void FillList(const TUniverseSnapshot& universe, TDisplayList& list, const TCameraTransform& t,
               const TEyeTurn& eye) {
+    // The plain camera keeps a loop without the eye's test; only a stereo eye pays for it.
+    if (!eye.Turned) {
+        for (std::int32_t i = 0; i <= list.LastIndex(); ++i) {
+            const TUniverseSnapshot::TPoint& p = universe.Particles[static_cast<std::size_t>(i)];
+            const TViewPoint v = TransformPoint(t, p.X, p.Y, p.Z);
+            list[i] = {v.X, v.Y, v.Depth, i, 4 * p.Heat};
+        }
+        return;
+    }
     for (std::int32_t i = 0; i <= list.LastIndex(); ++i) {
         const TUniverseSnapshot::TPoint& p = universe.Particles[static_cast<std::size_t>(i)];
         const TViewPoint v = TurnForEye(eye, TransformPoint(t, p.X, p.Y, p.Z));
