@@ -6,7 +6,7 @@
 #include "Childwin/ChildWin.h"
 #include "Main/ViewLayout.h"
 #include "Options/Options.h"
-#include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <QAction>
 #include <QDir>
@@ -64,7 +64,10 @@ void TMainForm::ConnectView(TMDIChild* view) {
 }
 
 TMDIChild* TMainForm::NewViewWindow() {
-    TMDIChild* view = TMDIChild::Create(MDIClient, Universe.get());
+    TMDIChild* view = TMDIChild::Create(MDIClient, FSnapshot.get());
+    // The universe being built may not have published yet: the camera starts from its
+    // settings.
+    view->Camera.Dolly = -5 * FSpace;
     ConnectView(view);
     return view;
 }
@@ -75,7 +78,7 @@ void TMainForm::SetDefaultCamera(TMDIChild* view) const {
     view->Camera.Elevation = 0;
     view->Camera.ZoomX = 0.1 * view->height();
     view->Camera.ZoomY = 0.1 * view->height();
-    view->Camera.Dolly = -5 * (Universe ? Universe->Space : 0.0);
+    view->Camera.Dolly = -5 * FSpace;
     view->SetShowAs(saMonocular);
     view->SetContrast(130);
     view->SetBrightness(0);
@@ -98,7 +101,7 @@ void TMainForm::OpenView(const QString& title) {
     } else {
         SetDefaultCamera(view);
     }
-    view->Universe = Universe.get();
+    view->ShowUniverse(FSnapshot);
     view->FormResize();
     // The new view is the active one; it reports itself now that it is set up, so the
     // properties window shows its settings rather than its creation defaults.
@@ -269,7 +272,7 @@ void TMainForm::MenuViewPreset1Click() {
         window->setWindowTitle(caption);
         view->Camera.Elevation = place.ElevationDegrees * Degree;
         view->Camera.Azimuth += place.AzimuthChangeDegrees * Degree;
-        view->Universe = Universe.get();
+        view->ShowUniverse(FSnapshot);
         view->FormResize();
     }
     if (active)

@@ -397,6 +397,34 @@ void TPropertiesDlg::ListBoxShowAsClick() {
         view->SetShowAs(static_cast<TShowAs>(row));
 }
 
+TUniverseSettings TPropertiesDlg::UniverseSettings() const {
+    TUniverseSettings settings;
+    settings.Number = Number();
+    settings.Distribution = TrackBarDistribution->value();
+    settings.Space = TrackBarSpace->value();
+    settings.Velocity = TrackBarVelocity->value();
+    settings.Mass = TrackBarMass->value();
+    settings.Friction = TrackBarFriction->value();
+    settings.Pressure = TrackBarPressure->value();
+    settings.Radiation = TrackBarRadiation->value();
+    settings.Globular = TrackBarGlobular2->value();
+    settings.Separation = Separation();
+    settings.UseThermodynamics = CheckUseThermo->isChecked();
+    settings.Formation =
+        SettingsFormulas::FormationFromText(ComboBoxFormation->currentText().toStdString());
+    settings.RedoFrequency = RedoFrequency();
+    settings.MatrixResolution = MatrixResolution();
+    settings.LocalitySize = LocalitySize();
+    settings.MaxSeparation = MaxSeparation();
+    return settings;
+}
+
+int TPropertiesDlg::StepsPerSecond() const {
+    static constexpr int Paces[] = {0, 1000, 100, 30, 10, 1};
+    const int row = ComboBoxSpeed ? ComboBoxSpeed->currentIndex() : 0;
+    return row >= 0 && row < static_cast<int>(std::size(Paces)) ? Paces[row] : 0;
+}
+
 void TPropertiesDlg::BtnUniverseApplyClick() {
     setResult(QDialog::Accepted);
     // A modal showing ends with OK, and the new-universe command that opened it builds the

@@ -2,6 +2,7 @@
 
 #include "Options/RotationControl.h"
 #include "Options/SliderTable.h"
+#include "universe/SettingsFormulas.h"
 
 #include <QDialog>
 
@@ -91,6 +92,12 @@ public:
     int IterationCount() const { return FIterationCount; }
     /// The particle count derived from Number: the count the universe is built with.
     int ParticleCount() const { return FParticleCount; }
+    /// What a build takes: the controls as they show now (the sliders and boxes themselves,
+    /// the formation from the combo box's text), Separation, the particle count and the
+    /// processing settings from the stored properties.
+    TUniverseSettings UniverseSettings() const;
+    /// The Speed choice as a pace: 0 for as fast as possible, else steps per second.
+    int StepsPerSecond() const;
 
     void SetAutoApply(bool value);
     void SetUseThermoCalc(bool value);
@@ -156,6 +163,7 @@ public:
     QSlider* TrackBarContrast = nullptr;
     QSlider* TrackBarMaxSep = nullptr;
     QComboBox* ComboBoxFormation = nullptr;
+    QComboBox* ComboBoxSpeed = nullptr;
     QCheckBox* CheckUseThermo = nullptr;
     QCheckBox* CheckBoxShowLuminance = nullptr;
     QCheckBox* CheckBoxUseLines = nullptr;

@@ -218,19 +218,19 @@ void TPropertiesDlg::TimerMouseActTimer() {
     TMDIChild* view = ActiveView();
     if (!view)
         return;
-    if (!RotationControl::Tick(view->Camera, FRotateAction, FMouseTurnRate, FMouseTiltRate))
-        return;
-    view->RenderFrame();
-    view->PresentFrame();
+    view->TurnCamera([this](TViewCamera& camera) {
+        return RotationControl::Tick(camera, FRotateAction, FMouseTurnRate, FMouseTiltRate);
+    });
 }
 
 void TPropertiesDlg::Button8Click() {
     TMDIChild* view = ActiveView();
     if (!view)
         return;
-    RotationControl::Reset(view->Camera, FSpace);
-    // Reset keeps the zoom, but not a dead one: the standard camera must show something.
-    KeepZoomAlive(view->Camera, view->height());
-    view->RenderFrame();
-    view->PresentFrame();
+    view->TurnCamera([this, view](TViewCamera& camera) {
+        RotationControl::Reset(camera, FSpace);
+        // Reset keeps the zoom, but not a dead one: the standard camera must show something.
+        KeepZoomAlive(camera, view->height());
+        return true;
+    });
 }

@@ -123,6 +123,11 @@ bool TSimulationRunner::WaitUntilIdle(std::chrono::milliseconds timeout) {
     return Settled.wait_for(lock, timeout, [this] { return IdleLocked(); });
 }
 
+bool TSimulationRunner::WaitUntilApplied(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(Mutex);
+    return Settled.wait_for(lock, timeout, [this] { return Queue.empty() && !Applying; });
+}
+
 std::shared_ptr<const TUniverseSnapshot>
 TSimulationRunner::WaitForSnapshotAfter(std::uint64_t serial, std::chrono::milliseconds timeout) {
     std::unique_lock lock(Mutex);
@@ -142,6 +147,7 @@ void TSimulationRunner::Loop() {
             Applying = true;
             Apply(command, lock);
             Applying = false;
+            Settled.notify_all();
             continue;
         }
         if (!EverBuilt || !(Processing || StepAsked)) {
@@ -211,7 +217,7 @@ void TSimulationRunner::TakeStep(std::unique_lock<std::mutex>& lock, bool once) 
 
     const bool taken = Universe->Step(0, Universe->LastIndex, &Control);
     if (taken)
-        Publish(TUniverseSnapshot::TBuild::Built);
+        Publish(LastBuild, true);
 
     lock.lock();
     Work = TWork::Idle;
@@ -233,16 +239,17 @@ void TSimulationRunner::Build(const TCommand& command, std::unique_lock<std::mut
         SettingsFormulas::BuildUniverse(*Universe, command.Settings, command.Seed, &Control);
     const bool cancelled = !built && Control.Cancel.load();
     ++BuildCount;
-    Publish(built       ? TUniverseSnapshot::TBuild::Built
-            : cancelled ? TUniverseSnapshot::TBuild::Cancelled
-                        : TUniverseSnapshot::TBuild::Failed);
+    LastBuild = built       ? TUniverseSnapshot::TBuild::Built
+                : cancelled ? TUniverseSnapshot::TBuild::Cancelled
+                            : TUniverseSnapshot::TBuild::Failed;
+    Publish(LastBuild, false);
 
     lock.lock();
     Work = TWork::Idle;
     EverBuilt = true;
 }
 
-void TSimulationRunner::Publish(TUniverseSnapshot::TBuild outcome) {
+void TSimulationRunner::Publish(TUniverseSnapshot::TBuild outcome, bool fromStep) {
     std::shared_ptr<const TUniverseSnapshot> shared;
     try {
         std::unique_ptr<TUniverseSnapshot> snapshot = Pool->Take();
@@ -250,6 +257,7 @@ void TSimulationRunner::Publish(TUniverseSnapshot::TBuild outcome) {
         snapshot->Serial = ++Serial;
         snapshot->BuildCount = BuildCount;
         snapshot->Build = outcome;
+        snapshot->FromStep = fromStep;
         shared = Pool->Share(std::move(snapshot));
     } catch (const std::bad_alloc&) {
         // Without room for a copy the readers keep the last one; the engine goes on.

@@ -17,8 +17,8 @@ bool TUniverse::Allocate(std::int32_t Count) {
     if (Count <= 0)
         return false;
 
-    // Zeroed rather than left undefined: a view may read a particle's screen point before
-    // it ever drew it, and zero is a harmless value where garbage is not.
+    // Zeroed rather than left undefined: a snapshot of a universe that was never seeded
+    // copies harmless values rather than garbage.
     TParticle* block = new (std::nothrow) TParticle[static_cast<std::size_t>(Count)]();
     if (block == nullptr)
         return false;
