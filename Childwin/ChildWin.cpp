@@ -3,18 +3,16 @@
 #include "Childwin/CameraDrag.h"
 #include "Childwin/DisplayList.h"
 #include "Childwin/DotBlend.h"
+#include "Childwin/FramePainter.h"
 #include "Childwin/FrameRender.h"
-#include "Childwin/LineList.h"
-#include "Childwin/PixelFrame.h"
 #include "universe/UniverseSnapshot.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QLineF>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPen>
 
 #include <numbers>
 
@@ -57,14 +55,19 @@ QPoint EventPoint(const QMouseEvent* event) {
 
 TMDIChild* TMDIChild::Create(QMdiArea* area, const TUniverseSnapshot* mainUniverse) {
     auto* view = new TMDIChild;
-    area->addSubWindow(view); // the sub-window deletes itself, and the view, once closed
+    QMdiSubWindow* sub = area->addSubWindow(view); // deletes itself, and the view, once closed
+    // The frame's own Close carries Ctrl+W and Ctrl+F4, which the main window's Close View
+    // owns: two owners of a key make the platform fire neither.
+    for (QAction* action : sub->actions())
+        action->setShortcuts({});
     // Shown first, so that the sizes FormCreate sets and reads are laid out at once.
     view->show();
     view->FormCreate(mainUniverse);
     return view;
 }
 
-TMDIChild::TMDIChild(QWidget* parent) : QWidget(parent), FLines(std::make_unique<TLineList>()) {
+TMDIChild::TMDIChild(QWidget* parent)
+    : QWidget(parent), FPainter(std::make_unique<TFramePainter>()) {
     setWindowTitle(QStringLiteral("MDI Child"));
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -135,6 +138,13 @@ void TMDIChild::SetUseLines(bool value) {
     if (value == FUseLines)
         return;
     FUseLines = value;
+    Redraw();
+}
+
+void TMDIChild::SetShowGrid(bool value) {
+    if (value == FShowGrid)
+        return;
+    FShowGrid = value;
     Redraw();
 }
 
@@ -248,18 +258,6 @@ void TMDIChild::ClearFrame() {
     FrameValid = false;
 }
 
-TPixelFrame TMDIChild::FramePixels() {
-    TPixelFrame pixels;
-    if (Frame.isNull())
-        return pixels;
-    pixels.Bits = Frame.bits(); // one address for the whole frame; rows by bytesPerLine
-    pixels.BytesPerLine = Frame.bytesPerLine();
-    pixels.Width = Frame.width();
-    pixels.Height = Frame.height();
-    pixels.TopByte = 0xFF000000u; // this image format keeps its top byte opaque
-    return pixels;
-}
-
 void TMDIChild::RenderFrame() {
     if (Closing)
         return;
@@ -275,18 +273,9 @@ void TMDIChild::RenderFrame() {
     settings.ShowLuminance = FShowLuminance;
     settings.UseLines = FUseLines;
     settings.Dots = {FPartSize, FContrast};
-    RenderUniverse(FUniverse.get(), DisplayList.get(), FramePixels(), settings, *FLines,
-                   FScreenPoints);
-    DrawLines();
-}
-
-void TMDIChild::DrawLines() {
-    if (FLines->Count() == 0 || Frame.isNull())
-        return;
-    QPainter painter(&Frame);
-    painter.setPen(QPen(QColor(255, 0, 0), 1, Qt::SolidLine));
-    for (const TLineSegment& line : *FLines)
-        painter.drawLine(QLineF(line.X1, line.Y1, line.X2, line.Y2));
+    settings.ShowGrid = FShowGrid;
+    settings.GridSpace = FUniverse ? FUniverse->Space : 0;
+    FPainter->Paint(Frame, FUniverse.get(), DisplayList.get(), settings);
 }
 
 bool TMDIChild::PrepareFrame() {
@@ -306,7 +295,17 @@ void TMDIChild::PresentFrame() {
 }
 
 void TMDIChild::DrawParticle(int level, double sx, double sy, double radius, double intensity) {
-    BlendDot(FramePixels(), {FPartSize, FContrast}, level, sx, sy, radius, intensity);
+    BlendDot(PixelsOf(Frame), {FPartSize, FContrast}, level, sx, sy, radius, intensity);
+}
+
+QImage TMDIChild::Picture() {
+    if (!PrepareFrame())
+        return {};
+    return Frame.copy();
+}
+
+int TMDIChild::PictureIteration() const {
+    return FUniverse ? FUniverse->IterationCount : 0;
 }
 
 void TMDIChild::paintEvent(QPaintEvent*) {

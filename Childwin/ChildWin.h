@@ -13,8 +13,7 @@
 class QMdiArea;
 class QMdiSubWindow;
 class TDisplayList;
-class TLineList;
-struct TPixelFrame;
+class TFramePainter;
 struct TUniverseSnapshot;
 
 /// One view window: a camera and display settings of its own, drawing the newest snapshot of
@@ -28,6 +27,7 @@ class TMDIChild : public QWidget {
     Q_PROPERTY(int Contrast READ Contrast WRITE SetContrast)
     Q_PROPERTY(int PartSize READ PartSize WRITE SetPartSize)
     Q_PROPERTY(bool UseLines READ UseLines WRITE SetUseLines)
+    Q_PROPERTY(bool ShowGrid READ ShowGrid WRITE SetShowGrid)
 
 public:
     /// Creates a view as a new sub-window of area and runs its creation handler (size
@@ -44,6 +44,7 @@ public:
     int Contrast() const { return FContrast; }
     int PartSize() const { return FPartSize; }
     bool UseLines() const { return FUseLines; }
+    bool ShowGrid() const { return FShowGrid; }
 
     void SetShowLuminance(bool value);
     void SetShowAs(TShowAs value);
@@ -51,6 +52,8 @@ public:
     void SetContrast(int value);
     void SetPartSize(int value);
     void SetUseLines(bool value);
+    /// Axes and a grid in the plane y = 0, drawn under the particles.
+    void SetShowGrid(bool value);
 
     /// The sub-window that frames this view (null before it is added to an MDI area).
     QMdiSubWindow* SubWindow() const;
@@ -90,6 +93,11 @@ public:
     void PresentFrame();
     /// Blends one dot centred on (sx, sy) into Frame with this view's PartSize and Contrast.
     void DrawParticle(int level, double sx, double sy, double radius, double intensity);
+    /// The finished picture as the window shows it, drawn first if it is out of date;
+    /// null while Closing.
+    QImage Picture();
+    /// The iteration the universe had reached when this picture was drawn.
+    int PictureIteration() const;
 
     // View state other windows read and write directly.
     QImage Frame;
@@ -117,13 +125,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    TPixelFrame FramePixels();
     bool PrepareFrame(); // false while Closing
-    void DrawLines();
-
-    std::unique_ptr<TLineList> FLines;
+    std::unique_ptr<TFramePainter> FPainter;
     std::shared_ptr<const TUniverseSnapshot> FUniverse;
-    TDrawnPoints FScreenPoints; // kept from frame to frame, as drawing expects
     std::uint64_t FRenders = 0;
 
     int ShowAsIndex() const { return FShowAs; }
@@ -135,4 +139,5 @@ private:
     int FContrast = 0;
     int FPartSize = 0;
     bool FUseLines = false;
+    bool FShowGrid = false;
 };

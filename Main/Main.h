@@ -112,13 +112,15 @@ public:
     void FileOpenItemClick();
     void FileSaveItemClick() {}
     void FileSaveAsItemClick() {}
+    void FileExportItemClick(); // the active view's picture to a PNG file (MainPicture.cpp)
     void FileExitItemClick();
     void CutItemClick() {}
-    void CopyItemClick() {}
+    void CopyItemClick(); // the active view's picture to the clipboard
     void PasteItemClick() {}
     void MenuViewNewClick();
     void MenuViewCloseClick();
     void MenuViewCloseAllClick();
+    void ShowGrid1Click(); // the active view's grid on or off, as the item's check mark says
     void MenuViewPreset1Click();
     void WindowCascadeItemClick();
     void WindowTileItemClick();
@@ -143,6 +145,7 @@ public:
     QAction* ContinueProcessing1 = nullptr;
     QAction* StepOnce1 = nullptr;
     QFileDialog* OpenDialog = nullptr;
+    QFileDialog* ExportDialog = nullptr; // "Export Picture...": a PNG file to write
 
 signals:
     void ProcessingChanged(bool processing);

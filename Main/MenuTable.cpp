@@ -7,18 +7,19 @@ namespace MenuTable {
 namespace {
 
 // clang-format off
-constexpr std::array<TMenuItemRow, 6> FileItems{{
+constexpr std::array<TMenuItemRow, 7> FileItems{{
     {"FileOpenItem", "&Open Simulation...", "Ctrl+O", "Open an existing file"},
     {"NewSimulation1", "New Simulation...", "", ""},
     {"FileSaveItem", "&Save Simulation", "Ctrl+S", "Save current file", false},
     {"FileSaveAsItem", "Save Simulation &As...", "Shift+Ctrl+S", "Save current file as...", false},
+    {"FileExportItem", "&Export Picture...", "Ctrl+E", "Save the active view's picture as a PNG file", false},
     {"N1", "-", "", ""},
     {"FileExitItem", "E&xit", "Ctrl+Q", "Exit the application"},
 }};
 
 constexpr std::array<TMenuItemRow, 3> EditItems{{
     {"CutItem", "Cu&t", "", "Cut to clipboard", false},
-    {"CopyItem", "&Copy", "", "Copy to clipboard", false},
+    {"CopyItem", "&Copy", "Ctrl+C", "Copy to clipboard", false},
     {"PasteItem", "&Paste", "", "Paste from clipboard", false},
 }};
 
@@ -28,7 +29,7 @@ constexpr std::array<TMenuItemRow, 13> ViewItems{{
     {"MenuViewCloseAll", "Close &All Views", "Shift+Ctrl+W", ""},
     {"Close2", "Close(2)", "Ctrl+F4", "", true, false},
     {"N4", "-", "", ""},
-    {"ShowGrid1", "Show &Grid", "", ""},
+    {"ShowGrid1", "Show &Grid", "", "Show axes and a grid in the plane y = 0 under the particles", true, true, true},
     {"N2", "-", "", ""},
     {"MenuViewPreset1", "Arrange 3rd Angle + Perspective", "F9", ""},
     {"N6", "-", "", ""},
@@ -57,7 +58,7 @@ constexpr std::array<TMenuItemRow, 3> HelpItems{{
 
 constexpr std::array<TMenuRow, 5> Menus{{
     {"File1", "&File", "File related commands", true, FileItems},
-    {"Edit1", "&Edit", "", false, EditItems},
+    {"Edit1", "&Edit", "Edit related commands", true, EditItems},
     {"Window1", "&View", "Window related commands such as Tile and Cascade", true, ViewItems},
     {"Recorder1", "&Recorder", "", false, RecorderItems},
     {"Help1", "&Help", "Help topics", true, HelpItems},

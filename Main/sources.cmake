@@ -1,7 +1,7 @@
 # Qt-free shell logic: the menu and tool-bar table, view arrangement geometry.
-set(PURE_SOURCES MenuTable.h MenuTable.cpp ViewLayout.h ViewLayout.cpp)
+set(PURE_SOURCES MenuTable.h MenuTable.cpp ViewLayout.h ViewLayout.cpp PictureName.h PictureName.cpp)
 # The main window, its images and the program's start-up (main.cpp builds the executable).
 set(QT_SOURCES
-    Main.h Main.cpp MainCreate.cpp MainMenus.cpp MainProgress.cpp MainViews.cpp
+    Main.h Main.cpp MainCreate.cpp MainMenus.cpp MainPicture.cpp MainProgress.cpp MainViews.cpp
     ImageList.h ImageList.cpp PaintedIcon.h PaintedIcon.cpp
     Program.h Program.cpp)

@@ -62,6 +62,24 @@ int main(int argc, char** argv) {
     view->SetUseLines(true);
     Save(view->Frame, out + "/view-lines.png");
 
+    // Each display method with lines and luminance on, without and with the grid; the
+    // camera tilted a little so that the grid's plane shows.
+    const TViewCamera plain = view->Camera;
+    view->Camera.Elevation = 0.35;
+    const char* const methods[] = {"monocular", "autostereo", "chromostereo"};
+    for (int method = 0; method < 3; ++method) {
+        view->SetShowAs(static_cast<TShowAs>(method));
+        for (const bool grid : {false, true}) {
+            view->SetShowGrid(grid);
+            view->FrameValid = false;
+            view->PresentFrame();
+            Save(view->Frame, out + "/view-" + methods[method] + (grid ? "-grid" : "") + ".png");
+        }
+    }
+    view->SetShowAs(saMonocular);
+    view->SetShowGrid(false);
+    view->Camera = plain;
+
     const int cx = view->CentreX, cy = view->CentreY;
     view->FormMouseDown(Qt::RightButton, Qt::NoModifier, cx, cy);
     for (int dy = 10; dy <= 150; dy += 10)
