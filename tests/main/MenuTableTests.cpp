@@ -66,8 +66,11 @@ TEST(MenuTable, EveryMenuAndItemAsWrittenOut) {
             for (const auto& [on, word] :
                  {std::pair{!item.Enabled, "disabled"}, std::pair{!item.Visible, "hidden"},
                   std::pair{item.Checkable, "checkable"}})
-                if (on)
-                    states += (states.empty() ? "" : " ") + std::string(word);
+                if (on) {
+                    if (!states.empty())
+                        states += ' ';
+                    states += word;
+                }
             actual.push_back(std::string(item.Name) + " | " + std::string(item.Caption) + " | " +
                              std::string(item.Shortcut) + " | " + states + " | " +
                              std::string(item.Hint));
