@@ -2,6 +2,7 @@
 
 #include "universe/NearBuckets.h"
 #include "universe/PairJob.h"
+#include "universe/TileJob.h"
 
 #include <cstdint>
 #include <vector>
@@ -25,8 +26,15 @@ public:
 
     /// The kernels' view of the arrays below.
     TPairJob Job();
+    /// The tile kernels' view, for count particles in strips of stripSize; the heat tables
+    /// are made for the given radiation unless they already are.
+    TTileJob TileJob(std::int32_t count, std::int32_t stripSize, double radiation);
 
-    // By source.
+    // Slots up to the next whole group of tile lanes, and room for the tile kernels' last
+    // group.
+    std::size_t PaddedCapacity() const;
+
+    // By source; the sums padded for the tile kernels.
     std::vector<TPairRecord> Records;
     std::vector<double> Heat;
     std::vector<double> AX, AY, AZ, FrictionX, FrictionY, FrictionZ, NewHeat;
@@ -53,6 +61,23 @@ public:
     std::vector<TCloseRecord> CloseRecordStore;
     std::vector<TCloseRecords> CloseBooks; // per thread
     std::vector<std::int32_t> CloseSeen;   // by slot
+    // Close pairs of the rows that the list takes, put in visiting order.
+    std::vector<TCloseRecord> CloseSorted;
+
+    // The tile kernels' particle data by slot: X, Y, Z, VX, VY, VZ, cells, slot, each
+    // PaddedCapacity() long.
+    static constexpr int TileFields = 10;
+    std::vector<double> TileData;
+    // Pairs computed by each thread's tiles, a cache line apart.
+    static constexpr std::size_t ComputedStride = 8;
+    std::vector<std::int64_t> TileComputed;
+
+private:
+    void MakeHeatTables(double radiation, std::int32_t stripSize);
+    std::vector<double> HeatWeights; // 256 masks of 8 lanes
+    std::vector<double> QPow;
+    double TablesRadiation = -1;
+    std::int32_t TablesStrip = -1;
 
 private:
     std::int32_t ParticleCapacity = 0;

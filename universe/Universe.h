@@ -99,6 +99,10 @@ public:
     /// per processor core for large steps and one thread for small ones.
     void SetStepThreads(std::int32_t Count);
     std::int32_t StepThreads() const { return StepThreadCount; }
+    /// Whether Step may work out each pair once in tiles where most pairs are computed
+    /// (the default); off, it takes every pair from both sides, one particle per lane. For
+    /// the benchmark and the tests, which compare the two.
+    void SetTiles(bool Use) { UseTiles = Use; }
 
     void SetLocalitySize(std::int32_t Value) { LocalitySize = Value; }
     void SetMatrixResolution(std::int32_t Value) { MatrixResolution = Value; }
@@ -118,4 +122,5 @@ private:
     // Working memory of the fast step, sized by Allocate so that a step allocates nothing.
     std::unique_ptr<TStepScratch> Scratch;
     std::int32_t StepThreadCount = 0;
+    bool UseTiles = true;
 };

@@ -10,6 +10,7 @@
 #include "universe/PairKernels.h"
 #include "universe/ParticleMove.h"
 #include "universe/StepScratch.h"
+#include "universe/TileSchedule.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -39,6 +40,15 @@ int ThreadNumber() {
 #endif
 }
 
+// Above this share of near pairs a partial step works out each pair once in tiles over all
+// pairs, masking the far ones, rather than each near pair from both sides through the cell
+// list. Measured by the cell list's entries to scan: each is one lane group meeting one
+// candidate, against one tile group of eight pairs.
+constexpr std::int64_t TileEntriesPerPairGroup = 1;
+// The tiles' heat fold weighs pressures by powers of 1 - Radiation; outside the range the
+// settings give, the per-particle kernel folds one pair at a time instead.
+constexpr double GreatestTileRadiation = 0.01;
+
 struct TStepContext {
     TUniverse& Universe;
     TStepScratch& Scratch;
@@ -47,6 +57,7 @@ struct TStepContext {
     bool FullStep;
     int Threads;
     bool ParallelPasses; // whether the passes over the particles are shared among threads
+    bool Tiles = false;  // each pair once, in tiles, by slot
 };
 
 // Cells, cleared sums, and the cells that the near test uses, per slot.
@@ -70,11 +81,34 @@ void AssignCells(TStepContext& c, const TMatrixGrid& grid) {
 void CopyParticles(TStepContext& c) {
     const TParticle* particles = c.Universe.Particles + c.First;
     TStepScratch& s = c.Scratch;
-    const bool bucketed = !c.FullStep;
+    const bool bucketed = !c.FullStep && !c.Tiles;
+    const std::size_t padded = s.PaddedCapacity();
+    double* tile = s.TileData.data();
+    const bool tiles = c.Tiles;
 #pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
     for (std::int32_t slot = 0; slot < c.Count; ++slot) {
         const TParticle& p = particles[slot];
         const std::int32_t source = bucketed ? s.Buckets.SourceOf(slot) : slot;
+        if (tiles) {
+            const double fields[TStepScratch::TileFields] = {
+                p.X,
+                p.Y,
+                p.Z,
+                p.VX,
+                p.VY,
+                p.VZ,
+                static_cast<double>(s.TestedCellX[slot]),
+                static_cast<double>(s.TestedCellY[slot]),
+                static_cast<double>(s.TestedCellZ[slot]),
+                static_cast<double>(slot)};
+            for (int f = 0; f < TStepScratch::TileFields; ++f)
+                tile[static_cast<std::size_t>(f) * padded + static_cast<std::size_t>(slot)] =
+                    fields[f];
+            s.AX[slot] = s.AY[slot] = s.AZ[slot] = 0;
+            s.FrictionX[slot] = s.FrictionY[slot] = s.FrictionZ[slot] = 0;
+            s.NewHeat[slot] = p.Heat;
+            s.HigherClose[slot] = 0;
+        }
         s.Records[source] = TPairRecord{p.X,
                                         p.Y,
                                         p.Z,
@@ -87,6 +121,64 @@ void CopyParticles(TStepContext& c) {
                                         static_cast<double>(slot)};
         s.Heat[source] = p.Heat;
     }
+}
+
+// The tile kernels read and add to whole groups of eight: the slots past the last particle
+// hold harmless values and the padding slot, which nothing takes as a lower partner.
+void PadTiles(TStepContext& c) {
+    TStepScratch& s = c.Scratch;
+    const std::size_t padded = s.PaddedCapacity();
+    for (std::size_t slot = static_cast<std::size_t>(c.Count); slot < padded; ++slot) {
+        for (int f = 0; f < TStepScratch::TileFields; ++f)
+            s.TileData[static_cast<std::size_t>(f) * padded + slot] = 0;
+        s.TileData[9 * padded + slot] = TTileJob::PaddingSlot;
+        s.AX[slot] = s.AY[slot] = s.AZ[slot] = 0;
+        s.FrictionX[slot] = s.FrictionY[slot] = s.FrictionZ[slot] = 0;
+    }
+}
+
+TTileJob MakeTileJob(TStepContext& c, const TTileSchedule& schedule) {
+    const TUniverse& u = c.Universe;
+    TTileJob job = c.Scratch.TileJob(c.Count, schedule.StripSize, u.Radiation);
+    job.Mass = u.Mass;
+    job.Friction = u.Friction;
+    job.Pressure = u.Pressure;
+    job.Radiation = u.Radiation;
+    job.RedoWeight = u.RedoFrequency;
+    job.Locality = u.LocalitySize;
+    job.CloseBelow = CloseList::SquaredLimit(u.MaxSeparation * 0.1);
+    job.FullStep = c.FullStep;
+    job.Thermodynamics = u.UseThermodynamics;
+    return job;
+}
+
+// Phase by phase; the tiles of a phase share no strip and are taken one at a time by
+// whichever thread is free.
+std::int64_t SumTiles(TStepContext& c, const TTileJob& job, const TTileSchedule& schedule) {
+    const TTileFunction run = PairKernels::TileFunction();
+    TStepScratch& s = c.Scratch;
+    for (int t = 0; t < c.Threads; ++t)
+        s.TileComputed[static_cast<std::size_t>(t) * TStepScratch::ComputedStride] = 0;
+#pragma omp parallel num_threads(c.Threads)
+    {
+        const int thread = ThreadNumber();
+        std::int64_t& computed =
+            s.TileComputed[static_cast<std::size_t>(thread) * TStepScratch::ComputedStride];
+        TCloseRecords& close = s.CloseBooks[static_cast<std::size_t>(thread)];
+        for (std::int32_t phase = 0; phase < schedule.Phases(); ++phase) {
+            const std::int32_t tiles = schedule.TilesIn(phase);
+#pragma omp for schedule(dynamic, 1)
+            for (std::int32_t t = 0; t < tiles; ++t) {
+                std::int32_t rows = 0, partners = 0;
+                schedule.Tile(phase, t, rows, partners);
+                run(job, rows, partners, close, computed);
+            }
+        }
+    }
+    std::int64_t total = 0;
+    for (int t = 0; t < c.Threads; ++t)
+        total += s.TileComputed[static_cast<std::size_t>(t) * TStepScratch::ComputedStride];
+    return total;
 }
 
 TPairJob MakeJob(TStepContext& c) {
@@ -140,7 +232,7 @@ void SumNearPairs(TStepContext& c, const TPairJob& job) {
 void MoveParticles(TStepContext& c) {
     TParticle* particles = c.Universe.Particles + c.First;
     const TStepScratch& s = c.Scratch;
-    const bool bucketed = !c.FullStep;
+    const bool bucketed = !c.FullStep && !c.Tiles;
 #pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
     for (std::int32_t slot = 0; slot < c.Count; ++slot) {
         TParticle& p = particles[slot];
@@ -156,10 +248,12 @@ void MoveParticles(TStepContext& c) {
     }
 }
 
-std::int64_t ComputedPairs(const TStepContext& c) {
+std::int64_t ComputedPairs(const TStepContext& c, std::int64_t tileComputed) {
     const std::int64_t n = c.Count - 1;
     if (c.FullStep)
         return n * (n + 1) / 2;
+    if (c.Tiles)
+        return tileComputed;
     // Each near pair was counted from both sides.
     std::int64_t computed = 0;
     for (std::int32_t source = 0; source < c.Count; ++source)
@@ -205,27 +299,47 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
 
         const TMatrixGrid grid = TMatrixGrid::Lay(Particles, First, Last, MatrixResolution);
         AssignCells(c, grid);
+        const bool tilesFold =
+            !UseThermodynamics || (Radiation >= 0 && Radiation <= GreatestTileRadiation);
+        const std::int64_t pairGroups = static_cast<std::int64_t>(count) * count / 16;
         if (fullStep) {
+            c.Tiles = tilesFold && UseTiles;
             if (!chosen && count < LeastParticlesForThreadsFull)
                 c.Threads = 1;
         } else {
             Scratch->Buckets.Build(Scratch->TestedCellX.data(), Scratch->TestedCellY.data(),
                                    Scratch->TestedCellZ.data(), count, LocalitySize, grid.LastCell,
                                    !grid.ElongatedX, !grid.ElongatedY, !grid.ElongatedZ);
-            if (!chosen && Scratch->Buckets.EntriesToScan() < LeastEntriesForThreadsPartial)
+            const std::int64_t entries = Scratch->Buckets.EntriesToScan();
+            c.Tiles = tilesFold && UseTiles && LocalitySize >= 0 &&
+                      entries >= pairGroups * TileEntriesPerPairGroup;
+            if (!chosen && (c.Tiles ? pairGroups * 8 : entries) < LeastEntriesForThreadsPartial)
                 c.Threads = 1;
         }
         CopyParticles(c);
-        const TPairJob job = MakeJob(c);
         Scratch->ResetCloseBooks(c.Threads);
-        if (fullStep)
-            SumAllPairs(c, job);
-        else
-            SumNearPairs(c, job);
+        std::int64_t tileComputed = 0;
+        double closeBelow = 0;
+        if (c.Tiles) {
+            PadTiles(c);
+            const TTileSchedule schedule = TTileSchedule::For(count);
+            const TTileJob job = MakeTileJob(c, schedule);
+            closeBelow = job.CloseBelow;
+            tileComputed = SumTiles(c, job, schedule);
+        } else {
+            const TPairJob job = MakeJob(c);
+            closeBelow = job.CloseBelow;
+            if (fullStep)
+                SumAllPairs(c, job);
+            else
+                SumNearPairs(c, job);
+        }
         MoveParticles(c);
-        computedPairs = ComputedPairs(c);
-        PairLast =
-            CloseList::Collect(*this, *Scratch, First, count, fullStep, job.CloseBelow, c.Threads);
+        computedPairs = ComputedPairs(c, tileComputed);
+        const CloseList::TWalk walk = fullStep  ? CloseList::TWalk::Every
+                                      : c.Tiles ? CloseList::TWalk::NearBySlot
+                                                : CloseList::TWalk::Buckets;
+        PairLast = CloseList::Collect(*this, *Scratch, First, count, walk, closeBelow, c.Threads);
     }
 
     FinishStep(First, Last, computedPairs);
