@@ -12,7 +12,10 @@ build: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 
-run: build
+# Only what each target runs: the program, or the two benchmarks.
+run: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target astrivo
 	@scripts/run-astrivo build/release
 
 test: deps
@@ -23,7 +26,9 @@ test: deps
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-bench: build
+bench: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target astrivo-bench astrivo-render-bench
 	build/release/bench/astrivo-bench $(BENCH_ARGS)
 	build/release/bench/astrivo-render-bench
 

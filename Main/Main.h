@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMainWindow>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -12,7 +13,9 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QFileDialog;
+class QLabel;
 class QMenu;
+class QProgressBar;
 class QStatusBar;
 class QTimer;
 class QToolBar;
@@ -21,11 +24,14 @@ class TAboutBox;
 class TImageList;
 class TMDIChild;
 class TPropertiesDlg;
-class TUniverse;
+class TSimulationRunner;
+struct TUniverseSnapshot;
 
 /// The main window: a multiple-document frame whose children are the views. It owns the
-/// one universe, builds it from the properties window's settings, steps it on a 1 ms timer
-/// while processing is on, and opens, closes and arranges the views.
+/// runner, which keeps the one universe on an engine thread: the window sends it the
+/// settings, builds and processing commands, shows each new snapshot it publishes (checked
+/// on a 1 ms timer while processing is on, and whenever the runner says it published), and
+/// opens, closes and arranges the views. It never waits for the engine.
 ///
 /// The platform keeps the list of views; every walk over them goes through Views() and
 /// runs from the last index down to 0.
@@ -63,13 +69,27 @@ public:
     void SetMatrixResolution(std::int32_t value) override;
     void SetRedoFrequency(std::int32_t value) override;
 
+    /// Sends a build from the properties window's settings; the running step is cancelled.
+    /// Its result arrives as a snapshot, a failure with its message box.
     void CreateUniverse() override;
+    void SetStepsPerSecond(std::int32_t value) override;
     TMDIChild* ActiveView() const override;
     /// The open views in the platform's order (creation order).
     QList<TMDIChild*> Views() const;
 
-    /// One tick of the processing loop: one step, the figures, every view redrawn.
+    /// One tick of the processing loop: the newest published step, if there is one not yet
+    /// shown, goes to the figures and to every view; older ones are skipped.
     void ProcessingTimerTimer();
+    /// Shows the runner's newest snapshot if it is newer than the one shown.
+    void TakeSnapshot();
+    /// The snapshot the window shows; null before the first build ends.
+    std::shared_ptr<const TUniverseSnapshot> Snapshot() const { return FSnapshot; }
+    TSimulationRunner& Runner() const { return *FRunner; }
+    /// Waits until the engine has nothing left to do, then shows its newest snapshot. For
+    /// tests and scripted runs only: the window does not respond meanwhile.
+    bool WaitForEngine(int milliseconds = 60000);
+    /// Updates the progress display in the status bar (run by its timer).
+    void ProgressTimerTimer();
     /// The new-universe command: the properties window, modal on its Universe page.
     void RunUniverseDialog();
     void DisplayHint(const QString& hint);
@@ -83,6 +103,7 @@ public:
     void ToolButton7Click();
     void ToolButton8Click();
     void ContinueProcessing1Click();
+    void StepOnce1Click();
     void BtnStartClick();
     void BtnStopClick();
     void SpeedButton1Click();
@@ -104,21 +125,22 @@ public:
     void WindowMinimizeItemClick();
     void HelpAboutItemClick();
 
-    /// The one universe; absent until the first build, then kept for the program's life.
-    std::unique_ptr<TUniverse> Universe;
-
     // Components.
     QMdiArea* MDIClient = nullptr;
     QStatusBar* StatusBar = nullptr;
     QToolBar* ToolBar1 = nullptr;
     TImageList* ImageList1 = nullptr;
     QTimer* ProcessingTimer = nullptr;
+    QTimer* ProgressTimer = nullptr;
+    QProgressBar* ProgressBar = nullptr;
+    QLabel* ProgressLabel = nullptr;
     QToolButton* ToolButton1 = nullptr;
     QToolButton* ToolButton6 = nullptr;
     QToolButton* ToolButton7 = nullptr;
     QToolButton* ToolButton8 = nullptr;
     QMenu* Window1 = nullptr;
     QAction* ContinueProcessing1 = nullptr;
+    QAction* StepOnce1 = nullptr;
     QFileDialog* OpenDialog = nullptr;
 
 signals:
@@ -146,8 +168,16 @@ private:
     void ShowWindowMenu();
     TMDIChild* NewViewWindow();
     void SetDefaultCamera(TMDIChild* view) const;
+    void BuildProgress();
+    void ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot);
+    void BuildEnded(const TUniverseSnapshot& snapshot);
     QList<QAction*> WindowListActions;
 
+    std::unique_ptr<TSimulationRunner> FRunner;
+    std::shared_ptr<const TUniverseSnapshot> FSnapshot;
+    std::atomic<bool> FSnapshotPosted{false}; // a "published" notice is on its way
+    std::uint64_t FBuildsSeen = 0;
+    bool FEverBuilt = false; // a build has succeeded
     bool FProcessing = false;
     bool FUniverseReady = false;
     bool FShown = false;

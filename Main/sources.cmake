@@ -2,6 +2,6 @@
 set(PURE_SOURCES MenuTable.h MenuTable.cpp ViewLayout.h ViewLayout.cpp)
 # The main window, its images and the program's start-up (main.cpp builds the executable).
 set(QT_SOURCES
-    Main.h Main.cpp MainCreate.cpp MainMenus.cpp MainViews.cpp
+    Main.h Main.cpp MainCreate.cpp MainMenus.cpp MainProgress.cpp MainViews.cpp
     ImageList.h ImageList.cpp PaintedIcon.h PaintedIcon.cpp
     Program.h Program.cpp)

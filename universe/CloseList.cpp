@@ -130,13 +130,17 @@ std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t fi
                 TPairEntry{first + pair.Upper, first + pair.Lower, std::sqrt(pair.SquaredDistance)};
     }
     // The rest had more close pairs than there was room to note: walk those rows again.
-#pragma omp parallel for num_threads(threads) schedule(dynamic, 8)
-    for (std::int32_t slot = complete; slot < rows; ++slot) {
-        const std::int32_t at = scratch.CloseFirst[slot];
-        const std::int32_t room = std::min(closeInRow(slot), TUniverse::MaxPairs - at);
-        if (room > 0)
-            WalkRow(universe, scratch, first, count, walk, squaredLimit, slot, at, room);
-    }
+    constexpr std::int32_t rowsPerTask = 8;
+    const std::int32_t tasks = (rows - complete + rowsPerTask - 1) / rowsPerTask;
+    scratch.Team.Run(threads, tasks, [&](std::int32_t task, int) {
+        const std::int32_t begin = complete + task * rowsPerTask;
+        for (std::int32_t slot = begin; slot < std::min(rows, begin + rowsPerTask); ++slot) {
+            const std::int32_t at = scratch.CloseFirst[slot];
+            const std::int32_t room = std::min(closeInRow(slot), TUniverse::MaxPairs - at);
+            if (room > 0)
+                WalkRow(universe, scratch, first, count, walk, squaredLimit, slot, at, room);
+        }
+    });
     return total - 1;
 }
 

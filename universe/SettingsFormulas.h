@@ -5,6 +5,7 @@
 #include <string_view>
 
 class TUniverse;
+struct TStepControl;
 
 /// The integer settings of the properties window, as the user sets them. The start values
 /// are those the properties window shows when the program starts.
@@ -32,7 +33,8 @@ struct TUniverseSettings {
 namespace SettingsFormulas {
 
 /// The count grows slowly at first for fine control of small universes, then quadratically:
-/// the position itself below 25, 5 * (position - 24)^2 from 25 on.
+/// the position itself below 25, 5 * (position - 24)^2 from 25 on. Defined for every
+/// position: never below 0, and INT32_MAX where the formula passes it.
 std::int32_t ParticleCount(std::int32_t number);
 
 double Distribution(std::int32_t position); // (p * 0.01)^6
@@ -51,8 +53,11 @@ std::int32_t FormationFromText(std::string_view text);
 /// Builds and seeds the universe from the settings in the creation order: allocation,
 /// parameters, iteration count reset, matrix and line settings, formation, seeding.
 /// False when no particles could be allocated; nothing is then written but the release.
-/// A given seed makes the seeding reproducible; without one it follows the clock.
+/// A given seed makes the seeding reproducible; without one it follows the clock. A build
+/// that control cancels also gives false and leaves the universe without particles, as a
+/// failed allocation does: the caller, who asked for the cancel, knows which it was.
 bool BuildUniverse(TUniverse& universe, const TUniverseSettings& settings,
-                   std::optional<std::uint64_t> seed = std::nullopt);
+                   std::optional<std::uint64_t> seed = std::nullopt,
+                   TStepControl* control = nullptr);
 
 } // namespace SettingsFormulas

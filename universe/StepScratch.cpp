@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#if defined(_OPENMP)
-#include <omp.h>
-#endif
+#include <thread>
 
 void TStepScratch::Reserve(std::int32_t count, std::int32_t threads) {
     const auto n = static_cast<std::size_t>(std::max(count, 0));
@@ -24,8 +22,9 @@ void TStepScratch::Reserve(std::int32_t count, std::int32_t threads) {
     QPow.resize(static_cast<std::size_t>(TTileSchedule::LargestStripSize(count)) + 1 +
                 TTileJob::Lanes);
     TablesRadiation = -1;
-    for (std::vector<std::int32_t>* v : {&Computed, &HigherClose, &CloseFirst, &CloseSeen,
-                                         &TestedCellX, &TestedCellY, &TestedCellZ})
+    HigherClose.resize(padded);
+    for (std::vector<std::int32_t>* v : {&Computed, &CloseFirst, &CloseSeen, &TestedCellX,
+                                         &TestedCellY, &TestedCellZ, &CellX, &CellY, &CellZ})
         v->resize(n);
     Buckets.Reserve(count);
     Threads = 0;
@@ -54,11 +53,7 @@ void TStepScratch::ResetCloseBooks(int threads) {
 std::int32_t TStepScratch::ThreadsFor(std::int32_t setting) {
     if (setting > 0)
         return setting;
-#if defined(_OPENMP)
-    return std::max(omp_get_max_threads(), 1);
-#else
-    return 1;
-#endif
+    return std::max(static_cast<std::int32_t>(std::thread::hardware_concurrency()), 1);
 }
 
 TPairJob TStepScratch::Job() {

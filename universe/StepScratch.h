@@ -2,6 +2,7 @@
 
 #include "universe/NearBuckets.h"
 #include "universe/PairJob.h"
+#include "universe/StepTeam.h"
 #include "universe/TileJob.h"
 
 #include <cstdint>
@@ -21,7 +22,7 @@ public:
     std::int32_t ThreadCapacity() const { return Threads; }
 
     /// Worker threads for a thread count setting: the setting, or one per processor core
-    /// (OMP_NUM_THREADS may say otherwise) when it is 0 or less.
+    /// when it is 0 or less.
     static std::int32_t ThreadsFor(std::int32_t setting);
 
     /// The kernels' view of the arrays below.
@@ -42,8 +43,12 @@ public:
     // By slot.
     std::vector<std::int32_t> CloseFirst;
     std::vector<std::int32_t> TestedCellX, TestedCellY, TestedCellZ; // 0 on elongated axes
+    // The step's new cells, kept here until the pair sums are done so that a cancelled step
+    // has written nothing into the particles.
+    std::vector<std::int32_t> CellX, CellY, CellZ;
 
     TNearBuckets Buckets;
+    TStepTeam Team;
     std::vector<std::int32_t> Candidates; // CandidateStride per thread
     // A candidate list holds up to every particle, plus room for a vector store past its end.
     std::size_t CandidateStride() const {

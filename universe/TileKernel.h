@@ -35,18 +35,24 @@ template <class TLanes> struct TRowState {
     bool Valid;
 };
 
-// Close pairs are rare: counting and recording them stays out of the loop.
+// The lanes of a partner group at `first` whose rows the book still records.
+inline unsigned RecordedLanes(const TCloseRecords& close, std::int32_t first) {
+    const std::int64_t room = static_cast<std::int64_t>(close.RowLimit) - first;
+    if (room >= TTileJob::Lanes)
+        return 0xFFu;
+    return room <= 0 ? 0u : (1u << room) - 1;
+}
+
+// Recording close pairs stays out of the loop: in a dense universe many pairs are close,
+// but only the first rows' pairs make the list.
 template <class TLanes>
-[[gnu::noinline]] void RecordClose(const TTileJob& job, TCloseRecords& close, unsigned lanes,
-                                   std::int32_t firstPartner, std::int32_t row, TLanes d2) {
+[[gnu::noinline]] void RecordClose(TCloseRecords& close, unsigned lanes, std::int32_t firstPartner,
+                                   std::int32_t row, TLanes d2) {
     alignas(64) double squared[TTileJob::Lanes];
     d2.Store(squared);
     for (int l = 0; l < TTileJob::Lanes; ++l) {
-        if ((lanes >> l & 1) == 0)
-            continue;
         const std::int32_t lower = firstPartner + l;
-        ++job.HigherClose[lower];
-        if (lower >= close.RowLimit)
+        if ((lanes >> l & 1) == 0 || lower >= close.RowLimit)
             continue;
         if (close.Used == close.Capacity) {
             PairKernel::GiveUpRows<TLanes>(close);
@@ -117,7 +123,9 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
         if constexpr (Diagonal)
             slot = L::Load(job.Slot + i);
         L pax = L::Splat(0.0), pay = pax, paz = pax, pfx = pax, pfy = pax, pfz = pax;
+        L closeCount = pax;
         bool touched = false;
+        bool anyCloseHere = false;
 
         for (int r = 0; r < Rows; ++r) {
             TRowState<L>& s = row[r];
@@ -206,9 +214,15 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
                 paz = L::SubWhere(computed, paz, az);
             }
             if (anyClose) {
-                const unsigned closeLanes = L::Bits(L::And(computed, L::Less(d2, closeBelow)));
-                if (closeLanes != 0)
-                    RecordClose<L>(job, close, closeLanes, i, firstRow + r, d2);
+                const TMask isClose = L::And(computed, L::Less(d2, closeBelow));
+                const unsigned closeLanes = L::Bits(isClose);
+                if (closeLanes != 0) {
+                    anyCloseHere = true;
+                    closeCount = L::AddWhere(isClose, closeCount, one);
+                    const unsigned recorded = closeLanes & RecordedLanes(close, i);
+                    if (recorded != 0)
+                        RecordClose<L>(close, recorded, i, firstRow + r, d2);
+                }
             }
         }
         if (!touched)
@@ -217,6 +231,12 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
         const L* partner[6] = {&pax, &pay, &paz, &pfx, &pfy, &pfz};
         for (int v = 0; v < (Thermo ? 6 : 3); ++v)
             (L::Load(sums[v] + i) + *partner[v]).Store(sums[v] + i);
+        if (anyCloseHere) {
+            alignas(64) double counts[W];
+            closeCount.Store(counts);
+            for (int l = 0; l < W; ++l)
+                job.HigherClose[i + l] += static_cast<std::int32_t>(counts[l]);
+        }
     }
 
     for (int r = 0; r < Rows; ++r) {

@@ -22,6 +22,11 @@ struct TTileSchedule {
     /// Tiles in phase p, and the row and partner strip of its t-th tile.
     std::int32_t TilesIn(std::int32_t phase) const;
     void Tile(std::int32_t phase, std::int32_t t, std::int32_t& rows, std::int32_t& partners) const;
+    /// Particles in strip s.
+    std::int32_t RowsIn(std::int32_t strip) const {
+        const std::int32_t begin = strip * StripSize;
+        return Count - begin < StripSize ? Count - begin : StripSize;
+    }
     /// The largest StripSize that For gives for up to count particles.
     static std::int32_t LargestStripSize(std::int32_t count);
 };

@@ -9,16 +9,13 @@
 #include "universe/MatrixCells.h"
 #include "universe/PairKernels.h"
 #include "universe/ParticleMove.h"
+#include "universe/StepControl.h"
 #include "universe/StepScratch.h"
 #include "universe/TileSchedule.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <new>
-
-#if defined(_OPENMP)
-#include <omp.h>
-#endif
 
 namespace {
 
@@ -32,13 +29,8 @@ constexpr std::int64_t LeastEntriesForThreadsPartial = 100000;
 // whole scheduler time slice.
 constexpr std::int32_t LeastParticlesForParallelPasses = 1 << 16;
 
-int ThreadNumber() {
-#if defined(_OPENMP)
-    return omp_get_thread_num();
-#else
-    return 0;
-#endif
-}
+// Slots per task of the passes over the particles.
+constexpr std::int32_t SlotsPerPassTask = 8192;
 
 // Above this share of near pairs a partial step works out each pair once in tiles over all
 // pairs, masking the far ones, rather than each near pair from both sides through the cell
@@ -51,6 +43,7 @@ constexpr double GreatestTileRadiation = 0.01;
 
 struct TStepContext {
     TUniverse& Universe;
+    TStepControl* Control; // may be null
     TStepScratch& Scratch;
     std::int32_t First;
     std::int32_t Count; // particles in the range, at least 1
@@ -60,20 +53,31 @@ struct TStepContext {
     bool Tiles = false;  // each pair once, in tiles, by slot
 };
 
-// Cells, cleared sums, and the cells that the near test uses, per slot.
+// Calls pass(slot) for every slot, shared among the threads where that pays.
+template <class TPass> void ForEachSlot(TStepContext& c, TPass&& pass) {
+    const int threads = c.ParallelPasses ? c.Threads : 1;
+    const std::int32_t tasks = (c.Count + SlotsPerPassTask - 1) / SlotsPerPassTask;
+    c.Scratch.Team.Run(threads, tasks, [&](std::int32_t task, int) {
+        const std::int32_t end = std::min(c.Count, (task + 1) * SlotsPerPassTask);
+        for (std::int32_t slot = task * SlotsPerPassTask; slot < end; ++slot)
+            pass(slot);
+    });
+}
+
+// The step's cells and the cells that the near test uses, per slot. The particles keep
+// their old cells until the step can no longer be cancelled.
 void AssignCells(TStepContext& c, const TMatrixGrid& grid) {
-    TParticle* particles = c.Universe.Particles + c.First;
+    const TParticle* particles = c.Universe.Particles + c.First;
     TStepScratch& s = c.Scratch;
-#pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
-    for (std::int32_t slot = 0; slot < c.Count; ++slot) {
-        TParticle& p = particles[slot];
-        grid.AssignCells(p);
-        p.AX = p.AY = p.AZ = 0;
-        p.FrictionX = p.FrictionY = p.FrictionZ = 0;
-        s.TestedCellX[slot] = grid.ElongatedX ? 0 : p.CellX;
-        s.TestedCellY[slot] = grid.ElongatedY ? 0 : p.CellY;
-        s.TestedCellZ[slot] = grid.ElongatedZ ? 0 : p.CellZ;
-    }
+    ForEachSlot(c, [&](std::int32_t slot) {
+        const TParticle& p = particles[slot];
+        s.CellX[slot] = grid.CellOf(p.X, grid.LeastX, grid.ReciprocalX);
+        s.CellY[slot] = grid.CellOf(p.Y, grid.LeastY, grid.ReciprocalY);
+        s.CellZ[slot] = grid.CellOf(p.Z, grid.LeastZ, grid.ReciprocalZ);
+        s.TestedCellX[slot] = grid.ElongatedX ? 0 : s.CellX[slot];
+        s.TestedCellY[slot] = grid.ElongatedY ? 0 : s.CellY[slot];
+        s.TestedCellZ[slot] = grid.ElongatedZ ? 0 : s.CellZ[slot];
+    });
 }
 
 // The structure-of-arrays copies, in index order on a full step and in bucket order on a
@@ -85,8 +89,7 @@ void CopyParticles(TStepContext& c) {
     const std::size_t padded = s.PaddedCapacity();
     double* tile = s.TileData.data();
     const bool tiles = c.Tiles;
-#pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
-    for (std::int32_t slot = 0; slot < c.Count; ++slot) {
+    ForEachSlot(c, [&](std::int32_t slot) {
         const TParticle& p = particles[slot];
         const std::int32_t source = bucketed ? s.Buckets.SourceOf(slot) : slot;
         if (tiles) {
@@ -120,7 +123,7 @@ void CopyParticles(TStepContext& c) {
                                         static_cast<double>(s.TestedCellZ[slot]),
                                         static_cast<double>(slot)};
         s.Heat[source] = p.Heat;
-    }
+    });
 }
 
 // The tile kernels read and add to whole groups of eight: the slots past the last particle
@@ -153,27 +156,27 @@ TTileJob MakeTileJob(TStepContext& c, const TTileSchedule& schedule) {
 }
 
 // Phase by phase; the tiles of a phase share no strip and are taken one at a time by
-// whichever thread is free.
+// whichever thread is free. A row strip's rows are done with its diagonal tile, the last
+// one it takes part in as rows.
 std::int64_t SumTiles(TStepContext& c, const TTileJob& job, const TTileSchedule& schedule) {
     const TTileFunction run = PairKernels::TileFunction();
     TStepScratch& s = c.Scratch;
     for (int t = 0; t < c.Threads; ++t)
         s.TileComputed[static_cast<std::size_t>(t) * TStepScratch::ComputedStride] = 0;
-#pragma omp parallel num_threads(c.Threads)
-    {
-        const int thread = ThreadNumber();
-        std::int64_t& computed =
-            s.TileComputed[static_cast<std::size_t>(thread) * TStepScratch::ComputedStride];
-        TCloseRecords& close = s.CloseBooks[static_cast<std::size_t>(thread)];
-        for (std::int32_t phase = 0; phase < schedule.Phases(); ++phase) {
-            const std::int32_t tiles = schedule.TilesIn(phase);
-#pragma omp for schedule(dynamic, 1)
-            for (std::int32_t t = 0; t < tiles; ++t) {
-                std::int32_t rows = 0, partners = 0;
-                schedule.Tile(phase, t, rows, partners);
-                run(job, rows, partners, close, computed);
-            }
-        }
+    for (std::int32_t phase = 0; phase < schedule.Phases(); ++phase) {
+        if (StepControl::Cancelled(c.Control))
+            break;
+        s.Team.Run(c.Threads, schedule.TilesIn(phase), [&](std::int32_t t, int thread) {
+            if (StepControl::Cancelled(c.Control))
+                return;
+            std::int32_t rows = 0, partners = 0;
+            schedule.Tile(phase, t, rows, partners);
+            const auto at = static_cast<std::size_t>(thread);
+            run(job, rows, partners, s.CloseBooks[at],
+                s.TileComputed[at * TStepScratch::ComputedStride]);
+            if (rows == partners)
+                StepControl::RowsDone(c.Control, schedule.RowsIn(rows));
+        });
     }
     std::int64_t total = 0;
     for (int t = 0; t < c.Threads; ++t)
@@ -199,15 +202,19 @@ TPairJob MakeJob(TStepContext& c) {
 void SumAllPairs(TStepContext& c, const TPairJob& job) {
     const TPairGroupFunction run = PairKernels::GroupFunction();
     const std::int32_t groups = (c.Count + TLaneGroup::MaxLanes - 1) / TLaneGroup::MaxLanes;
-#pragma omp parallel for num_threads(c.Threads) schedule(dynamic, 1)
-    for (std::int32_t g = 0; g < groups; ++g) {
+    c.Scratch.Team.Run(c.Threads, groups, [&](std::int32_t g, int thread) {
+        // A group's rows take well under a millisecond even at the largest counts, so a
+        // cancel is seen promptly; the rest of the loop then runs empty.
+        if (StepControl::Cancelled(c.Control))
+            return;
         TLaneGroup group{};
         const std::int32_t first = g * TLaneGroup::MaxLanes;
         group.Count = std::min(TLaneGroup::MaxLanes, c.Count - first);
         for (std::int32_t l = 0; l < group.Count; ++l)
             group.Source[l] = first + l;
-        run(job, group, nullptr, c.Count, c.Scratch.CloseBooks[ThreadNumber()]);
-    }
+        run(job, group, nullptr, c.Count, c.Scratch.CloseBooks[static_cast<std::size_t>(thread)]);
+        StepControl::RowsDone(c.Control, group.Count);
+    });
 }
 
 void SumNearPairs(TStepContext& c, const TPairJob& job) {
@@ -216,25 +223,26 @@ void SumNearPairs(TStepContext& c, const TPairJob& job) {
     const TNearBuckets& buckets = c.Scratch.Buckets;
     std::int32_t* lists = c.Scratch.Candidates.data();
     const std::size_t stride = c.Scratch.CandidateStride();
-#pragma omp parallel for num_threads(c.Threads) schedule(dynamic, 2)
-    for (std::int32_t g = 0; g < buckets.GroupCount(); ++g) {
+    c.Scratch.Team.Run(c.Threads, buckets.GroupCount(), [&](std::int32_t g, int thread) {
+        if (StepControl::Cancelled(c.Control))
+            return;
         const TNearBuckets::TGroup& near = buckets.Group(g);
-        std::int32_t* list = lists + static_cast<std::size_t>(ThreadNumber()) * stride;
+        std::int32_t* list = lists + static_cast<std::size_t>(thread) * stride;
         const std::int32_t found = buckets.Candidates(near, filter, list);
         TLaneGroup group{};
         group.Count = near.Count;
         for (std::int32_t l = 0; l < near.Count; ++l)
             group.Source[l] = near.FirstSource + l;
-        run(job, group, list, found, c.Scratch.CloseBooks[ThreadNumber()]);
-    }
+        run(job, group, list, found, c.Scratch.CloseBooks[static_cast<std::size_t>(thread)]);
+        StepControl::RowsDone(c.Control, near.Count);
+    });
 }
 
 void MoveParticles(TStepContext& c) {
     TParticle* particles = c.Universe.Particles + c.First;
     const TStepScratch& s = c.Scratch;
     const bool bucketed = !c.FullStep && !c.Tiles;
-#pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
-    for (std::int32_t slot = 0; slot < c.Count; ++slot) {
+    ForEachSlot(c, [&](std::int32_t slot) {
         TParticle& p = particles[slot];
         const std::int32_t source = bucketed ? s.Buckets.SourceOf(slot) : slot;
         p.AX = s.AX[source];
@@ -244,8 +252,11 @@ void MoveParticles(TStepContext& c) {
         p.FrictionY = s.FrictionY[source];
         p.FrictionZ = s.FrictionZ[source];
         p.Heat = s.NewHeat[source];
+        p.CellX = s.CellX[slot];
+        p.CellY = s.CellY[slot];
+        p.CellZ = s.CellZ[slot];
         MoveParticle(p);
-    }
+    });
 }
 
 std::int64_t ComputedPairs(const TStepContext& c, std::int64_t tileComputed) {
@@ -274,28 +285,27 @@ void TUniverse::SetStepThreads(std::int32_t Count) {
     }
 }
 
-void TUniverse::Step(std::int32_t First, std::int32_t Last) {
+bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Control) {
     if (Particles == nullptr || Scratch == nullptr)
         Last = First - 1; // a universe without particles steps an empty range
 
-    PairLast = -1;
-    RedoCountdown = RedoCountdown - 1;
-    const bool fullStep = RedoCountdown < 1;
+    // Nothing of the universe is written until the pair sums are complete: a cancelled step
+    // returns before that and leaves every bit as it was.
+    const std::int32_t redoCountdown = RedoCountdown - 1;
+    const bool fullStep = redoCountdown < 1;
 
     std::int64_t computedPairs = 0;
+    std::int32_t pairLast = -1;
     if (Last >= First) {
         const auto count = static_cast<std::int32_t>(static_cast<std::int64_t>(Last) - First + 1);
+        StepControl::AddRows(Control, count);
         // A thread count that was set is used as it is; otherwise small steps keep to one.
         const bool chosen = StepThreadCount > 0;
         const int wanted =
             std::min(TStepScratch::ThreadsFor(StepThreadCount), Scratch->ThreadCapacity());
-        TStepContext c{*this,
-                       *Scratch,
-                       First,
-                       count,
-                       fullStep,
-                       wanted,
-                       wanted > 1 && count >= LeastParticlesForParallelPasses};
+        TStepContext c{
+            *this, Control,  *Scratch, First,
+            count, fullStep, wanted,   wanted > 1 && count >= LeastParticlesForParallelPasses};
 
         const TMatrixGrid grid = TMatrixGrid::Lay(Particles, First, Last, MatrixResolution);
         AssignCells(c, grid);
@@ -316,6 +326,8 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
             if (!chosen && (c.Tiles ? pairGroups * 8 : entries) < LeastEntriesForThreadsPartial)
                 c.Threads = 1;
         }
+        if (StepControl::Cancelled(Control))
+            return false;
         CopyParticles(c);
         Scratch->ResetCloseBooks(c.Threads);
         std::int64_t tileComputed = 0;
@@ -334,13 +346,18 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
             else
                 SumNearPairs(c, job);
         }
+        if (StepControl::Cancelled(Control))
+            return false;
         MoveParticles(c);
         computedPairs = ComputedPairs(c, tileComputed);
         const CloseList::TWalk walk = fullStep  ? CloseList::TWalk::Every
                                       : c.Tiles ? CloseList::TWalk::NearBySlot
                                                 : CloseList::TWalk::Buckets;
-        PairLast = CloseList::Collect(*this, *Scratch, First, count, walk, closeBelow, c.Threads);
+        pairLast = CloseList::Collect(*this, *Scratch, First, count, walk, closeBelow, c.Threads);
     }
 
+    PairLast = pairLast;
+    RedoCountdown = redoCountdown;
     FinishStep(First, Last, computedPairs);
+    return true;
 }
