@@ -151,6 +151,7 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
             touched = true;
             L d2 = dx * dx + dy * dy + dz * dz;
             d2 = L::Select(L::Less(d2, floor), floor, d2);
+            const L inverse = one / d2; // the pull and the friction share both divide by d2
 
             L force;
             if constexpr (Thermo) {
@@ -167,7 +168,7 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
                     const L kept = L::Splat(job.QPow[__builtin_popcount(bits)]);
                     s.Heat = L::AddWhere(computed, s.Heat * kept, pressure * weight);
                 }
-                L share = one / (friction * speed / (d2 * d2) + one);
+                L share = one / (friction * speed * (inverse * inverse) + one);
                 share = L::Select(L::Less(share, leastShare), leastShare, share);
                 const L k = one - share;
                 const L fx = k * dvx;
@@ -188,9 +189,9 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
                     pfy = L::SubWhere(computed, pfy, fy);
                     pfz = L::SubWhere(computed, pfz, fz);
                 }
-                force = mass / d2 - pressure;
+                force = mass * inverse - pressure;
             } else {
-                force = mass / d2;
+                force = mass * inverse;
             }
             if constexpr (Full)
                 force =

@@ -106,6 +106,8 @@ public:
     /// (the default); off, it takes every pair from both sides, one particle per lane. For
     /// the benchmark and the tests, which compare the two.
     void SetTiles(bool Use) { UseTiles = Use; }
+    /// Whether the last fast step worked out its pairs in tiles.
+    bool LastStepTiled() const { return LastTiled; }
 
     void SetLocalitySize(std::int32_t Value) { LocalitySize = Value; }
     void SetMatrixResolution(std::int32_t Value) { MatrixResolution = Value; }
@@ -126,4 +128,5 @@ private:
     std::unique_ptr<TStepScratch> Scratch;
     std::int32_t StepThreadCount = 0;
     bool UseTiles = true;
+    bool LastTiled = false;
 };

@@ -1,7 +1,10 @@
-// The fast step. It computes exactly what StepLiteral computes (see PairKernel.h for why the
-// sums agree bit for bit) while doing far less work: a partial step only looks at particles
-// in neighbouring buckets of a cell list, a full step runs the pair kernel over all pairs,
-// both on every core and in vector lanes.
+// The fast step. It computes what StepLiteral computes while doing far less work. Where few
+// pairs are near, a partial step only looks at particles in neighbouring buckets of a cell
+// list and works out each near pair from both sides, which gives the literal bits (see
+// PairKernel.h). Where most pairs are computed (full steps, and partial steps once the
+// clusters have met) it works out each pair once in tiles (see TileKernel.h), which differ
+// from the literal sums only by the order of additions. Either way in vector lanes, on
+// worker threads that sleep while they wait, with the same bits for any thread count.
 
 #include "universe/Universe.h"
 
@@ -24,6 +27,9 @@ namespace {
 // near, from about this many neighbourhood entries to scan.
 constexpr std::int32_t LeastParticlesForThreadsFull = 1024;
 constexpr std::int64_t LeastEntriesForThreadsPartial = 100000;
+// Tiles meet phase by phase, each meeting a wake-up of the sleeping workers; below this many
+// particles the phases are too short for that to pay, most of all on a busy machine.
+constexpr std::int32_t LeastParticlesForThreadsTiles = 4096;
 // The passes over the particles alone take well under a millisecond below this many; each
 // parallel pass costs a meeting of the threads, which a busy machine can hold up for a
 // whole scheduler time slice.
@@ -296,6 +302,7 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
 
     std::int64_t computedPairs = 0;
     std::int32_t pairLast = -1;
+    bool tiled = false;
     if (Last >= First) {
         const auto count = static_cast<std::int32_t>(static_cast<std::int64_t>(Last) - First + 1);
         StepControl::AddRows(Control, count);
@@ -314,7 +321,8 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
         const std::int64_t pairGroups = static_cast<std::int64_t>(count) * count / 16;
         if (fullStep) {
             c.Tiles = tilesFold && UseTiles;
-            if (!chosen && count < LeastParticlesForThreadsFull)
+            if (!chosen &&
+                count < (c.Tiles ? LeastParticlesForThreadsTiles : LeastParticlesForThreadsFull))
                 c.Threads = 1;
         } else {
             Scratch->Buckets.Build(Scratch->TestedCellX.data(), Scratch->TestedCellY.data(),
@@ -323,11 +331,13 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
             const std::int64_t entries = Scratch->Buckets.EntriesToScan();
             c.Tiles = tilesFold && UseTiles && LocalitySize >= 0 &&
                       entries >= pairGroups * TileEntriesPerPairGroup;
-            if (!chosen && (c.Tiles ? pairGroups * 8 : entries) < LeastEntriesForThreadsPartial)
+            if (!chosen && (c.Tiles ? count < LeastParticlesForThreadsTiles
+                                    : entries < LeastEntriesForThreadsPartial))
                 c.Threads = 1;
         }
         if (StepControl::Cancelled(Control))
             return false;
+        tiled = c.Tiles;
         CopyParticles(c);
         Scratch->ResetCloseBooks(c.Threads);
         std::int64_t tileComputed = 0;
@@ -358,6 +368,7 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
 
     PairLast = pairLast;
     RedoCountdown = redoCountdown;
+    LastTiled = tiled;
     FinishStep(First, Last, computedPairs);
     return true;
 }
