@@ -63,6 +63,11 @@ void PrintMerged(const TMerged& merged) {
     std::printf("%d particles, a redo cycle: %.0f steps/s fast, %.1f steps/s literal (%.1fx)\n",
                 d.Particles, d.FastStepsPerSecond, d.LiteralStepsPerSecond,
                 d.FastStepsPerSecond / d.LiteralStepsPerSecond);
+    std::printf("tiles over pairs from both sides: %.2fx at %d particles (a cycle), %.2fx partial "
+                "and %.2fx full at %d\n",
+                d.FastStepsPerSecond / d.PerParticleStepsPerSecond, d.Particles,
+                m.Partial.PerParticleSeconds / m.Partial.FastSeconds,
+                m.Full.PerParticleSeconds / m.Full.FastSeconds, m.Particles);
     std::printf("%d particles with one core kept busy by another process: %.0f steps/s, against "
                 "%.0f beside it without (%.2fx)\n",
                 d.Particles, d.BusyStepsPerSecond, d.QuietStepsPerSecond,
@@ -98,6 +103,7 @@ void PrintHuman(const EngineBench::TCycleResult& cycle, const EngineBench::TSize
 
 void PrintJson(const EngineBench::TCycleResult& cycle, const EngineBench::TSizeResult& middle,
                double scaling, const EngineBench::TSizeResult* largest, const TMerged& merged) {
+    // per_particle: the fast step with tiles off (every pair from both sides), same run.
     std::printf("{\"partial_speedup_28880\": %.3f, \"full_speedup_28880\": %.3f, "
                 "\"steps_per_second_1280\": %.1f, \"thread_scaling_full\": %.3f, "
                 "\"partial_seconds_28880\": %.6f, \"full_seconds_28880\": %.6f, "
@@ -122,10 +128,18 @@ void PrintJson(const EngineBench::TCycleResult& cycle, const EngineBench::TSizeR
                 "\"merged_near_fraction_1280\": %.4f, \"merged_near_fraction_28880\": %.4f, "
                 "\"merged_steps_to_merge_1280\": %d, "
                 "\"busy_core_steps_per_second_1280\": %.1f, "
-                "\"quiet_core_steps_per_second_1280\": %.1f",
+                "\"quiet_core_steps_per_second_1280\": %.1f, "
+                "\"merged_per_particle_steps_per_second_1280\": %.1f, "
+                "\"merged_per_particle_partial_seconds_28880\": %.6f, "
+                "\"merged_per_particle_full_seconds_28880\": %.6f, "
+                "\"per_particle_partial_seconds_28880\": %.6f, "
+                "\"per_particle_full_seconds_28880\": %.6f",
                 d.FastStepsPerSecond, d.LiteralStepsPerSecond, m.Partial.FastSeconds,
                 m.Full.FastSeconds, m.Partial.LiteralSeconds, m.Full.LiteralSeconds, d.NearFraction,
-                m.NearFraction, d.StepsToMerge, d.BusyStepsPerSecond, d.QuietStepsPerSecond);
+                m.NearFraction, d.StepsToMerge, d.BusyStepsPerSecond, d.QuietStepsPerSecond,
+                d.PerParticleStepsPerSecond, m.Partial.PerParticleSeconds,
+                m.Full.PerParticleSeconds, middle.Partial.PerParticleSeconds,
+                middle.Full.PerParticleSeconds);
     std::printf("}\n");
 }
 

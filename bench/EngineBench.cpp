@@ -83,6 +83,13 @@ TStepTiming TimeStep(TUniverse& u, const TSavedState& start, bool full, const TO
         u.Step(0, u.LastIndex);
         timing.ComputedPairs = (1.0 - u.Optimisation) * timing.VisitedPairs;
     });
+    u.SetTiles(false);
+    timing.PerParticleSeconds = LeastSeconds(u, start, options.Repetitions, [&] {
+        if (full)
+            u.RedoCountdown = 1;
+        u.Step(0, u.LastIndex);
+    });
+    u.SetTiles(true);
     const double literal = LeastSeconds(u, start, options.LiteralRepetitions, [&] {
         if (full)
             u.RedoCountdown = 1;
@@ -292,6 +299,9 @@ TMergedResult MeasureMergedDefault(int repetitions) {
     u.Step(0, u.LastIndex);
     result.NearFraction = 1.0 - u.Optimisation;
     result.FastStepsPerSecond = steps / LeastSeconds(u, start, repetitions, cycle);
+    u.SetTiles(false);
+    result.PerParticleStepsPerSecond = steps / LeastSeconds(u, start, repetitions, cycle);
+    u.SetTiles(true);
     result.LiteralStepsPerSecond = steps / LeastSeconds(u, start, 2, [&] {
                                        for (int k = 0; k < steps; ++k)
                                            u.StepLiteral(0, u.LastIndex);

@@ -10,6 +10,8 @@ namespace EngineBench {
 // disturbed by other work, for the fast and the literal step alike.
 struct TStepTiming {
     double FastSeconds = 0;
+    // The fast step with tiles off: every pair from both sides, one particle per lane.
+    double PerParticleSeconds = 0;
     double LiteralSeconds = 0; // a literal step, or its estimate from sampled rows
     bool LiteralEstimated = false;
     double ComputedPairs = 0; // pairs computed by the step
@@ -54,7 +56,8 @@ struct TMergedResult {
     double NearFraction = 0;       // 1 - Optimisation of a partial step
     TStepTiming Partial;
     TStepTiming Full;
-    double FastStepsPerSecond = 0; // over one redo cycle
+    double FastStepsPerSecond = 0;        // over one redo cycle
+    double PerParticleStepsPerSecond = 0; // tiles off
     double LiteralStepsPerSecond = 0;
     // The same fast cycle while a child process keeps one core busy, and the quiet figure
     // measured right beside it.

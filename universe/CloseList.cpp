@@ -104,30 +104,40 @@ std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t fi
         total += std::min(closeInRow(rows), TUniverse::MaxPairs - total);
     }
     // Rows below this were recorded completely, though perhaps spread over several books
-    // and out of order: sorted, they are in visiting order. They hold no more records than
-    // the list takes and the last row's.
+    // and out of order. Each record goes to its row's stretch (rows start where the list
+    // puts them; only the last row can reach past the list), and each stretch, a row's few
+    // pairs, is put in visiting order.
     std::int32_t complete = rows;
     for (int t = 0; t < threads; ++t)
         complete = std::min(complete, scratch.CloseBooks[static_cast<std::size_t>(t)].RowLimit);
     std::fill(scratch.CloseSeen.begin(), scratch.CloseSeen.begin() + complete, 0);
-    std::size_t kept = 0;
+    TCloseRecord* sorted = scratch.CloseSorted.data();
+    const auto space = static_cast<std::int32_t>(scratch.CloseSorted.size());
     for (int t = 0; t < threads; ++t) {
         const TCloseRecords& book = scratch.CloseBooks[static_cast<std::size_t>(t)];
-        for (std::int32_t r = 0; r < book.Used; ++r)
-            if (book.Entries[r].Lower < complete && kept < scratch.CloseSorted.size())
-                scratch.CloseSorted[kept++] = book.Entries[r];
+        for (std::int32_t r = 0; r < book.Used; ++r) {
+            const TCloseRecord& pair = book.Entries[r];
+            if (pair.Lower >= complete)
+                continue;
+            const std::int32_t at =
+                scratch.CloseFirst[pair.Lower] + scratch.CloseSeen[pair.Lower]++;
+            if (at < space)
+                sorted[at] = pair;
+        }
     }
-    std::sort(scratch.CloseSorted.begin(), scratch.CloseSorted.begin() + kept,
-              [](const TCloseRecord& a, const TCloseRecord& b) {
-                  return a.Lower != b.Lower ? a.Lower < b.Lower : a.Upper < b.Upper;
-              });
-    for (std::size_t r = 0; r < kept; ++r) {
-        const TCloseRecord& pair = scratch.CloseSorted[r];
-        const std::int32_t rank = scratch.CloseSeen[pair.Lower]++;
-        const std::int32_t at = scratch.CloseFirst[pair.Lower] + rank;
-        if (at < total)
-            universe.Pairs[at] =
-                TPairEntry{first + pair.Upper, first + pair.Lower, std::sqrt(pair.SquaredDistance)};
+    for (std::int32_t row = 0; row < complete; ++row) {
+        const std::int32_t begin = scratch.CloseFirst[row];
+        const std::int32_t end = std::min(begin + scratch.CloseSeen[row], space);
+        for (std::int32_t k = begin + 1; k < end; ++k) {
+            const TCloseRecord pair = sorted[k];
+            std::int32_t to = k;
+            for (; to > begin && sorted[to - 1].Upper > pair.Upper; --to)
+                sorted[to] = sorted[to - 1];
+            sorted[to] = pair;
+        }
+        for (std::int32_t k = begin; k < std::min(end, total); ++k)
+            universe.Pairs[k] = TPairEntry{first + sorted[k].Upper, first + row,
+                                           std::sqrt(sorted[k].SquaredDistance)};
     }
     // The rest had more close pairs than there was room to note: walk those rows again.
     constexpr std::int32_t rowsPerTask = 8;

@@ -58,8 +58,9 @@ public:
     /// Empties the first `threads` books of close pairs.
     void ResetCloseBooks(int threads);
     // Close pairs found by each thread, room for as many as there are particles (and at
-    // least LeastCloseRecords); a step with more falls back to walking the rows again.
-    static constexpr std::int32_t LeastCloseRecords = 1 << 12;
+    // least LeastCloseRecords, a few times what the list takes); a step with more falls
+    // back to walking the rows again.
+    static constexpr std::int32_t LeastCloseRecords = 1 << 14;
     std::int32_t CloseRecordsPerThread() const {
         return ParticleCapacity > LeastCloseRecords ? ParticleCapacity : LeastCloseRecords;
     }
