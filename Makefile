@@ -25,12 +25,16 @@ test: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
 
 bench: deps
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS) --target astrivo-bench astrivo-render-bench
+	cmake --build --preset release -j $(JOBS) --target astrivo-bench astrivo-render-bench astrivo-response-bench
 	build/release/bench/astrivo-bench $(BENCH_ARGS)
 	build/release/bench/astrivo-render-bench
+	build/release/bench/astrivo-response-bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -263,6 +263,7 @@ TPixelFrame TMDIChild::FramePixels() {
 void TMDIChild::RenderFrame() {
     if (Closing)
         return;
+    ++FRenders;
     ClearFrame();
     TFrameSettings settings;
     settings.Camera = Camera;

@@ -60,6 +60,8 @@ public:
     const TUniverseSnapshot* Snapshot() const { return FUniverse.get(); }
     /// Renders the picture once and schedules it to be shown.
     void Redraw();
+    /// Pictures rendered so far.
+    std::uint64_t Renders() const { return FRenders; }
     /// Lets turn change the camera; redraws when it says it did.
     void TurnCamera(const std::function<bool(TViewCamera&)>& turn);
 
@@ -122,6 +124,7 @@ private:
     std::unique_ptr<TLineList> FLines;
     std::shared_ptr<const TUniverseSnapshot> FUniverse;
     TDrawnPoints FScreenPoints; // kept from frame to frame, as drawing expects
+    std::uint64_t FRenders = 0;
 
     int ShowAsIndex() const { return FShowAs; }
     void SetShowAsIndex(int value) { SetShowAs(static_cast<TShowAs>(value)); }

@@ -113,9 +113,14 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 // ---- Processing ----
 
 void TMainForm::SetProcessing(bool value) {
+    // Off ends the engine's step even when processing already was off: Step Once may have
+    // started one.
+    if (!value)
+        FRunner->Stop();
     if (value == FProcessing)
         return;
-    FRunner->SetProcessing(value);
+    if (value)
+        FRunner->SetProcessing(true);
     if (value)
         ProcessingTimer->start();
     else
@@ -153,9 +158,11 @@ void TMainForm::ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot) 
 }
 
 bool TMainForm::WaitForEngine(int milliseconds) {
-    const bool idle = FRunner->WaitUntilIdle(std::chrono::milliseconds(milliseconds));
+    const std::chrono::milliseconds timeout(milliseconds);
+    const bool done =
+        FProcessing ? FRunner->WaitUntilApplied(timeout) : FRunner->WaitUntilIdle(timeout);
     TakeSnapshot();
-    return idle;
+    return done;
 }
 
 void TMainForm::StepOnce1Click() {

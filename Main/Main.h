@@ -85,8 +85,9 @@ public:
     /// The snapshot the window shows; null before the first build ends.
     std::shared_ptr<const TUniverseSnapshot> Snapshot() const { return FSnapshot; }
     TSimulationRunner& Runner() const { return *FRunner; }
-    /// Waits until the engine has nothing left to do, then shows its newest snapshot. For
-    /// tests and scripted runs only: the window does not respond meanwhile.
+    /// Waits until the engine has carried out every command sent (and, with processing off,
+    /// has nothing left to do), then shows its newest snapshot. For tests and scripted runs
+    /// only: the window does not respond meanwhile.
     bool WaitForEngine(int milliseconds = 60000);
     /// Updates the progress display in the status bar (run by its timer).
     void ProgressTimerTimer();
@@ -177,6 +178,7 @@ private:
     std::shared_ptr<const TUniverseSnapshot> FSnapshot;
     std::atomic<bool> FSnapshotPosted{false}; // a "published" notice is on its way
     std::uint64_t FBuildsSeen = 0;
+    double FSpace = 0; // of the universe last sent to be built: new views' cameras start there
     bool FEverBuilt = false; // a build has succeeded
     bool FProcessing = false;
     bool FUniverseReady = false;

@@ -2,6 +2,7 @@
 #include "Main/Main.h"
 
 #include "Options/Options.h"
+#include "universe/SettingsFormulas.h"
 #include "universe/SimulationRunner.h"
 #include "universe/UniverseSnapshot.h"
 
@@ -10,7 +11,9 @@
 void TMainForm::CreateUniverse() {
     if (!FPropertiesDlg)
         return;
-    FRunner->BuildUniverse(FPropertiesDlg->UniverseSettings());
+    const TUniverseSettings settings = FPropertiesDlg->UniverseSettings();
+    FRunner->BuildUniverse(settings);
+    FSpace = SettingsFormulas::Space(settings.Space);
     // Ready from now on, as far as the commands go: they queue behind the build. A failure
     // takes it back when nothing was ever built.
     FUniverseReady = true;

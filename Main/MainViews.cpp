@@ -65,6 +65,9 @@ void TMainForm::ConnectView(TMDIChild* view) {
 
 TMDIChild* TMainForm::NewViewWindow() {
     TMDIChild* view = TMDIChild::Create(MDIClient, FSnapshot.get());
+    // The universe being built may not have published yet: the camera starts from its
+    // settings.
+    view->Camera.Dolly = -5 * FSpace;
     ConnectView(view);
     return view;
 }
@@ -75,7 +78,7 @@ void TMainForm::SetDefaultCamera(TMDIChild* view) const {
     view->Camera.Elevation = 0;
     view->Camera.ZoomX = 0.1 * view->height();
     view->Camera.ZoomY = 0.1 * view->height();
-    view->Camera.Dolly = -5 * (FSnapshot ? FSnapshot->Space : 0.0);
+    view->Camera.Dolly = -5 * FSpace;
     view->SetShowAs(saMonocular);
     view->SetContrast(130);
     view->SetBrightness(0);

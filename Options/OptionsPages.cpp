@@ -227,8 +227,7 @@ QWidget* TPropertiesDlg::BuildProcessingPage() {
                              QStringLiteral("10 steps/s"), QStringLiteral("1 step/s")});
     ApplyHint(ComboBoxSpeed, "Steps per second|How many steps processing takes each second at "
                              "most; fewer leave the machine to other work");
-    auto* speedCaption = new QLabel(QStringLiteral("Sp&eed: "), page);
-    speedCaption->setBuddy(ComboBoxSpeed);
+    auto* speedCaption = new QLabel(QStringLiteral("Speed: "), page);
     speedRow->addWidget(speedCaption);
     speedRow->addWidget(ComboBoxSpeed, 1);
     column->addLayout(speedRow);

@@ -123,6 +123,11 @@ bool TSimulationRunner::WaitUntilIdle(std::chrono::milliseconds timeout) {
     return Settled.wait_for(lock, timeout, [this] { return IdleLocked(); });
 }
 
+bool TSimulationRunner::WaitUntilApplied(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(Mutex);
+    return Settled.wait_for(lock, timeout, [this] { return Queue.empty() && !Applying; });
+}
+
 std::shared_ptr<const TUniverseSnapshot>
 TSimulationRunner::WaitForSnapshotAfter(std::uint64_t serial, std::chrono::milliseconds timeout) {
     std::unique_lock lock(Mutex);
@@ -142,6 +147,7 @@ void TSimulationRunner::Loop() {
             Applying = true;
             Apply(command, lock);
             Applying = false;
+            Settled.notify_all();
             continue;
         }
         if (!EverBuilt || !(Processing || StepAsked)) {
@@ -211,7 +217,7 @@ void TSimulationRunner::TakeStep(std::unique_lock<std::mutex>& lock, bool once) 
 
     const bool taken = Universe->Step(0, Universe->LastIndex, &Control);
     if (taken)
-        Publish(TUniverseSnapshot::TBuild::Built, true);
+        Publish(LastBuild, true);
 
     lock.lock();
     Work = TWork::Idle;
@@ -233,10 +239,10 @@ void TSimulationRunner::Build(const TCommand& command, std::unique_lock<std::mut
         SettingsFormulas::BuildUniverse(*Universe, command.Settings, command.Seed, &Control);
     const bool cancelled = !built && Control.Cancel.load();
     ++BuildCount;
-    Publish(built       ? TUniverseSnapshot::TBuild::Built
-            : cancelled ? TUniverseSnapshot::TBuild::Cancelled
-                        : TUniverseSnapshot::TBuild::Failed,
-            false);
+    LastBuild = built       ? TUniverseSnapshot::TBuild::Built
+                : cancelled ? TUniverseSnapshot::TBuild::Cancelled
+                            : TUniverseSnapshot::TBuild::Failed;
+    Publish(LastBuild, false);
 
     lock.lock();
     Work = TWork::Idle;

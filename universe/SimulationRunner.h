@@ -81,6 +81,9 @@ public:
     /// Waits until nothing is queued, running or due (processing off, no step asked for);
     /// false on timeout. For tests and for an orderly end.
     bool WaitUntilIdle(std::chrono::milliseconds Timeout);
+    /// Waits until every command sent so far has been carried out (a build included); steps
+    /// may go on. False on timeout.
+    bool WaitUntilApplied(std::chrono::milliseconds Timeout);
     /// Waits for a snapshot newer than Serial; null on timeout.
     std::shared_ptr<const TUniverseSnapshot>
     WaitForSnapshotAfter(std::uint64_t Serial, std::chrono::milliseconds Timeout);
@@ -138,6 +141,8 @@ private:
     // Engine thread only.
     std::uint64_t Serial = 0;
     std::uint64_t BuildCount = 0;
+    // Carried by every snapshot, so that a reader who skipped the build's own still learns.
+    TUniverseSnapshot::TBuild LastBuild = TUniverseSnapshot::TBuild::Built;
 
     std::thread Engine; // last: starts once everything above exists
 };

@@ -59,9 +59,11 @@ protected:
 
     // Processing on until the universe has taken a few steps (or none can be taken), off.
     void Process() {
-        const int before = Main->Universe ? Main->Universe->IterationCount : 0;
+        Main->WaitForEngine();
+        const int before = Main->Snapshot() ? Main->Snapshot()->IterationCount : 0;
         Main->SetProcessing(true);
-        RunUntil([&] { return Main->Universe && Main->Universe->IterationCount >= before + 5; });
+        RunUntil(
+            [&] { return Main->Snapshot() && Main->Snapshot()->IterationCount >= before + 5; });
         RunFor(30);
         Main->SetProcessing(false);
     }
@@ -151,13 +153,15 @@ TEST_F(SessionTest, EverySettingAtBothEndsThroughTheWindows) {
                 // No particles at all: the build reports it and leaves an empty universe.
                 TMessageBoxCloser closer;
                 ApplyAll();
+                Main->WaitForEngine();
                 EXPECT_EQ(closer.Count, 1);
                 Process();
                 Dialog->TrackBarNumber->setValue(12);
             }
             ApplyAll();
-            ASSERT_NE(Main->Universe, nullptr);
-            EXPECT_EQ(Main->Universe->LastIndex + 1, Dialog->ParticleCount());
+            ASSERT_TRUE(Main->WaitForEngine());
+            ASSERT_NE(Main->Snapshot(), nullptr);
+            EXPECT_EQ(Main->Snapshot()->LastIndex() + 1, Dialog->ParticleCount());
             Dialog->CheckBoxUseLines->click();
             Dialog->CheckBoxShowLuminance->click();
             ClickEveryShowAs();
@@ -176,10 +180,11 @@ TEST_F(SessionTest, TheModalNewUniverseWindowBuildsWhileViewsAreOpen) {
             Dialog->BtnUniverseApply->click();
         });
         Main->ToolButton1Click();
+        Main->WaitForEngine();
         EXPECT_EQ(closer.Count, number == 0 ? 1 : 0);
         RunFor(50);
     }
-    EXPECT_EQ(Main->Universe->LastIndex + 1, 20);
+    EXPECT_EQ(Main->Snapshot()->LastIndex() + 1, 20);
     Main->SetProcessing(false);
     Action("MenuViewCloseAll")->trigger();
     Settle();
