@@ -249,12 +249,14 @@ TEST(StepAgreement, DenseUniverses) {
 }
 
 // The universe users watch most, the default one after its clusters have met, where most
-// pairs are near. Made once: merging takes some 600 steps.
+// pairs are near. Made once: with this seed merging takes some 550 steps (with others it
+// can take three times as many).
 const TUniverse& MergedDefault() {
     static TUniverse merged;
     static const bool made = [] {
         TUniverseSettings s;
-        return SettingsFormulas::BuildUniverse(merged, s, 140) && StepUntilMerged(merged, 10, 4000);
+        return SettingsFormulas::BuildUniverse(merged, s, 20261208) &&
+               StepUntilMerged(merged, 5, 2000);
     }();
     EXPECT_TRUE(made);
     return merged;
