@@ -17,8 +17,10 @@
 // over its lower partners keeps its literal order: across groups of eight through the
 // weights (1 - Radiation)^k, which say how many computed partners still follow.
 //
-// The terms are those of the literal step, with the same correctly rounded operations;
-// only the order of the additions differs, and with it the rounding. Every instruction set
+// The terms are those of the literal step, with correctly rounded operations; the pull and
+// the friction share multiply by one reciprocal of d2 where the literal step divides twice,
+// and the additions come in another order, so the sums differ from the literal ones by
+// rounding only (a step leaves them within 1e-12 relative). Every instruction set
 // runs the same operations on the same eight lanes and reduces them in the same order
 // (ReduceAdd: lanes k and k + 4, then the pairs, then the halves), so they give the same
 // bits.

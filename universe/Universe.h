@@ -86,7 +86,9 @@ public:
 
     /// Advances particles First..Last (inclusive) by one step, considering only pairs among
     /// them. An empty range (Last < First) still counts the step. The range must lie within
-    /// 0..LastIndex. Gives the same result as StepLiteral, whatever the thread count.
+    /// 0..LastIndex. Gives the result of StepLiteral: the cells, the close-pair list and the
+    /// figures exactly, the reals up to rounding where most pairs are computed and each pair
+    /// is worked out once; the same bits whatever the thread count.
     /// With a Control, the step reports its progress and stops when asked to: it then
     /// returns false and leaves the universe exactly as it was, every field of every
     /// particle, the counters and the close-pair list. True when the step was taken.
