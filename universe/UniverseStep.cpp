@@ -137,7 +137,10 @@ void CopyParticles(TStepContext& c) {
 void PadTiles(TStepContext& c) {
     TStepScratch& s = c.Scratch;
     const std::size_t padded = s.PaddedCapacity();
-    for (std::size_t slot = static_cast<std::size_t>(c.Count); slot < padded; ++slot) {
+    constexpr std::size_t lanes = TTileJob::Lanes;
+    const std::size_t end =
+        std::min(padded, (static_cast<std::size_t>(c.Count) + lanes - 1) / lanes * lanes + lanes);
+    for (std::size_t slot = static_cast<std::size_t>(c.Count); slot < end; ++slot) {
         for (int f = 0; f < TStepScratch::TileFields; ++f)
             s.TileData[static_cast<std::size_t>(f) * padded + slot] = 0;
         s.TileData[9 * padded + slot] = TTileJob::PaddingSlot;
