@@ -25,7 +25,8 @@ struct TViewRenderer::TState {
 
     void Draw(QImage& frame, const TPictureRequest& request) {
         std::lock_guard lock(Drawing);
-        Painter.Paint(frame, request.Universe.get(), &List, request.Settings);
+        if (!frame.isNull()) // a view without a frame has nothing to draw into
+            Painter.Paint(frame, request.Universe.get(), &List, request.Settings);
         Renders.fetch_add(1, std::memory_order_relaxed);
     }
 };
