@@ -1,16 +1,17 @@
 #include "Childwin/ChildWin.h"
 
 #include "Childwin/CameraDrag.h"
-#include "Childwin/DisplayList.h"
 #include "Childwin/DotBlend.h"
 #include "Childwin/FramePainter.h"
 #include "Childwin/FrameRender.h"
+#include "Childwin/ViewRenderer.h"
 #include "universe/UniverseSnapshot.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -67,7 +68,11 @@ TMDIChild* TMDIChild::Create(QMdiArea* area, const TUniverseSnapshot* mainUniver
 }
 
 TMDIChild::TMDIChild(QWidget* parent)
-    : QWidget(parent), FPainter(std::make_unique<TFramePainter>()) {
+    : QWidget(parent), FRenderer(std::make_unique<TViewRenderer>()) {
+    // Called on the drawing thread: only posts the picture over to this window's thread.
+    // Detach stops the calls before this view goes away.
+    FRenderer->SetReady(
+        [this] { QMetaObject::invokeMethod(this, &TMDIChild::TakePicture, Qt::QueuedConnection); });
     setWindowTitle(QStringLiteral("MDI Child"));
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -90,7 +95,32 @@ void TMDIChild::ShowUniverse(std::shared_ptr<const TUniverseSnapshot> universe) 
 
 void TMDIChild::Redraw() {
     FrameValid = false;
-    PresentFrame();
+    if (Closing)
+        return;
+    FRequested = FRenderer->Request(Request());
+}
+
+void TMDIChild::WaitForPicture() {
+    FRenderer->Wait();
+    TakePicture();
+}
+
+std::uint64_t TMDIChild::Renders() const {
+    return FRenderer->Renders();
+}
+
+void TMDIChild::TakePicture() {
+    TFinishedPicture done;
+    if (Closing || !FRenderer->Take(FShownRequest, done))
+        return;
+    // An older picture is shown while a newer one is drawn, so that a drag keeps moving.
+    FShown = std::move(done.Image);
+    FShownRequest = done.Request;
+    if (FShownRequest == FRequested) {
+        Frame = FShown;
+        FrameValid = true;
+    }
+    update();
 }
 
 void TMDIChild::TurnCamera(const std::function<bool(TViewCamera&)>& turn) {
@@ -149,8 +179,6 @@ void TMDIChild::SetShowGrid(bool value) {
 }
 
 void TMDIChild::FormCreate(const TUniverseSnapshot* mainUniverse) {
-    if (!DisplayList)
-        DisplayList = std::make_unique<TDisplayList>();
     Closing = false;
     if (QMdiSubWindow* sub = SubWindow())
         sub->resize(320, 256);
@@ -172,7 +200,7 @@ void TMDIChild::FormResize() {
     if (Closing)
         return;
     ResizeFrame();
-    update();
+    Redraw();
 }
 
 void TMDIChild::FormActivate() {
@@ -180,10 +208,13 @@ void TMDIChild::FormActivate() {
 }
 
 void TMDIChild::FormPaint() {
-    if (!PrepareFrame())
+    if (Closing)
         return;
+    if (!FrameValid && FRequested == FShownRequest)
+        Redraw();
+    // Until the new picture is done the last one stays up, rather than a black frame.
     QPainter painter(this);
-    painter.drawImage(0, 0, Frame);
+    painter.drawImage(0, 0, FrameValid ? Frame : FShown);
 }
 
 void TMDIChild::FormClose() {
@@ -194,8 +225,11 @@ void TMDIChild::FormClose() {
 }
 
 void TMDIChild::FormDestroy() {
+    // A picture being drawn is finished on the drawing thread, on its own copy of all it
+    // reads, and thrown away.
+    FRenderer->Detach();
     Frame = QImage();
-    DisplayList.reset();
+    FShown = QImage();
 }
 
 void TMDIChild::FormMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
@@ -258,12 +292,11 @@ void TMDIChild::ClearFrame() {
     FrameValid = false;
 }
 
-void TMDIChild::RenderFrame() {
-    if (Closing)
-        return;
-    ++FRenders;
-    ClearFrame();
-    TFrameSettings settings;
+TPictureRequest TMDIChild::Request() const {
+    TPictureRequest request;
+    request.Universe = FUniverse;
+    request.Size = Frame.size();
+    TFrameSettings& settings = request.Settings;
     settings.Camera = Camera;
     settings.CentreX = CentreX;
     settings.CentreY = CentreY;
@@ -275,7 +308,17 @@ void TMDIChild::RenderFrame() {
     settings.Dots = {FPartSize, FContrast};
     settings.ShowGrid = FShowGrid;
     settings.GridSpace = FUniverse ? FUniverse->Space : 0;
-    FPainter->Paint(Frame, FUniverse.get(), DisplayList.get(), settings);
+    return request;
+}
+
+void TMDIChild::RenderFrame() {
+    if (Closing)
+        return;
+    ClearFrame();
+    FRequested = FRenderer->RenderNow(Frame, Request());
+    // Newer than anything the drawing thread may still finish: that is thrown away.
+    FShown = Frame;
+    FShownRequest = FRequested;
 }
 
 bool TMDIChild::PrepareFrame() {

@@ -11,6 +11,7 @@ set(PURE_SOURCES
   CameraDrag.h CameraDrag.cpp
   EyeTurn.h EyeTurn.cpp
   StereoRender.h StereoRender.cpp
-  GridLines.h GridLines.cpp)
+  GridLines.h GridLines.cpp
+  RenderWorker.h RenderWorker.cpp)
 # The view window itself.
-set(QT_SOURCES ChildWin.h ChildWin.cpp FramePainter.h FramePainter.cpp)
+set(QT_SOURCES ChildWin.h ChildWin.cpp FramePainter.h FramePainter.cpp ViewRenderer.h ViewRenderer.cpp)

@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
     Save(view->Frame, out + "/view-default.png");
 
     view->SetUseLines(true);
+    view->WaitForPicture();
     Save(view->Frame, out + "/view-lines.png");
 
     // Each display method with lines and luminance on, without and with the grid; the
@@ -85,12 +86,14 @@ int main(int argc, char** argv) {
     for (int dy = 10; dy <= 150; dy += 10)
         view->FormMouseMove(cx, cy - dy);
     view->FormMouseUp();
+    view->WaitForPicture();
     Save(view->Frame, out + "/view-zoomed.png");
 
     view->FormMouseDown(Qt::LeftButton, Qt::ShiftModifier, cx, cy);
     for (int d = 10; d <= 200; d += 10)
         view->FormMouseMove(cx + d, cy + d / 2);
     view->FormMouseUp();
+    view->WaitForPicture();
     Save(view->Frame, out + "/view-zoomed-rotated.png");
 
     QCoreApplication::processEvents();
@@ -111,6 +114,7 @@ int main(int argc, char** argv) {
     ticks.start();
     QTimer::singleShot(static_cast<int>(runSeconds * 1000), &app, [&] {
         ticks.stop();
+        view->WaitForPicture();
         Save(view->Frame, out + "/view-after-run.png");
         std::printf("%d steps in all\n", universe.IterationCount);
         app.quit();
