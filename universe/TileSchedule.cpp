@@ -6,7 +6,7 @@
 
 namespace {
 constexpr std::int32_t LeastStrip = 64;
-constexpr std::int32_t GreatestStrip = 2048;
+constexpr std::int32_t GreatestStrip = 1024;
 constexpr std::int32_t MostStrips = 32;
 } // namespace
 

@@ -14,8 +14,9 @@ struct TTileSchedule {
     std::int32_t StripSize = 0; // a multiple of the kernel's lanes
     std::int32_t Strips = 0;
 
-    /// Strips of at least 64 particles, at most 32 of them up to 65,536 particles and at
-    /// most 2,048 particles each beyond, so that a tile is a few milliseconds of work.
+    /// Strips of at least 64 particles, at most 32 of them up to 32,768 particles and at
+    /// most 1,024 particles each beyond, so that a tile is a few milliseconds of work at
+    /// most and a cancel is seen promptly.
     static TTileSchedule For(std::int32_t count);
 
     std::int32_t Phases() const { return Strips > 0 ? 2 * Strips - 1 : 0; }
