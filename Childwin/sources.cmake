@@ -1,4 +1,4 @@
-# Qt-free view logic, built into astrivo_logic and tested without Qt.
+# Qt-free view logic, built into astrivo_views_logic and tested without Qt.
 set(PURE_SOURCES
   ViewCamera.h
   Rounding.h

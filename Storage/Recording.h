@@ -2,6 +2,7 @@
 
 #include "Storage/H5Handle.h"
 #include "Storage/StorageError.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <atomic>
 #include <cstdint>
@@ -20,22 +21,6 @@ struct TRecorderOptions {
     bool operator==(const TRecorderOptions&) const = default;
     /// Empty when every option is in its range, else what is wrong.
     std::string Problem() const;
-};
-
-/// One close pair as a frame keeps it.
-struct TRecordedPair {
-    std::int32_t Upper;
-    std::int32_t Lower;
-    float Distance;
-};
-
-/// What a frame holds for drawing: the figures, and positions and heat in single precision.
-struct TRecordedFrame {
-    std::int32_t IterationCount = 0;
-    float Optimisation = 0;
-    std::vector<float> Positions; // X, Y, Z per particle
-    std::vector<float> Heat;
-    std::vector<TRecordedPair> Pairs;
 };
 
 /// A recording: frames streamed into an HDF5 file as they are taken, so memory stays
@@ -78,7 +63,10 @@ public:
     /// Records universe as the next frame now.
     TStorageResult Append(const TUniverse& universe);
 
-    TStorageResult ReadFrame(std::int32_t index, TRecordedFrame& frame) const;
+    /// Frame index as a snapshot for drawing: its figures, and positions and heat as the
+    /// frame keeps them (single precision), Space and UseThermodynamics from its keyframe.
+    /// Serial and BuildCount are left for the caller.
+    TStorageResult ReadFrame(std::int32_t index, TUniverseSnapshot& frame) const;
     /// The state at the keyframe at or before index, not stepped forward: the parameters
     /// and particle count that playback draws a frame with.
     TStorageResult ReadKeyframe(std::int32_t index, std::unique_ptr<TUniverse>& universe) const;
@@ -94,8 +82,9 @@ public:
     /// Copies the whole recording into file as its Recording group; throws TStorageError.
     void CopyInto(hid_t file) const;
 
-    /// Puts a frame into a universe of the same particle count, for drawing.
-    static void ApplyFrame(const TRecordedFrame& frame, TUniverse& universe);
+    /// Puts a frame into a universe, for views that draw a universe: positions, heat,
+    /// figures and the close pairs that name particles it holds.
+    static void ApplyFrame(const TUniverseSnapshot& frame, TUniverse& universe);
 
 private:
     TRecording() = default;

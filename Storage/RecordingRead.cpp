@@ -26,39 +26,54 @@ std::int32_t TRecording::KeyframeAtOrBefore(std::int32_t index) const {
     return after == KeyframeList.begin() ? -1 : *(after - 1);
 }
 
-TStorageResult TRecording::ReadFrame(std::int32_t index, TRecordedFrame& frame) const {
+TStorageResult TRecording::ReadFrame(std::int32_t index, TUniverseSnapshot& frame) const {
     H5Access::SilenceErrors();
     if (index < 0 || index >= FrameCount())
         return NoSuchFrame(index, FrameCount());
     const auto k = static_cast<std::size_t>(index);
     const auto n = static_cast<std::size_t>(Particles);
     try {
-        TRecordedFrame read;
-        read.IterationCount = Iterations[k];
-        read.Positions.resize(3 * n);
-        read.Heat.resize(n);
-        H5Series::Read(OptimisationSet, H5T_NATIVE_FLOAT, k, 1, &read.Optimisation);
-        H5Series::Read(PositionSet, H5T_NATIVE_FLOAT, k, 1, read.Positions.data());
-        H5Series::Read(HeatSet, H5T_NATIVE_FLOAT, k, 1, read.Heat.data());
+        TH5Handle keyframes = H5Access::OpenGroup(Group, "Keyframes");
+        TH5Handle keyframe =
+            H5Access::OpenGroup(keyframes, KeyframeName(KeyframeAtOrBefore(index)));
+        const double space = H5Access::ReadDouble(keyframe, "Space");
+        const std::int32_t thermodynamics = H5Access::ReadInt(keyframe, "UseThermodynamics");
+        float optimisation = 0;
+        H5Series::Read(OptimisationSet, H5T_NATIVE_FLOAT, k, 1, &optimisation);
+        std::vector<float> values(3 * n);
+        std::vector<float> heat(n);
+        H5Series::Read(PositionSet, H5T_NATIVE_FLOAT, k, 1, values.data());
+        H5Series::Read(HeatSet, H5T_NATIVE_FLOAT, k, 1, heat.data());
         const auto pairs = static_cast<std::size_t>(PairCounts[k]);
         std::vector<std::int32_t> indices(2 * pairs);
         std::vector<float> distances(pairs);
         const auto offset = static_cast<hsize_t>(PairOffsets[k]);
         H5Series::Read(PairIndexSet, H5T_NATIVE_INT32, offset, pairs, indices.data());
         H5Series::Read(PairDistanceSet, H5T_NATIVE_FLOAT, offset, pairs, distances.data());
-        read.Pairs.resize(pairs);
         for (std::size_t p = 0; p < pairs; ++p) {
-            const std::int32_t upper = indices[2 * p];
-            const std::int32_t lower = indices[2 * p + 1];
             // Views index particles with these: they must name particles that exist.
-            if (lower < 0 || upper <= lower || upper >= Particles)
+            if (indices[2 * p + 1] < 0 || indices[2 * p] <= indices[2 * p + 1] ||
+                indices[2 * p] >= Particles)
                 throw TStorageError("A close pair of frame " + std::to_string(index) +
                                     " names particles that do not exist.");
-            read.Pairs[p] = TRecordedPair{upper, lower, distances[p]};
         }
-        frame = std::move(read);
+
+        frame.IterationCount = Iterations[k];
+        frame.Optimisation = optimisation;
+        frame.Space = space;
+        frame.UseThermodynamics = thermodynamics != 0;
+        frame.Build = TUniverseSnapshot::TBuild::Built;
+        frame.Particles.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            frame.Particles[i] = {values[3 * i], values[3 * i + 1], values[3 * i + 2], heat[i]};
+        frame.PairLast = static_cast<std::int32_t>(pairs) - 1;
+        frame.Pairs.resize(pairs);
+        for (std::size_t p = 0; p < pairs; ++p)
+            frame.Pairs[p] = TPairEntry{indices[2 * p], indices[2 * p + 1], distances[p]};
     } catch (const TStorageError& error) {
         return TStorageResult::Failure(error.what());
+    } catch (const std::bad_alloc&) {
+        return TStorageResult::Failure("There is not enough memory to read the frame.");
     }
     return TStorageResult::Success();
 }
@@ -107,25 +122,26 @@ TStorageResult TRecording::RestoreState(std::int32_t index, std::unique_ptr<TUni
     return TStorageResult::Success();
 }
 
-void TRecording::ApplyFrame(const TRecordedFrame& frame, TUniverse& universe) {
+void TRecording::ApplyFrame(const TUniverseSnapshot& frame, TUniverse& universe) {
     const std::size_t n =
-        std::min(static_cast<std::size_t>(universe.LastIndex + 1), frame.Heat.size());
-    for (std::size_t i = 0; i < n && 3 * i + 2 < frame.Positions.size(); ++i) {
+        std::min(static_cast<std::size_t>(universe.LastIndex + 1), frame.Particles.size());
+    for (std::size_t i = 0; i < n; ++i) {
         TParticle& p = universe.Particles[i];
-        p.X = frame.Positions[3 * i];
-        p.Y = frame.Positions[3 * i + 1];
-        p.Z = frame.Positions[3 * i + 2];
-        p.Heat = frame.Heat[i];
+        p.X = frame.Particles[i].X;
+        p.Y = frame.Particles[i].Y;
+        p.Z = frame.Particles[i].Z;
+        p.Heat = frame.Particles[i].Heat;
     }
     std::size_t pairs = 0;
-    for (const TRecordedPair& pair : frame.Pairs) {
+    for (const TPairEntry& pair : frame.Pairs) {
         if (pairs == TUniverse::MaxPairs)
             break;
-        if (pair.Upper <= universe.LastIndex)
-            universe.Pairs[pairs++] =
-                TPairEntry{pair.Upper, pair.Lower, static_cast<double>(pair.Distance)};
+        if (pair.Lower >= 0 && pair.Upper > pair.Lower && pair.Upper <= universe.LastIndex)
+            universe.Pairs[pairs++] = pair;
     }
     universe.PairLast = static_cast<std::int32_t>(pairs) - 1;
     universe.IterationCount = frame.IterationCount;
     universe.Optimisation = frame.Optimisation;
+    universe.Space = frame.Space;
+    universe.UseThermodynamics = frame.UseThermodynamics;
 }

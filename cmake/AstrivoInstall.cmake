@@ -7,7 +7,7 @@ set(ASTRIVO_ICON_SIZES 16 24 32 48 64 128 256)
 set(ASTRIVO_ICON_DIR ${PROJECT_BINARY_DIR}/icons)
 
 add_executable(astrivo-icon ${PROJECT_SOURCE_DIR}/resources/IconExport.cpp)
-target_link_libraries(astrivo-icon PRIVATE astrivo_ui)
+target_link_libraries(astrivo-icon PRIVATE astrivo_shell)
 target_compile_options(astrivo-icon PRIVATE ${ASTRIVO_WARNINGS})
 
 set(ASTRIVO_ICON_FILES)

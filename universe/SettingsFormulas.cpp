@@ -54,7 +54,7 @@ std::int32_t FormationFromText(std::string_view text) {
 }
 
 bool BuildUniverse(TUniverse& universe, const TUniverseSettings& settings,
-                   std::optional<std::uint64_t> seed) {
+                   std::optional<std::uint64_t> seed, TStepControl* control) {
     if (!universe.Allocate(ParticleCount(settings.Number))) {
         universe.ReleaseParticles();
         return false;
@@ -77,7 +77,10 @@ bool BuildUniverse(TUniverse& universe, const TUniverseSettings& settings,
     universe.SetLocalitySize(settings.LocalitySize);
     universe.SetMaxSeparation(settings.MaxSeparation);
     universe.Formation = settings.Formation;
-    universe.SeedFormation();
+    if (!universe.SeedFormation(control)) {
+        universe.ReleaseParticles();
+        return false;
+    }
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 class TUniverse;
+struct TStepControl;
 
 /// The integer settings of the properties window, as the user sets them. The start values
 /// are those the properties window shows when the program starts.
@@ -51,8 +52,11 @@ std::int32_t FormationFromText(std::string_view text);
 /// Builds and seeds the universe from the settings in the creation order: allocation,
 /// parameters, iteration count reset, matrix and line settings, formation, seeding.
 /// False when no particles could be allocated; nothing is then written but the release.
-/// A given seed makes the seeding reproducible; without one it follows the clock.
+/// A given seed makes the seeding reproducible; without one it follows the clock. A build
+/// that control cancels also gives false and leaves the universe without particles, as a
+/// failed allocation does: the caller, who asked for the cancel, knows which it was.
 bool BuildUniverse(TUniverse& universe, const TUniverseSettings& settings,
-                   std::optional<std::uint64_t> seed = std::nullopt);
+                   std::optional<std::uint64_t> seed = std::nullopt,
+                   TStepControl* control = nullptr);
 
 } // namespace SettingsFormulas

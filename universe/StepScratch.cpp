@@ -12,8 +12,9 @@ void TStepScratch::Reserve(std::int32_t count, std::int32_t threads) {
     for (std::vector<double>* v :
          {&Heat, &AX, &AY, &AZ, &FrictionX, &FrictionY, &FrictionZ, &NewHeat})
         v->resize(n);
-    for (std::vector<std::int32_t>* v : {&Computed, &HigherClose, &CloseFirst, &CloseSeen,
-                                         &TestedCellX, &TestedCellY, &TestedCellZ})
+    for (std::vector<std::int32_t>* v :
+         {&Computed, &HigherClose, &CloseFirst, &CloseSeen, &TestedCellX, &TestedCellY,
+          &TestedCellZ, &CellX, &CellY, &CellZ})
         v->resize(n);
     Buckets.Reserve(count);
     ParticleCapacity = count;

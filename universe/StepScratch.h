@@ -34,6 +34,9 @@ public:
     // By slot.
     std::vector<std::int32_t> CloseFirst;
     std::vector<std::int32_t> TestedCellX, TestedCellY, TestedCellZ; // 0 on elongated axes
+    // The step's new cells, kept here until the pair sums are done so that a cancelled step
+    // has written nothing into the particles.
+    std::vector<std::int32_t> CellX, CellY, CellZ;
 
     TNearBuckets Buckets;
     std::vector<std::int32_t> Candidates; // CandidateStride per thread

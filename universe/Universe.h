@@ -29,6 +29,7 @@ struct TPairEntry {
 };
 
 class TStepScratch;
+struct TStepControl;
 
 /// The simulation: particles, the parameters chosen at creation, the matrix settings of the
 /// step, the close-pair list of the last step and the two running figures.
@@ -78,16 +79,20 @@ public:
     void ReleaseParticles();
 
     /// Seeds every particle in the formation chosen by Formation. Runs one step per cluster.
-    void SeedFormation();
+    /// False when Control cancelled it: the particles then hold no usable state.
+    bool SeedFormation(TStepControl* Control = nullptr);
     /// Seeds particles First..Last as one cluster centred on the shift, tilted by Tilt
-    /// radians about the X axis.
-    void SeedCluster(std::int32_t First, std::int32_t Last, double Tilt, double ShiftX,
-                     double ShiftY, double ShiftZ);
+    /// radians about the X axis. False when Control cancelled its step.
+    bool SeedCluster(std::int32_t First, std::int32_t Last, double Tilt, double ShiftX,
+                     double ShiftY, double ShiftZ, TStepControl* Control = nullptr);
 
     /// Advances particles First..Last (inclusive) by one step, considering only pairs among
     /// them. An empty range (Last < First) still counts the step. The range must lie within
     /// 0..LastIndex. Gives the same result as StepLiteral, whatever the thread count.
-    void Step(std::int32_t First, std::int32_t Last);
+    /// With a Control, the step reports its progress and stops when asked to: it then
+    /// returns false and leaves the universe exactly as it was, every field of every
+    /// particle, the counters and the close-pair list. True when the step was taken.
+    bool Step(std::int32_t First, std::int32_t Last, TStepControl* Control = nullptr);
     /// The same step computed literally, every pair visited in index order: slow, readable,
     /// and the reference that Step is measured and checked against. A RowStride above 1
     /// visits only every RowStride-th row of the pair loop (lower index First, First +

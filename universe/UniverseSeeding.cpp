@@ -3,6 +3,8 @@
 
 #include "universe/Universe.h"
 
+#include "universe/StepControl.h"
+
 #include <cmath>
 #include <numbers>
 
@@ -20,10 +22,10 @@ std::int64_t ToInt64(double value) {
 
 } // namespace
 
-void TUniverse::SeedFormation() {
-    if (Formation == 0) {
-        SeedCluster(0, LastIndex, 0, 0, 0, 0);
-    } else if (Formation == 1) {
+bool TUniverse::SeedFormation(TStepControl* Control) {
+    if (Formation == 0)
+        return SeedCluster(0, LastIndex, 0, 0, 0, 0, Control);
+    if (Formation == 1) {
         const std::int64_t last = LastIndex;
         const std::int64_t r = RandomSource.Random(last * last);
         // Split tends towards the middle, so the two clusters tend towards equal sizes.
@@ -33,18 +35,22 @@ void TUniverse::SeedFormation() {
         const auto offsetY = static_cast<double>(RandomSource.Random(separationRange));
         const auto offsetZ = static_cast<double>(RandomSource.Random(separationRange));
         const double tilt1 = static_cast<double>(RandomSource.Random(360)) * Degree;
-        SeedCluster(0, split, tilt1, offsetX, offsetY, offsetZ);
+        if (!SeedCluster(0, split, tilt1, offsetX, offsetY, offsetZ, Control))
+            return false;
         const double tilt2 = static_cast<double>(RandomSource.Random(360)) * Degree;
         // The split particle is seeded twice on purpose: it helps pull the first cluster
         // together and then keeps the values of the second.
-        SeedCluster(split, LastIndex, tilt2, -offsetX, -offsetY, -offsetZ);
+        return SeedCluster(split, LastIndex, tilt2, -offsetX, -offsetY, -offsetZ, Control);
     }
+    return true;
 }
 
-void TUniverse::SeedCluster(std::int32_t First, std::int32_t Last, double Tilt, double ShiftX,
-                            double ShiftY, double ShiftZ) {
+bool TUniverse::SeedCluster(std::int32_t First, std::int32_t Last, double Tilt, double ShiftX,
+                            double ShiftY, double ShiftZ, TStepControl* Control) {
     if (Particles == nullptr)
-        return;
+        return true;
+    if (StepControl::Cancelled(Control))
+        return false;
 
     for (std::int32_t i = First; i <= Last; ++i) {
         TParticle& p = Particles[i];
@@ -68,7 +74,8 @@ void TUniverse::SeedCluster(std::int32_t First, std::int32_t Last, double Tilt, 
 
     // One full step among the cluster's own particles measures the pull each one feels.
     RedoCountdown = 0;
-    Step(First, Last);
+    if (!Step(First, Last, Control))
+        return false;
 
     const double cosTilt = std::cos(Tilt);
     const double sinTilt = std::sin(Tilt);
@@ -94,4 +101,5 @@ void TUniverse::SeedCluster(std::int32_t First, std::int32_t Last, double Tilt, 
         p.Y += ShiftY;
         p.Z += ShiftZ;
     }
+    return true;
 }

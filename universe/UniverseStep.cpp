@@ -9,6 +9,7 @@
 #include "universe/MatrixCells.h"
 #include "universe/PairKernels.h"
 #include "universe/ParticleMove.h"
+#include "universe/StepControl.h"
 #include "universe/StepScratch.h"
 
 #include <algorithm>
@@ -41,6 +42,7 @@ int ThreadNumber() {
 
 struct TStepContext {
     TUniverse& Universe;
+    TStepControl* Control; // may be null
     TStepScratch& Scratch;
     std::int32_t First;
     std::int32_t Count; // particles in the range, at least 1
@@ -49,19 +51,20 @@ struct TStepContext {
     bool ParallelPasses; // whether the passes over the particles are shared among threads
 };
 
-// Cells, cleared sums, and the cells that the near test uses, per slot.
+// The step's cells and the cells that the near test uses, per slot. The particles keep
+// their old cells until the step can no longer be cancelled.
 void AssignCells(TStepContext& c, const TMatrixGrid& grid) {
-    TParticle* particles = c.Universe.Particles + c.First;
+    const TParticle* particles = c.Universe.Particles + c.First;
     TStepScratch& s = c.Scratch;
 #pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
     for (std::int32_t slot = 0; slot < c.Count; ++slot) {
-        TParticle& p = particles[slot];
-        grid.AssignCells(p);
-        p.AX = p.AY = p.AZ = 0;
-        p.FrictionX = p.FrictionY = p.FrictionZ = 0;
-        s.TestedCellX[slot] = grid.ElongatedX ? 0 : p.CellX;
-        s.TestedCellY[slot] = grid.ElongatedY ? 0 : p.CellY;
-        s.TestedCellZ[slot] = grid.ElongatedZ ? 0 : p.CellZ;
+        const TParticle& p = particles[slot];
+        s.CellX[slot] = grid.CellOf(p.X, grid.LeastX, grid.ReciprocalX);
+        s.CellY[slot] = grid.CellOf(p.Y, grid.LeastY, grid.ReciprocalY);
+        s.CellZ[slot] = grid.CellOf(p.Z, grid.LeastZ, grid.ReciprocalZ);
+        s.TestedCellX[slot] = grid.ElongatedX ? 0 : s.CellX[slot];
+        s.TestedCellY[slot] = grid.ElongatedY ? 0 : s.CellY[slot];
+        s.TestedCellZ[slot] = grid.ElongatedZ ? 0 : s.CellZ[slot];
     }
 }
 
@@ -109,12 +112,17 @@ void SumAllPairs(TStepContext& c, const TPairJob& job) {
     const std::int32_t groups = (c.Count + TLaneGroup::MaxLanes - 1) / TLaneGroup::MaxLanes;
 #pragma omp parallel for num_threads(c.Threads) schedule(dynamic, 1)
     for (std::int32_t g = 0; g < groups; ++g) {
+        // A group's rows take well under a millisecond even at the largest counts, so a
+        // cancel is seen promptly; the rest of the loop then runs empty.
+        if (StepControl::Cancelled(c.Control))
+            continue;
         TLaneGroup group{};
         const std::int32_t first = g * TLaneGroup::MaxLanes;
         group.Count = std::min(TLaneGroup::MaxLanes, c.Count - first);
         for (std::int32_t l = 0; l < group.Count; ++l)
             group.Source[l] = first + l;
         run(job, group, nullptr, c.Count, c.Scratch.CloseBooks[ThreadNumber()]);
+        StepControl::RowsDone(c.Control, group.Count);
     }
 }
 
@@ -126,6 +134,8 @@ void SumNearPairs(TStepContext& c, const TPairJob& job) {
     const std::size_t stride = c.Scratch.CandidateStride();
 #pragma omp parallel for num_threads(c.Threads) schedule(dynamic, 2)
     for (std::int32_t g = 0; g < buckets.GroupCount(); ++g) {
+        if (StepControl::Cancelled(c.Control))
+            continue;
         const TNearBuckets::TGroup& near = buckets.Group(g);
         std::int32_t* list = lists + static_cast<std::size_t>(ThreadNumber()) * stride;
         const std::int32_t found = buckets.Candidates(near, filter, list);
@@ -134,6 +144,7 @@ void SumNearPairs(TStepContext& c, const TPairJob& job) {
         for (std::int32_t l = 0; l < near.Count; ++l)
             group.Source[l] = near.FirstSource + l;
         run(job, group, list, found, c.Scratch.CloseBooks[ThreadNumber()]);
+        StepControl::RowsDone(c.Control, near.Count);
     }
 }
 
@@ -152,6 +163,9 @@ void MoveParticles(TStepContext& c) {
         p.FrictionY = s.FrictionY[source];
         p.FrictionZ = s.FrictionZ[source];
         p.Heat = s.NewHeat[source];
+        p.CellX = s.CellX[slot];
+        p.CellY = s.CellY[slot];
+        p.CellZ = s.CellZ[slot];
         MoveParticle(p);
     }
 }
@@ -180,28 +194,27 @@ void TUniverse::SetStepThreads(std::int32_t Count) {
     }
 }
 
-void TUniverse::Step(std::int32_t First, std::int32_t Last) {
+bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Control) {
     if (Particles == nullptr || Scratch == nullptr)
         Last = First - 1; // a universe without particles steps an empty range
 
-    PairLast = -1;
-    RedoCountdown = RedoCountdown - 1;
-    const bool fullStep = RedoCountdown < 1;
+    // Nothing of the universe is written until the pair sums are complete: a cancelled step
+    // returns before that and leaves every bit as it was.
+    const std::int32_t redoCountdown = RedoCountdown - 1;
+    const bool fullStep = redoCountdown < 1;
 
     std::int64_t computedPairs = 0;
+    std::int32_t pairLast = -1;
     if (Last >= First) {
         const auto count = static_cast<std::int32_t>(static_cast<std::int64_t>(Last) - First + 1);
+        StepControl::AddRows(Control, count);
         // A thread count that was set is used as it is; otherwise small steps keep to one.
         const bool chosen = StepThreadCount > 0;
         const int wanted =
             std::min(TStepScratch::ThreadsFor(StepThreadCount), Scratch->ThreadCapacity());
-        TStepContext c{*this,
-                       *Scratch,
-                       First,
-                       count,
-                       fullStep,
-                       wanted,
-                       wanted > 1 && count >= LeastParticlesForParallelPasses};
+        TStepContext c{
+            *this, Control,  *Scratch, First,
+            count, fullStep, wanted,   wanted > 1 && count >= LeastParticlesForParallelPasses};
 
         const TMatrixGrid grid = TMatrixGrid::Lay(Particles, First, Last, MatrixResolution);
         AssignCells(c, grid);
@@ -215,6 +228,8 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
             if (!chosen && Scratch->Buckets.EntriesToScan() < LeastEntriesForThreadsPartial)
                 c.Threads = 1;
         }
+        if (StepControl::Cancelled(Control))
+            return false;
         CopyParticles(c);
         const TPairJob job = MakeJob(c);
         Scratch->ResetCloseBooks(c.Threads);
@@ -222,11 +237,16 @@ void TUniverse::Step(std::int32_t First, std::int32_t Last) {
             SumAllPairs(c, job);
         else
             SumNearPairs(c, job);
+        if (StepControl::Cancelled(Control))
+            return false;
         MoveParticles(c);
         computedPairs = ComputedPairs(c);
-        PairLast =
+        pairLast =
             CloseList::Collect(*this, *Scratch, First, count, fullStep, job.CloseBelow, c.Threads);
     }
 
+    PairLast = pairLast;
+    RedoCountdown = redoCountdown;
     FinishStep(First, Last, computedPairs);
+    return true;
 }

@@ -93,10 +93,11 @@ TEST(CorruptionTest, DamagedRecordingsOpenAndPlayWithoutHarm) {
         if (!TRecording::Open(path, recording).Ok)
             continue;
         for (std::int32_t k = 0; k < recording->FrameCount(); ++k) {
-            TRecordedFrame frame;
+            TUniverseSnapshot frame;
             if (recording->ReadFrame(k, frame).Ok) {
-                EXPECT_EQ(frame.Positions.size(), 3 * frame.Heat.size());
-                for (const TRecordedPair& pair : frame.Pairs)
+                EXPECT_EQ(frame.Particles.size(),
+                          static_cast<std::size_t>(recording->ParticleCount()));
+                for (const TPairEntry& pair : frame.Pairs)
                     EXPECT_TRUE(pair.Lower >= 0 && pair.Upper > pair.Lower &&
                                 pair.Upper < recording->ParticleCount());
             }

@@ -103,15 +103,17 @@ TEST_F(RecordingTest, FramesHoldTheFiguresPositionsHeatAndClosePairs) {
     std::unique_ptr<TRecording> recording = Create(TRecorderOptions{});
     Record(*recording, 6);
     for (std::int32_t k = 0; k < recording->FrameCount(); ++k) {
-        TRecordedFrame frame;
+        TUniverseSnapshot frame;
         ASSERT_TRUE(recording->ReadFrame(k, frame).Ok);
         const TSnapshot& s = Frames[static_cast<std::size_t>(k)];
         EXPECT_EQ(frame.IterationCount, s.IterationCount);
         EXPECT_EQ(frame.Optimisation, s.Optimisation);
-        ASSERT_EQ(frame.Heat.size(), s.Particles.size());
+        EXPECT_EQ(frame.Space, Universe->Space);
+        EXPECT_TRUE(frame.UseThermodynamics);
+        ASSERT_EQ(frame.Particles.size(), s.Particles.size());
         for (std::size_t i = 0; i < s.Particles.size(); ++i) {
-            EXPECT_EQ(frame.Positions[3 * i + 1], static_cast<float>(s.Particles[i].Y));
-            EXPECT_EQ(frame.Heat[i], static_cast<float>(s.Particles[i].Heat));
+            EXPECT_EQ(frame.Particles[i].Y, static_cast<float>(s.Particles[i].Y));
+            EXPECT_EQ(frame.Particles[i].Heat, static_cast<float>(s.Particles[i].Heat));
         }
         ASSERT_EQ(frame.Pairs.size(), s.Pairs.size());
         for (std::size_t p = 0; p < s.Pairs.size(); ++p) {
@@ -119,9 +121,9 @@ TEST_F(RecordingTest, FramesHoldTheFiguresPositionsHeatAndClosePairs) {
             EXPECT_EQ(frame.Pairs[p].Lower, s.Pairs[p].Lower);
         }
     }
-    EXPECT_FALSE(
-        recording->ReadFrame(recording->FrameCount(), *std::make_unique<TRecordedFrame>()).Ok);
-    EXPECT_FALSE(recording->ReadFrame(-1, *std::make_unique<TRecordedFrame>()).Ok);
+    TUniverseSnapshot none;
+    EXPECT_FALSE(recording->ReadFrame(recording->FrameCount(), none).Ok);
+    EXPECT_FALSE(recording->ReadFrame(-1, none).Ok);
 }
 
 TEST_F(RecordingTest, ChangedSettingsAndPausesStillRestoreExactly) {

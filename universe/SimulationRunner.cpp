@@ -1,0 +1,266 @@
+#include "universe/SimulationRunner.h"
+
+#include "universe/SnapshotPool.h"
+#include "universe/Universe.h"
+
+#include <new>
+#include <utility>
+
+using TClock = std::chrono::steady_clock;
+
+TSimulationRunner::TSimulationRunner(std::function<void()> published)
+    : Universe(std::make_unique<TUniverse>()), Pool(TSnapshotPool::Create()),
+      Published(std::move(published)), Engine([this] { Loop(); }) {}
+
+TSimulationRunner::~TSimulationRunner() {
+    {
+        const std::lock_guard lock(Mutex);
+        Ending = true;
+        Control.Cancel.store(true);
+    }
+    Wake.notify_all();
+    Engine.join();
+}
+
+// ---- Commands ----
+
+TSimulationRunner::TCommand TSimulationRunner::Command(TCommand::TKind kind, std::int32_t value) {
+    TCommand command;
+    command.Kind = kind;
+    command.Value = value;
+    return command;
+}
+
+void TSimulationRunner::Send(TCommand command, bool cancelsStep, bool cancelsBuild) {
+    {
+        const std::lock_guard lock(Mutex);
+        // A step or build begins only with the queue empty, under this lock: whatever is
+        // queued from here on finds Work set and can stop it.
+        if ((cancelsStep && Work == TWork::Stepping) || (cancelsBuild && Work == TWork::Building))
+            Control.Cancel.store(true);
+        Queue.push_back(std::move(command));
+    }
+    Wake.notify_all();
+}
+
+void TSimulationRunner::SetMaxSeparation(std::int32_t value) {
+    Send(Command(TCommand::TKind::MaxSeparation, value), true, false);
+}
+void TSimulationRunner::SetLocalitySize(std::int32_t value) {
+    Send(Command(TCommand::TKind::LocalitySize, value), true, false);
+}
+void TSimulationRunner::SetMatrixResolution(std::int32_t value) {
+    Send(Command(TCommand::TKind::MatrixResolution, value), true, false);
+}
+void TSimulationRunner::SetRedoFrequency(std::int32_t value) {
+    Send(Command(TCommand::TKind::RedoFrequency, value), true, false);
+}
+
+void TSimulationRunner::BuildUniverse(const TUniverseSettings& settings,
+                                      std::optional<std::uint64_t> seed) {
+    TCommand command = Command(TCommand::TKind::Build);
+    command.Settings = settings;
+    command.Seed = seed;
+    Send(std::move(command), true, true);
+}
+
+void TSimulationRunner::SetProcessing(bool value) {
+    Send(Command(TCommand::TKind::Processing, value ? 1 : 0), !value, false);
+}
+
+void TSimulationRunner::StepOnce() {
+    Send(Command(TCommand::TKind::StepOnce), false, false);
+}
+
+void TSimulationRunner::Stop() {
+    Send(Command(TCommand::TKind::Stop), true, false);
+}
+
+void TSimulationRunner::Run(std::function<void(TUniverse&)> job) {
+    TCommand command = Command(TCommand::TKind::Run);
+    command.Job = std::move(job);
+    Send(std::move(command), false, false);
+}
+
+void TSimulationRunner::SetStepInterval(std::chrono::nanoseconds interval) {
+    {
+        const std::lock_guard lock(Mutex);
+        StepInterval = interval < LeastStepInterval ? LeastStepInterval : interval;
+        // A slower pace than before must not wait out the old, longer wait; a faster one
+        // applies from the next step on.
+        NextStepAt = TClock::time_point{};
+    }
+    Wake.notify_all();
+}
+
+// ---- Results ----
+
+std::shared_ptr<const TUniverseSnapshot> TSimulationRunner::Latest() const {
+    const std::lock_guard lock(Mutex);
+    return Newest;
+}
+
+TSimulationRunner::TProgress TSimulationRunner::Progress() const {
+    TProgress progress;
+    {
+        const std::lock_guard lock(Mutex);
+        progress.Work = Work;
+        progress.Iteration = WorkIteration;
+        progress.Since = WorkSince;
+    }
+    progress.RowsDone = Control.RowsDone.load(std::memory_order_relaxed);
+    progress.Rows = Control.Rows.load(std::memory_order_relaxed);
+    return progress;
+}
+
+bool TSimulationRunner::IdleLocked() const {
+    return Queue.empty() && !Applying && Work == TWork::Idle &&
+           !(EverBuilt && (Processing || StepAsked));
+}
+
+bool TSimulationRunner::WaitUntilIdle(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(Mutex);
+    return Settled.wait_for(lock, timeout, [this] { return IdleLocked(); });
+}
+
+std::shared_ptr<const TUniverseSnapshot>
+TSimulationRunner::WaitForSnapshotAfter(std::uint64_t serial, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(Mutex);
+    if (!Settled.wait_for(lock, timeout, [&] { return Newest && Newest->Serial > serial; }))
+        return nullptr;
+    return Newest;
+}
+
+// ---- The engine thread ----
+
+void TSimulationRunner::Loop() {
+    std::unique_lock lock(Mutex);
+    while (!Ending) {
+        if (!Queue.empty()) {
+            TCommand command = std::move(Queue.front());
+            Queue.pop_front();
+            Applying = true;
+            Apply(command, lock);
+            Applying = false;
+            continue;
+        }
+        if (!EverBuilt || !(Processing || StepAsked)) {
+            Settled.notify_all();
+            Wake.wait(lock);
+            continue;
+        }
+        const TClock::time_point now = TClock::now();
+        if (now < NextStepAt) {
+            Wake.wait_until(lock, NextStepAt);
+            continue;
+        }
+        NextStepAt = now + StepInterval;
+        TakeStep(lock, false);
+    }
+    Work = TWork::Idle;
+    Settled.notify_all();
+}
+
+void TSimulationRunner::Apply(TCommand& command, std::unique_lock<std::mutex>& lock) {
+    using TKind = TCommand::TKind;
+    switch (command.Kind) {
+    case TKind::MaxSeparation:
+        Universe->SetMaxSeparation(command.Value);
+        break;
+    case TKind::LocalitySize:
+        Universe->SetLocalitySize(command.Value);
+        break;
+    case TKind::MatrixResolution:
+        Universe->SetMatrixResolution(command.Value);
+        break;
+    case TKind::RedoFrequency:
+        Universe->SetRedoFrequency(command.Value);
+        break;
+    case TKind::Processing:
+        Processing = command.Value != 0;
+        if (!Processing)
+            StepAsked = false;
+        break;
+    case TKind::StepOnce:
+        // Taken in its turn, so that what is queued after it sees its result. A step that a
+        // later command cancels stays asked for and is taken once the queue is empty.
+        if (!Processing && EverBuilt)
+            TakeStep(lock, true);
+        break;
+    case TKind::Stop:
+        Processing = false;
+        StepAsked = false;
+        break;
+    case TKind::Build:
+        Build(command, lock);
+        break;
+    case TKind::Run:
+        lock.unlock();
+        command.Job(*Universe);
+        lock.lock();
+        break;
+    }
+}
+
+void TSimulationRunner::TakeStep(std::unique_lock<std::mutex>& lock, bool once) {
+    Control.Restart();
+    Work = TWork::Stepping;
+    WorkIteration = Universe->IterationCount + 1;
+    WorkSince = TClock::now();
+    lock.unlock();
+
+    const bool taken = Universe->Step(0, Universe->LastIndex, &Control);
+    if (taken)
+        Publish(TUniverseSnapshot::TBuild::Built);
+
+    lock.lock();
+    Work = TWork::Idle;
+    if (once)
+        StepAsked = !taken;
+    else if (taken)
+        StepAsked = false;
+}
+
+void TSimulationRunner::Build(const TCommand& command, std::unique_lock<std::mutex>& lock) {
+    Control.Restart();
+    Work = TWork::Building;
+    WorkIteration = 0;
+    WorkSince = TClock::now();
+    StepAsked = false;
+    lock.unlock();
+
+    const bool built =
+        SettingsFormulas::BuildUniverse(*Universe, command.Settings, command.Seed, &Control);
+    const bool cancelled = !built && Control.Cancel.load();
+    ++BuildCount;
+    Publish(built       ? TUniverseSnapshot::TBuild::Built
+            : cancelled ? TUniverseSnapshot::TBuild::Cancelled
+                        : TUniverseSnapshot::TBuild::Failed);
+
+    lock.lock();
+    Work = TWork::Idle;
+    EverBuilt = true;
+}
+
+void TSimulationRunner::Publish(TUniverseSnapshot::TBuild outcome) {
+    std::shared_ptr<const TUniverseSnapshot> shared;
+    try {
+        std::unique_ptr<TUniverseSnapshot> snapshot = Pool->Take();
+        snapshot->CopyFrom(*Universe);
+        snapshot->Serial = ++Serial;
+        snapshot->BuildCount = BuildCount;
+        snapshot->Build = outcome;
+        shared = Pool->Share(std::move(snapshot));
+    } catch (const std::bad_alloc&) {
+        // Without room for a copy the readers keep the last one; the engine goes on.
+        return;
+    }
+    {
+        const std::lock_guard guard(Mutex);
+        std::swap(Newest, shared);
+    }
+    Settled.notify_all();
+    if (Published)
+        Published();
+    // shared, now the previous snapshot, goes home here, outside the lock.
+}
