@@ -26,6 +26,7 @@ test: deps
 bench: build
 	build/release/bench/astrivo-bench $(BENCH_ARGS)
 	build/release/bench/astrivo-render-bench
+	build/release/bench/astrivo-storage-bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -4,6 +4,7 @@
 #include "Childwin/ChildWin.h"
 #include "Main/ImageList.h"
 #include "Options/Options.h"
+#include "Storage/Recording.h"
 #include "universe/Universe.h"
 
 #include <QAction>
@@ -40,6 +41,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     BuildMenus();
     BuildToolBar();
+    BuildRecorder();
     FormCreate();
 }
 
@@ -70,6 +72,8 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::FormShow() {
+    if (!FStartFile.isEmpty() && OpenSimulation(FStartFile))
+        return;
     CreateUniverse();
     OpenView(QStringLiteral("View %1").arg(Views().size() + 1));
 }
@@ -115,6 +119,7 @@ void TMainForm::ProcessingTimerTimer() {
     if (!Universe)
         return; // nothing was ever built: there is nothing to step
     Universe->Step(0, Universe->LastIndex);
+    RecordStep();
     if (FPropertiesDlg) {
         FPropertiesDlg->SetOptimisation(Universe->Optimisation);
         FPropertiesDlg->SetIterationCount(Universe->IterationCount);
@@ -134,6 +139,11 @@ void TMainForm::ToolButton6Click() {
 }
 
 void TMainForm::ContinueProcessing1Click() {
+    // On a recorded frame: carry on from that frame's exact state.
+    if (FShownFrame >= 0 && FRecordingFile) {
+        ResumeAt(FShownFrame, true);
+        return;
+    }
     SetProcessing(!FProcessing);
 }
 

@@ -20,8 +20,11 @@ class QToolButton;
 class TAboutBox;
 class TImageList;
 class TMDIChild;
+class TPositionBar;
 class TPropertiesDlg;
+class TRecording;
 class TUniverse;
+struct TSimulationContents;
 
 /// The main window: a multiple-document frame whose children are the views. It owns the
 /// one universe, builds it from the properties window's settings, steps it on a 1 ms timer
@@ -88,8 +91,9 @@ public:
     void SpeedButton1Click();
     void SpeedButton3Click();
     void FileOpenItemClick();
-    void FileSaveItemClick() {}
-    void FileSaveAsItemClick() {}
+    void FileSaveItemClick();
+    void FileSaveAsItemClick();
+    void NewSimulation1Click();
     void FileExitItemClick();
     void CutItemClick() {}
     void CopyItemClick() {}
@@ -103,6 +107,31 @@ public:
     void WindowArrangeItemClick();
     void WindowMinimizeItemClick();
     void HelpAboutItemClick();
+
+    // Simulation files (MainFiles.cpp).
+    /// Reads path and, when it is good, replaces the universe, settings and views with it;
+    /// a bad file changes nothing and is reported in a message box.
+    bool OpenSimulation(const QString& path);
+    /// Saves to path; a failure is reported in a message box and leaves the old file.
+    bool SaveSimulation(const QString& path);
+    const QString& CurrentFile() const { return FCurrentFile; }
+    /// A file to open instead of building the default universe at first show.
+    void SetStartFile(const QString& path) { FStartFile = path; }
+
+    // The recorder (MainRecorder.cpp).
+    void StartRecording1Click();
+    void StartRecording2Click();
+    void Play1Click();
+    void ResumeProcessingatEnd1Click();
+    void Erase1Click();
+    void ExportFrames1Click();
+    /// Shows recorded frame index in every view, leaving live processing.
+    bool ShowRecordedFrame(int index);
+    /// The frame shown, or -1 while the live universe is shown.
+    int ShownFrame() const { return FShownFrame; }
+    bool Recording() const { return FRecording; }
+    bool Playing() const { return FPlaying; }
+    TRecording* CurrentRecording() const { return FRecordingFile.get(); }
 
     /// The one universe; absent until the first build, then kept for the program's life.
     std::unique_ptr<TUniverse> Universe;
@@ -119,7 +148,11 @@ public:
     QToolButton* ToolButton8 = nullptr;
     QMenu* Window1 = nullptr;
     QAction* ContinueProcessing1 = nullptr;
+    QAction* StartRecording2 = nullptr;
+    QAction* Play1 = nullptr;
     QFileDialog* OpenDialog = nullptr;
+    QTimer* PlayTimer = nullptr;
+    TPositionBar* PositionBar = nullptr;
 
 signals:
     void ProcessingChanged(bool processing);
@@ -147,6 +180,32 @@ private:
     TMDIChild* NewViewWindow();
     void SetDefaultCamera(TMDIChild* view) const;
     QList<QAction*> WindowListActions;
+
+    // Files and the recorder.
+    void BuildRecorder();
+    void UpdateCaption();
+    void ApplySimulation(TSimulationContents& contents, const QString& path);
+    bool AskToDiscardRecording();
+    bool StartNewRecording(const QString& path);
+    void SetRecording(bool value);
+    void SetPlaying(bool value);
+    void PlayTimerTimer();
+    void LeavePlayback();
+    bool ResumeAt(int index, bool askToDiscard);
+    void RecordStep();
+    void UniverseReplaced();
+    void ShowRecorderPosition();
+    void ShowFigures(float optimisation, int iteration);
+    void RedrawViews(TUniverse* universe);
+    QString TemporaryRecordingPath();
+    QString FCurrentFile;
+    QString FStartFile;
+    std::unique_ptr<TRecording> FRecordingFile;
+    std::unique_ptr<TUniverse> PlaybackUniverse; // what views draw while a frame is shown
+    bool FRecording = false;
+    bool FPlaying = false;
+    bool FRecordingSaved = true; // no frames were taken since the file was last saved
+    int FShownFrame = -1;
 
     bool FProcessing = false;
     bool FUniverseReady = false;

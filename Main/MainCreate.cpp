@@ -57,6 +57,9 @@ void TMainForm::CreateUniverse() {
         return;
     }
     FUniverseReady = true;
+    LeavePlayback();
+    UniverseReplaced();
+    ShowRecorderPosition();
     const QList<TMDIChild*> views = Views();
     for (qsizetype i = views.size() - 1; i >= 0; --i) {
         TMDIChild* view = views[i];

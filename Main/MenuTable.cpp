@@ -38,7 +38,7 @@ constexpr std::array<TMenuItemRow, 13> ViewItems{{
     {"WindowMinimizeItem", "&Minimize All", "", "Minimize all windows"},
 }};
 
-constexpr std::array<TMenuItemRow, 7> RecorderItems{{
+constexpr std::array<TMenuItemRow, 8> RecorderItems{{
     {"StartRecording1", "New Recording...", "", ""},
     {"StartRecording2", "Start Recording", "", ""},
     {"Play1", "Play", "", ""},
@@ -46,6 +46,7 @@ constexpr std::array<TMenuItemRow, 7> RecorderItems{{
     {"ResumeProcessingatEnd1", "Resume Processing from End", "", "", false},
     {"N3", "-", "", ""},
     {"Erase1", "Recorder Options...", "", ""},
+    {"ExportFrames1", "Export Frames...", "", "Write frames of the active view as numbered PNG pictures"},
 }};
 
 constexpr std::array<TMenuItemRow, 3> HelpItems{{
@@ -58,7 +59,7 @@ constexpr std::array<TMenuRow, 5> Menus{{
     {"File1", "&File", "File related commands", true, FileItems},
     {"Edit1", "&Edit", "", false, EditItems},
     {"Window1", "&View", "Window related commands such as Tile and Cascade", true, ViewItems},
-    {"Recorder1", "&Recorder", "", false, RecorderItems},
+    {"Recorder1", "&Recorder", "Record, play back and resume", true, RecorderItems},
     {"Help1", "&Help", "Help topics", true, HelpItems},
 }};
 
