@@ -12,7 +12,10 @@ build: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 
-run: build
+# Only what each target runs: the program, or the two benchmarks.
+run: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target astrivo
 	@scripts/run-astrivo build/release
 
 test: deps
@@ -22,10 +25,16 @@ test: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
 
-bench: build
+bench: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target astrivo-bench astrivo-render-bench astrivo-response-bench astrivo-storage-bench
 	build/release/bench/astrivo-bench $(BENCH_ARGS)
 	build/release/bench/astrivo-render-bench
+	build/release/bench/astrivo-response-bench
 	build/release/bench/astrivo-storage-bench
 
 format:

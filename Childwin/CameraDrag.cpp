@@ -36,10 +36,22 @@ void DragPan(TViewCamera& camera, double space, std::int32_t& lastX, std::int32_
     lastY = y;
 }
 
-void DragZoom(TViewCamera& camera, std::int32_t& lastY, std::int32_t y) {
+double MinZoom(std::int32_t clientHeight) {
+    return 1e-6 * std::max(clientHeight, 1);
+}
+
+void KeepZoomAlive(TViewCamera& camera, std::int32_t clientHeight) {
+    const double least = MinZoom(clientHeight);
+    for (double* zoom : {&camera.ZoomX, &camera.ZoomY})
+        *zoom = *zoom >= least ? std::min(*zoom, MaxZoom) : least;
+}
+
+void DragZoom(TViewCamera& camera, std::int32_t& lastY, std::int32_t y, double minZoom) {
+    // A long drag out makes f underflow to 0 and a long drag in makes it infinite; the
+    // bounds catch both.
     const double f = std::pow(1.007, Delta(lastY, y));
-    camera.ZoomY = std::min(camera.ZoomY * f, MaxZoom);
-    camera.ZoomX = std::min(camera.ZoomX * f, MaxZoom);
+    camera.ZoomY = std::clamp(camera.ZoomY * f, minZoom, MaxZoom);
+    camera.ZoomX = std::clamp(camera.ZoomX * f, minZoom, MaxZoom);
     lastY = y;
 }
 

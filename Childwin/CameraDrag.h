@@ -19,14 +19,24 @@ TDragMode DragModeForPress(unsigned buttons, unsigned modifiers, bool doubleClic
 /// The zoom drag never passes this.
 inline constexpr double MaxZoom = 1000000;
 
+/// The least zoom of a view clientHeight pixels high. A zoom of exactly 0 could never be
+/// undone (0 times any factor is 0) and would leave the view black, so zooming out stops
+/// here, where an ordinary zoom-in drag still brings the picture back.
+double MinZoom(std::int32_t clientHeight);
+
+/// Lifts each zoom of a camera taken from elsewhere (another view, an older state) into
+/// [MinZoom(clientHeight), MaxZoom]; NaN counts as below. A live zoom is left as it is.
+void KeepZoomAlive(TViewCamera& camera, std::int32_t clientHeight);
+
 // Each drag step takes the pointer position of the event, changes the camera and moves the
 // last pointer position on. space is the Space of the universe on view (0 without one).
 
 /// The picture follows the pointer while the camera is in front of the universe.
 void DragPan(TViewCamera& camera, double space, std::int32_t& lastX, std::int32_t& lastY,
              std::int32_t x, std::int32_t y);
-/// Moving up zooms in by 0.7% per pixel, up to MaxZoom; horizontal movement is ignored.
-void DragZoom(TViewCamera& camera, std::int32_t& lastY, std::int32_t y);
+/// Moving up zooms in by 0.7% per pixel, up to MaxZoom, and moving down zooms out, down to
+/// minZoom (MinZoom of the view's height); horizontal movement is ignored.
+void DragZoom(TViewCamera& camera, std::int32_t& lastY, std::int32_t y, double minZoom);
 /// 0.003 radian per pixel: right turns the azimuth up, down tilts the elevation up.
 void DragRotate(TViewCamera& camera, std::int32_t& lastX, std::int32_t& lastY, std::int32_t x,
                 std::int32_t y);

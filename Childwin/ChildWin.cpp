@@ -6,7 +6,7 @@
 #include "Childwin/FrameRender.h"
 #include "Childwin/LineList.h"
 #include "Childwin/PixelFrame.h"
-#include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <QCloseEvent>
 #include <QLineF>
@@ -55,7 +55,7 @@ QPoint EventPoint(const QMouseEvent* event) {
 
 } // namespace
 
-TMDIChild* TMDIChild::Create(QMdiArea* area, const TUniverse* mainUniverse) {
+TMDIChild* TMDIChild::Create(QMdiArea* area, const TUniverseSnapshot* mainUniverse) {
     auto* view = new TMDIChild;
     area->addSubWindow(view); // the sub-window deletes itself, and the view, once closed
     // Shown first, so that the sizes FormCreate sets and reads are laid out at once.
@@ -80,16 +80,26 @@ QMdiSubWindow* TMDIChild::SubWindow() const {
     return qobject_cast<QMdiSubWindow*>(parentWidget());
 }
 
-void TMDIChild::ChangeDisplay() {
-    RenderFrame();
+void TMDIChild::ShowUniverse(std::shared_ptr<const TUniverseSnapshot> universe) {
+    FUniverse = std::move(universe);
+    Redraw();
+}
+
+void TMDIChild::Redraw() {
+    FrameValid = false;
     PresentFrame();
+}
+
+void TMDIChild::TurnCamera(const std::function<bool(TViewCamera&)>& turn) {
+    if (turn(Camera))
+        Redraw();
 }
 
 void TMDIChild::SetShowLuminance(bool value) {
     if (value == FShowLuminance)
         return;
     FShowLuminance = value;
-    ChangeDisplay();
+    Redraw();
 }
 
 void TMDIChild::SetShowAs(TShowAs value) {
@@ -97,39 +107,38 @@ void TMDIChild::SetShowAs(TShowAs value) {
         return;
     FShowAs = value;
     emit ShowAsSelected(value);
-    FrameValid = false;
-    PresentFrame();
+    Redraw();
 }
 
 void TMDIChild::SetBrightness(int value) {
     if (value == FBrightness)
         return;
     FBrightness = value;
-    ChangeDisplay();
+    Redraw();
 }
 
 void TMDIChild::SetContrast(int value) {
     if (value == FContrast)
         return;
     FContrast = value;
-    ChangeDisplay();
+    Redraw();
 }
 
 void TMDIChild::SetPartSize(int value) {
     if (value == FPartSize)
         return;
     FPartSize = value;
-    ChangeDisplay();
+    Redraw();
 }
 
 void TMDIChild::SetUseLines(bool value) {
     if (value == FUseLines)
         return;
     FUseLines = value;
-    ChangeDisplay();
+    Redraw();
 }
 
-void TMDIChild::FormCreate(const TUniverse* mainUniverse) {
+void TMDIChild::FormCreate(const TUniverseSnapshot* mainUniverse) {
     if (!DisplayList)
         DisplayList = std::make_unique<TDisplayList>();
     Closing = false;
@@ -194,16 +203,13 @@ void TMDIChild::FormMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers mo
 }
 
 void TMDIChild::FormMouseMove(int x, int y) {
-    const auto redraw = [this] {
-        FrameValid = false;
-        PresentFrame();
-    };
+    const auto redraw = [this] { Redraw(); };
     if (Panning) {
-        DragPan(Camera, Universe ? Universe->Space : 0, LastMouseX, LastMouseY, x, y);
+        DragPan(Camera, FUniverse ? FUniverse->Space : 0, LastMouseX, LastMouseY, x, y);
         redraw();
     }
     if (Zooming) {
-        DragZoom(Camera, LastMouseY, y);
+        DragZoom(Camera, LastMouseY, y, MinZoom(height()));
         redraw();
     }
     if (Rotating) {
@@ -257,6 +263,7 @@ TPixelFrame TMDIChild::FramePixels() {
 void TMDIChild::RenderFrame() {
     if (Closing)
         return;
+    ++FRenders;
     ClearFrame();
     TFrameSettings settings;
     settings.Camera = Camera;
@@ -268,7 +275,8 @@ void TMDIChild::RenderFrame() {
     settings.ShowLuminance = FShowLuminance;
     settings.UseLines = FUseLines;
     settings.Dots = {FPartSize, FContrast};
-    RenderUniverse(Universe, DisplayList.get(), FramePixels(), settings, *FLines);
+    RenderUniverse(FUniverse.get(), DisplayList.get(), FramePixels(), settings, *FLines,
+                   FScreenPoints);
     DrawLines();
 }
 

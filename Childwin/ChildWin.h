@@ -1,23 +1,25 @@
 #pragma once
 
+#include "Childwin/FrameRender.h"
 #include "Childwin/ViewCamera.h"
 
 #include <QImage>
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QMdiArea;
 class QMdiSubWindow;
 class TDisplayList;
 class TLineList;
-class TUniverse;
 struct TPixelFrame;
+struct TUniverseSnapshot;
 
-/// One view window: a camera and display settings of its own, drawing the shared universe
-/// into an off-screen frame. Lives as the widget of a sub-window of the main window's MDI
-/// area; closing the sub-window destroys it.
+/// One view window: a camera and display settings of its own, drawing the newest snapshot of
+/// the universe it was given into an off-screen frame. Lives as the widget of a sub-window of the
+/// main window's MDI area; closing the sub-window destroys it.
 class TMDIChild : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool ShowLuminance READ ShowLuminance WRITE SetShowLuminance)
@@ -30,8 +32,8 @@ class TMDIChild : public QWidget {
 public:
     /// Creates a view as a new sub-window of area and runs its creation handler (size
     /// 320 x 256, creation defaults; Dolly from the Space of mainUniverse, which may be
-    /// null). The caller sets caption, camera, Universe, then calls FormResize.
-    static TMDIChild* Create(QMdiArea* area, const TUniverse* mainUniverse);
+    /// null). The caller sets caption, camera, the universe shown, then calls FormResize.
+    static TMDIChild* Create(QMdiArea* area, const TUniverseSnapshot* mainUniverse);
 
     explicit TMDIChild(QWidget* parent = nullptr);
     ~TMDIChild() override;
@@ -53,7 +55,17 @@ public:
     /// The sub-window that frames this view (null before it is added to an MDI area).
     QMdiSubWindow* SubWindow() const;
 
-    void FormCreate(const TUniverse* mainUniverse);
+    /// Draws this snapshot from now on (null draws nothing) and shows it.
+    void ShowUniverse(std::shared_ptr<const TUniverseSnapshot> universe);
+    const TUniverseSnapshot* Snapshot() const { return FUniverse.get(); }
+    /// Renders the picture once and schedules it to be shown.
+    void Redraw();
+    /// Pictures rendered so far.
+    std::uint64_t Renders() const { return FRenders; }
+    /// Lets turn change the camera; redraws when it says it did.
+    void TurnCamera(const std::function<bool(TViewCamera&)>& turn);
+
+    void FormCreate(const TUniverseSnapshot* mainUniverse);
     void FormResize();
     void FormActivate(); // emits Activated; the main window calls it on activation
     /// Shows the frame, drawing it first when FrameValid is clear (called by paintEvent).
@@ -84,7 +96,6 @@ public:
     std::unique_ptr<TDisplayList> DisplayList;
     bool Closing = false;
     bool FrameValid = false;
-    TUniverse* Universe = nullptr; // not owned; may be null
     std::int32_t LastMouseX = 0, LastMouseY = 0;
     bool Panning = false, Zooming = false, Rotating = false, Dollying = false;
     std::int32_t CentreX = 0, CentreY = 0;
@@ -108,10 +119,12 @@ protected:
 private:
     TPixelFrame FramePixels();
     bool PrepareFrame(); // false while Closing
-    void ChangeDisplay();
     void DrawLines();
 
     std::unique_ptr<TLineList> FLines;
+    std::shared_ptr<const TUniverseSnapshot> FUniverse;
+    TDrawnPoints FScreenPoints; // kept from frame to frame, as drawing expects
+    std::uint64_t FRenders = 0;
 
     int ShowAsIndex() const { return FShowAs; }
     void SetShowAsIndex(int value) { SetShowAs(static_cast<TShowAs>(value)); }

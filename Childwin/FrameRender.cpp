@@ -3,7 +3,7 @@
 #include "Childwin/DisplayList.h"
 #include "Childwin/LineList.h"
 #include "Childwin/ViewProjection.h"
-#include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,29 +13,29 @@ namespace {
 
 constexpr std::int32_t Hidden = -999;
 
-void FillList(const TUniverse& universe, TDisplayList& list, const TCameraTransform& t) {
+void FillList(const TUniverseSnapshot& universe, TDisplayList& list, const TCameraTransform& t) {
     for (std::int32_t i = 0; i <= list.LastIndex(); ++i) {
-        const TParticle& p = universe.Particles[i];
+        const TUniverseSnapshot::TPoint& p = universe.Particles[static_cast<std::size_t>(i)];
         const TViewPoint v = TransformPoint(t, p.X, p.Y, p.Z);
         list[i] = {v.X, v.Y, v.Depth, i, 4 * p.Heat};
     }
 }
 
-void DrawDots(TUniverse& universe, TDisplayList& list, const TPixelFrame& frame,
-              const TFrameSettings& s) {
+void DrawDots(const TUniverseSnapshot& universe, TDisplayList& list, const TPixelFrame& frame,
+              const TFrameSettings& s, TDrawnPoints& points) {
     const bool luminance = s.ShowLuminance && universe.UseThermodynamics;
     // In depth order the particles are visited at random places of a large array; asking
     // for them a little ahead hides most of the memory latency.
     constexpr std::int32_t ahead = 16;
     for (std::int32_t k = 0; k <= list.LastIndex(); ++k) {
         if (k + ahead <= list.LastIndex())
-            __builtin_prefetch(&universe.Particles[list[k + ahead].Particle].ScreenX, 1);
+            __builtin_prefetch(&points[static_cast<std::size_t>(list[k + ahead].Particle)], 1);
         const TDisplayEntry& e = list[k];
         if (!IsProjectable(e.Depth))
             continue;
         const TScreenPoint sp = ProjectPoint({e.X, e.Y, e.Depth}, s.Camera, s.CentreX, s.CentreY);
         const double rt = std::trunc(sp.Radius);
-        TParticle& p = universe.Particles[e.Particle];
+        TDrawnPoint& p = points[static_cast<std::size_t>(e.Particle)];
         p.ScreenX = p.ScreenY = Hidden;
         // Written so that a NaN anywhere fails the test and the dot is skipped.
         const bool inWindow = rt + sp.SX > 0 && sp.SX - rt < s.ClientWidth && rt + sp.SY > 0 &&
@@ -52,10 +52,10 @@ void DrawDots(TUniverse& universe, TDisplayList& list, const TPixelFrame& frame,
     }
 }
 
-void CollectLines(const TUniverse& universe, const TDisplayList& list, const TFrameSettings& s,
-                  TLineList& lines) {
-    const std::int32_t last =
-        std::min({universe.PairLast, std::int32_t{5000}, std::int32_t{TUniverse::MaxPairs - 1}});
+void CollectLines(const TUniverseSnapshot& universe, const TDisplayList& list,
+                  const TFrameSettings& s, const TDrawnPoints& points, TLineList& lines) {
+    const std::int32_t last = std::min({universe.PairLast, std::int32_t{5000},
+                                        static_cast<std::int32_t>(universe.Pairs.size()) - 1});
     for (std::int32_t k = 0; k <= last; ++k) {
         const TPairEntry& pair = universe.Pairs[static_cast<std::size_t>(k)];
         const std::int32_t a = pair.Upper, b = pair.Lower;
@@ -63,8 +63,8 @@ void CollectLines(const TUniverse& universe, const TDisplayList& list, const TFr
             continue;
         if (!list.WasDrawn(a) || !list.WasDrawn(b))
             continue;
-        const TParticle& pa = universe.Particles[a];
-        const TParticle& pb = universe.Particles[b];
+        const TDrawnPoint& pa = points[static_cast<std::size_t>(a)];
+        const TDrawnPoint& pb = points[static_cast<std::size_t>(b)];
         if (!lines.AddClipped(pa.ScreenX, pa.ScreenY, pb.ScreenX, pb.ScreenY, s.ClientWidth,
                               s.ClientHeight))
             break;
@@ -73,19 +73,19 @@ void CollectLines(const TUniverse& universe, const TDisplayList& list, const TFr
 
 } // namespace
 
-void RenderUniverse(TUniverse* universe, TDisplayList* list, const TPixelFrame& frame,
-                    const TFrameSettings& settings, TLineList& lines) {
+void RenderUniverse(const TUniverseSnapshot* universe, TDisplayList* list, const TPixelFrame& frame,
+                    const TFrameSettings& settings, TLineList& lines, TDrawnPoints& points) {
     lines.Clear();
-    // A universe that was constructed but never given particles still reads LastIndex 0.
-    if (!universe || !list || !universe->Particles ||
-        universe->LastIndex == std::numeric_limits<std::int32_t>::max())
+    if (!universe || !list || !universe->HasParticles())
         return;
-    if (!list->Allocate(universe->LastIndex + 1))
+    if (points.size() != universe->Particles.size())
+        points.resize(universe->Particles.size());
+    if (!list->Allocate(universe->LastIndex() + 1))
         return;
     FillList(*universe, *list, TCameraTransform::FromCamera(settings.Camera));
     list->SortByDepth();
-    DrawDots(*universe, *list, frame, settings);
+    DrawDots(*universe, *list, frame, settings, points);
     if (universe->IterationCount >= 1 && settings.UseLines && universe->PairLast >= 0)
-        CollectLines(*universe, *list, settings, lines);
+        CollectLines(*universe, *list, settings, points, lines);
     list->Release();
 }

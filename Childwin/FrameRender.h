@@ -5,10 +5,18 @@
 #include "Childwin/ViewCamera.h"
 
 #include <cstdint>
+#include <vector>
 
 class TDisplayList;
 class TLineList;
-class TUniverse;
+struct TUniverseSnapshot;
+
+/// Where a view last drew one particle, in window pixels; -999 when it was hidden.
+struct TDrawnPoint {
+    std::int32_t ScreenX = 0;
+    std::int32_t ScreenY = 0;
+};
+using TDrawnPoints = std::vector<TDrawnPoint>;
 
 /// Everything of a view that shapes its picture.
 struct TFrameSettings {
@@ -23,13 +31,14 @@ struct TFrameSettings {
     TDotStyle Dots;
 };
 
-/// Draws the universe's particles into a frame that has already been cleared: projects
+/// Draws the snapshot's particles into a frame that has already been cleared: projects
 /// every particle, sorts them by depth and blends them in nearest first. Every particle
-/// in front of the camera gets ScreenX/ScreenY in the universe: its rounded window point
-/// when drawn, -999 when hidden; particles at depth 1 or nearer keep theirs. Fills lines
-/// with the connecting lines of the close pairs, in pair order, when the universe has
-/// stepped and UseLines is on; a line joins two particles only if both were drawn in this
-/// frame. The display list is allocated and released here; without a universe, a display
-/// list or particles the frame stays black and lines stays empty.
-void RenderUniverse(TUniverse* universe, TDisplayList* list, const TPixelFrame& frame,
-                    const TFrameSettings& settings, TLineList& lines);
+/// in front of the camera gets its screen point in points (one per particle, kept by the
+/// view from frame to frame, grown with zeros or cut to the particle count here): its
+/// rounded window point when drawn, -999 when hidden; particles at depth 1 or nearer keep
+/// theirs. Fills lines with the connecting lines of the close pairs, in pair order, when
+/// the universe has stepped and UseLines is on; a line joins two particles only if both
+/// were drawn in this frame. The display list is allocated and released here; without a
+/// snapshot, a display list or particles the frame stays black and lines stays empty.
+void RenderUniverse(const TUniverseSnapshot* universe, TDisplayList* list, const TPixelFrame& frame,
+                    const TFrameSettings& settings, TLineList& lines, TDrawnPoints& points);

@@ -3,9 +3,10 @@
 #include "About/About.h"
 #include "Childwin/ChildWin.h"
 #include "Main/ImageList.h"
+#include "Main/RecorderLink.h"
 #include "Options/Options.h"
-#include "Storage/Recording.h"
-#include "universe/Universe.h"
+#include "universe/SimulationRunner.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,13 +35,14 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ProcessingTimer = new QTimer(this);
     ProcessingTimer->setObjectName(QStringLiteral("ProcessingTimer"));
     ProcessingTimer->setInterval(1);
-    // A coarse timer would round 1 ms up to several; ticks that fall due during a long
-    // step are not queued up, the next one simply comes when the loop is free again.
+    // A coarse timer would round 1 ms up to several; ticks that fall due while the window
+    // is busy are not queued up, the next one simply comes when the loop is free again.
     ProcessingTimer->setTimerType(Qt::PreciseTimer);
     connect(ProcessingTimer, &QTimer::timeout, this, &TMainForm::ProcessingTimerTimer);
 
     BuildMenus();
     BuildToolBar();
+    BuildProgress();
     BuildRecorder();
     FormCreate();
 }
@@ -62,11 +64,24 @@ void TMainForm::FormCreate() {
     qApp->installEventFilter(this); // the hint display
     connect(MDIClient, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
     FUniverseReady = false;
-    Universe.reset();
+    // The runner calls back on its engine thread; the window takes the newest snapshot on
+    // its own thread, one notice at a time however many steps were published meanwhile.
+    FRunner = std::make_unique<TSimulationRunner>([this] {
+        if (!FSnapshotPosted.exchange(true))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    FSnapshotPosted = false;
+                    TakeSnapshot();
+                },
+                Qt::QueuedConnection);
+    });
     SetProcessing(false);
 }
 
 void TMainForm::FormDestroy() {
+    // Ends the engine thread (cancelling its work) before anything it calls back goes.
+    FRunner.reset();
     qApp->removeEventFilter(this);
     disconnect(MDIClient, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
 }
@@ -102,8 +117,14 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 // ---- Processing ----
 
 void TMainForm::SetProcessing(bool value) {
+    // Off ends the engine's step even when processing already was off: Step Once may have
+    // started one.
+    if (!value)
+        FRunner->Stop();
     if (value == FProcessing)
         return;
+    if (value)
+        FRunner->SetProcessing(true);
     if (value)
         ProcessingTimer->start();
     else
@@ -116,21 +137,54 @@ void TMainForm::SetProcessing(bool value) {
 }
 
 void TMainForm::ProcessingTimerTimer() {
-    if (!Universe)
-        return; // nothing was ever built: there is nothing to step
-    Universe->Step(0, Universe->LastIndex);
-    RecordStep();
-    if (FPropertiesDlg) {
-        FPropertiesDlg->SetOptimisation(Universe->Optimisation);
-        FPropertiesDlg->SetIterationCount(Universe->IterationCount);
+    TakeSnapshot();
+}
+
+void TMainForm::TakeSnapshot() {
+    std::shared_ptr<const TUniverseSnapshot> newest = FRunner->Latest();
+    if (newest && (!FSnapshot || newest->Serial > FSnapshot->Serial))
+        ShowSnapshot(std::move(newest));
+}
+
+void TMainForm::ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot) {
+    FSnapshot = snapshot;
+    const bool newBuild = snapshot->BuildCount != FBuildsSeen;
+    FBuildsSeen = snapshot->BuildCount;
+    // A new universe ends the showing of a recorded frame; until then the frame stays.
+    if (newBuild)
+        LeavePlayback();
+    if (FShownFrame >= 0)
+        return;
+    if (FPropertiesDlg && snapshot->FromStep) {
+        FPropertiesDlg->SetOptimisation(snapshot->Optimisation);
+        FPropertiesDlg->SetIterationCount(snapshot->IterationCount);
     }
+    if (FRecording)
+        ShowRecorderPosition();
     const QList<TMDIChild*> views = Views();
-    for (qsizetype i = views.size() - 1; i >= 0; --i) {
-        TMDIChild* view = views[i];
-        view->Universe = Universe.get();
-        view->FrameValid = false;
-        view->PresentFrame();
-    }
+    for (qsizetype i = views.size() - 1; i >= 0; --i)
+        views[i]->ShowUniverse(snapshot);
+    if (newBuild)
+        BuildEnded(*snapshot);
+}
+
+bool TMainForm::WaitForEngine(int milliseconds) {
+    const std::chrono::milliseconds timeout(milliseconds);
+    const bool done =
+        FProcessing ? FRunner->WaitUntilApplied(timeout) : FRunner->WaitUntilIdle(timeout);
+    TakeSnapshot();
+    return done;
+}
+
+void TMainForm::StepOnce1Click() {
+    if (FUniverseReady && !FProcessing)
+        FRunner->StepOnce();
+}
+
+void TMainForm::SetStepsPerSecond(std::int32_t value) {
+    using namespace std::chrono;
+    FRunner->SetStepInterval(value > 0 ? duration_cast<nanoseconds>(seconds(1)) / value
+                                       : TSimulationRunner::LeastStepInterval);
 }
 
 void TMainForm::ToolButton6Click() {
@@ -140,7 +194,7 @@ void TMainForm::ToolButton6Click() {
 
 void TMainForm::ContinueProcessing1Click() {
     // On a recorded frame: carry on from that frame's exact state.
-    if (FShownFrame >= 0 && FRecordingFile) {
+    if (FShownFrame >= 0) {
         ResumeAt(FShownFrame, true);
         return;
     }
@@ -215,26 +269,23 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Pass-through settings ----
 
+// Sent whether or not a universe was built yet: the build sets all four again anyway.
 void TMainForm::SetMaxSeparation(std::int32_t value) {
     FMaxSeparation = value;
-    if (Universe)
-        Universe->SetMaxSeparation(value);
+    FRunner->SetMaxSeparation(value);
 }
 
 void TMainForm::SetLocalitySize(std::int32_t value) {
     FLocalitySize = value;
-    if (Universe)
-        Universe->SetLocalitySize(value);
+    FRunner->SetLocalitySize(value);
 }
 
 void TMainForm::SetMatrixResolution(std::int32_t value) {
     FMatrixResolution = value;
-    if (Universe)
-        Universe->SetMatrixResolution(value);
+    FRunner->SetMatrixResolution(value);
 }
 
 void TMainForm::SetRedoFrequency(std::int32_t value) {
     FRedoFrequency = value;
-    if (Universe)
-        Universe->SetRedoFrequency(value);
+    FRunner->SetRedoFrequency(value);
 }

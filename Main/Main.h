@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMainWindow>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -12,7 +13,9 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QFileDialog;
+class QLabel;
 class QMenu;
+class QProgressBar;
 class QStatusBar;
 class QTimer;
 class QToolBar;
@@ -20,15 +23,18 @@ class QToolButton;
 class TAboutBox;
 class TImageList;
 class TMDIChild;
-class TPositionBar;
 class TPropertiesDlg;
-class TRecording;
-class TUniverse;
+class TPositionBar;
+class TSimulationRunner;
+struct TRecorderLink;
 struct TSimulationContents;
+struct TUniverseSnapshot;
 
 /// The main window: a multiple-document frame whose children are the views. It owns the
-/// one universe, builds it from the properties window's settings, steps it on a 1 ms timer
-/// while processing is on, and opens, closes and arranges the views.
+/// runner, which keeps the one universe on an engine thread: the window sends it the
+/// settings, builds and processing commands, shows each new snapshot it publishes (checked
+/// on a 1 ms timer while processing is on, and whenever the runner says it published), and
+/// opens, closes and arranges the views. It never waits for the engine.
 ///
 /// The platform keeps the list of views; every walk over them goes through Views() and
 /// runs from the last index down to 0.
@@ -66,13 +72,28 @@ public:
     void SetMatrixResolution(std::int32_t value) override;
     void SetRedoFrequency(std::int32_t value) override;
 
+    /// Sends a build from the properties window's settings; the running step is cancelled.
+    /// Its result arrives as a snapshot, a failure with its message box.
     void CreateUniverse() override;
+    void SetStepsPerSecond(std::int32_t value) override;
     TMDIChild* ActiveView() const override;
     /// The open views in the platform's order (creation order).
     QList<TMDIChild*> Views() const;
 
-    /// One tick of the processing loop: one step, the figures, every view redrawn.
+    /// One tick of the processing loop: the newest published step, if there is one not yet
+    /// shown, goes to the figures and to every view; older ones are skipped.
     void ProcessingTimerTimer();
+    /// Shows the runner's newest snapshot if it is newer than the one shown.
+    void TakeSnapshot();
+    /// The snapshot the window shows; null before the first build ends.
+    std::shared_ptr<const TUniverseSnapshot> Snapshot() const { return FSnapshot; }
+    TSimulationRunner& Runner() const { return *FRunner; }
+    /// Waits until the engine has carried out every command sent (and, with processing off,
+    /// has nothing left to do), then shows its newest snapshot. For tests and scripted runs
+    /// only: the window does not respond meanwhile.
+    bool WaitForEngine(int milliseconds = 60000);
+    /// Updates the progress display in the status bar (run by its timer).
+    void ProgressTimerTimer();
     /// The new-universe command: the properties window, modal on its Universe page.
     void RunUniverseDialog();
     void DisplayHint(const QString& hint);
@@ -86,6 +107,7 @@ public:
     void ToolButton7Click();
     void ToolButton8Click();
     void ContinueProcessing1Click();
+    void StepOnce1Click();
     void BtnStartClick();
     void BtnStopClick();
     void SpeedButton1Click();
@@ -112,7 +134,8 @@ public:
     /// Reads path and, when it is good, replaces the universe, settings and views with it;
     /// a bad file changes nothing and is reported in a message box.
     bool OpenSimulation(const QString& path);
-    /// Saves to path; a failure is reported in a message box and leaves the old file.
+    /// Sends a save to path to the engine, which writes the state between steps; the
+    /// outcome arrives later (caption, or a message box that says what failed).
     bool SaveSimulation(const QString& path);
     const QString& CurrentFile() const { return FCurrentFile; }
     /// A file to open instead of building the default universe at first show.
@@ -125,16 +148,16 @@ public:
     void ResumeProcessingatEnd1Click();
     void Erase1Click();
     void ExportFrames1Click();
-    /// Shows recorded frame index in every view, leaving live processing.
+    /// Shows recorded frame index in every view instead of the live universe.
     bool ShowRecordedFrame(int index);
     /// The frame shown, or -1 while the live universe is shown.
     int ShownFrame() const { return FShownFrame; }
     bool Recording() const { return FRecording; }
     bool Playing() const { return FPlaying; }
-    TRecording* CurrentRecording() const { return FRecordingFile.get(); }
-
-    /// The one universe; absent until the first build, then kept for the program's life.
-    std::unique_ptr<TUniverse> Universe;
+    /// Frames in the recording (0 without one).
+    int RecordedFrames() const;
+    /// The recording, shared with the engine thread: hold its mutex to use it.
+    TRecorderLink& Recorder() const { return *FRecorder; }
 
     // Components.
     QMdiArea* MDIClient = nullptr;
@@ -142,17 +165,21 @@ public:
     QToolBar* ToolBar1 = nullptr;
     TImageList* ImageList1 = nullptr;
     QTimer* ProcessingTimer = nullptr;
+    QTimer* ProgressTimer = nullptr;
+    QProgressBar* ProgressBar = nullptr;
+    QLabel* ProgressLabel = nullptr;
     QToolButton* ToolButton1 = nullptr;
     QToolButton* ToolButton6 = nullptr;
     QToolButton* ToolButton7 = nullptr;
     QToolButton* ToolButton8 = nullptr;
     QMenu* Window1 = nullptr;
     QAction* ContinueProcessing1 = nullptr;
+    QAction* StepOnce1 = nullptr;
     QAction* StartRecording2 = nullptr;
     QAction* Play1 = nullptr;
-    QFileDialog* OpenDialog = nullptr;
     QTimer* PlayTimer = nullptr;
     TPositionBar* PositionBar = nullptr;
+    QFileDialog* OpenDialog = nullptr;
 
 signals:
     void ProcessingChanged(bool processing);
@@ -179,34 +206,41 @@ private:
     void ShowWindowMenu();
     TMDIChild* NewViewWindow();
     void SetDefaultCamera(TMDIChild* view) const;
+    void BuildProgress();
+    void ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot);
+    void BuildEnded(const TUniverseSnapshot& snapshot);
     QList<QAction*> WindowListActions;
+
+    std::unique_ptr<TSimulationRunner> FRunner;
+    std::shared_ptr<const TUniverseSnapshot> FSnapshot;
+    std::atomic<bool> FSnapshotPosted{false}; // a "published" notice is on its way
+    std::uint64_t FBuildsSeen = 0;
+    double FSpace = 0; // of the universe last sent to be built: new views' cameras start there
+    bool FEverBuilt = false; // a build has succeeded
 
     // Files and the recorder.
     void BuildRecorder();
     void UpdateCaption();
+    void SaveEnded(const QString& path, const QString& error);
     void ApplySimulation(TSimulationContents& contents, const QString& path);
     bool AskToDiscardRecording();
-    bool StartNewRecording(const QString& path);
+    bool StartNewRecording(const QString& path, int particles);
     void SetRecording(bool value);
+    void RecordingFailed(const QString& error);
     void SetPlaying(bool value);
     void PlayTimerTimer();
     void LeavePlayback();
     bool ResumeAt(int index, bool askToDiscard);
-    void RecordStep();
-    void UniverseReplaced();
     void ShowRecorderPosition();
     void ShowFigures(float optimisation, int iteration);
-    void RedrawViews(TUniverse* universe);
     QString TemporaryRecordingPath();
     QString FCurrentFile;
     QString FStartFile;
-    std::unique_ptr<TRecording> FRecordingFile;
-    std::unique_ptr<TUniverse> PlaybackUniverse; // what views draw while a frame is shown
+    std::shared_ptr<TRecorderLink> FRecorder;
     bool FRecording = false;
     bool FPlaying = false;
     bool FRecordingSaved = true; // no frames were taken since the file was last saved
     int FShownFrame = -1;
-
     bool FProcessing = false;
     bool FUniverseReady = false;
     bool FShown = false;

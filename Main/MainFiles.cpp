@@ -3,10 +3,13 @@
 
 #include "Childwin/ChildWin.h"
 #include "Main/PositionBar.h"
+#include "Main/RecorderLink.h"
 #include "Options/Options.h"
 #include "Storage/Recording.h"
 #include "Storage/SettingsSchema.h"
 #include "Storage/SimulationFile.h"
+#include "Storage/UniverseIO.h"
+#include "universe/SimulationRunner.h"
 #include "universe/Universe.h"
 
 #include <QDir>
@@ -15,6 +18,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QVariant>
 
 #include <algorithm>
@@ -72,7 +76,7 @@ void TMainForm::UpdateCaption() {
 }
 
 bool TMainForm::SaveSimulation(const QString& path) {
-    if (!FUniverseReady || !Universe || !FPropertiesDlg)
+    if (!FUniverseReady || !FPropertiesDlg)
         return false;
     TViewsRecord views;
     const QList<TMDIChild*> list = Views();
@@ -81,17 +85,32 @@ bool TMainForm::SaveSimulation(const QString& path) {
         if (list[i] == ActiveView())
             views.ActiveView = static_cast<std::int32_t>(i);
     }
-    const TStorageResult result = SimulationFile::Save(
-        ToPath(path), *Universe, CollectSettings(*FPropertiesDlg), views, FRecordingFile.get());
-    if (!result.Ok) {
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QString::fromStdString(result.Message));
-        return false;
+    StatusBar->showMessage(QStringLiteral("Saving %1...").arg(path));
+    // The engine writes its own state between two steps; the window hears how it went.
+    FRunner->Run([this, path, settings = CollectSettings(*FPropertiesDlg), views,
+                  link = FRecorder](TUniverse& universe) {
+        TStorageResult result;
+        {
+            const std::lock_guard lock(link->Mutex);
+            result =
+                SimulationFile::Save(ToPath(path), universe, settings, views, link->File.get());
+        }
+        const QString error = result.Ok ? QString() : QString::fromStdString(result.Message);
+        QMetaObject::invokeMethod(
+            this, [this, path, error] { SaveEnded(path, error); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void TMainForm::SaveEnded(const QString& path, const QString& error) {
+    StatusBar->clearMessage();
+    if (!error.isEmpty()) {
+        QMessageBox::critical(this, QStringLiteral("Error"), error);
+        return;
     }
     FCurrentFile = QFileInfo(path).absoluteFilePath();
     FRecordingSaved = true;
     UpdateCaption();
-    return true;
 }
 
 void TMainForm::FileSaveItemClick() {
@@ -130,7 +149,6 @@ void TMainForm::NewSimulation1Click() {
 }
 
 bool TMainForm::OpenSimulation(const QString& path) {
-    SetProcessing(false);
     TSimulationContents contents;
     const TStorageResult result = SimulationFile::Load(ToPath(path), contents);
     if (!result.Ok) {
@@ -151,10 +169,14 @@ bool TMainForm::OpenSimulation(const QString& path) {
     }
     if (!AskToDiscardRecording())
         return false;
+    SetProcessing(false);
     SetRecording(false);
     SetPlaying(false);
     LeavePlayback();
-    FRecordingFile = std::move(recording);
+    {
+        const std::lock_guard lock(FRecorder->Mutex);
+        FRecorder->File = std::move(recording);
+    }
     FRecordingSaved = true;
     ApplySimulation(contents, path);
     return true;
@@ -162,21 +184,22 @@ bool TMainForm::OpenSimulation(const QString& path) {
 
 void TMainForm::ApplySimulation(TSimulationContents& contents, const QString& path) {
     // Settings first: the view settings among them go to the active view, which is
-    // replaced below, and the processing settings to the universe, whose values they equal.
+    // replaced below, and the processing settings to the engine, where the universe's
+    // own (equal) values replace them next.
     for (const TSettingValue& setting : contents.Settings)
         FPropertiesDlg->setProperty(setting.Name.c_str(), setting.Value);
+    const std::shared_ptr<const TUniverse> universe(std::move(contents.Universe));
+    FRunner->Replace(
+        [universe](TUniverse& target) { return UniverseIO::CopyState(*universe, target); });
+    FSpace = universe->Space;
+    FUniverseReady = true;
+    ShowFigures(universe->Optimisation, universe->IterationCount);
 
     const QList<TMDIChild*> old = Views();
-    for (qsizetype i = old.size() - 1; i >= 0; --i) {
-        old[i]->Universe = nullptr;
+    for (qsizetype i = old.size() - 1; i >= 0; --i)
         old[i]->SubWindow()->close();
-    }
-    Universe = std::move(contents.Universe);
-    FUniverseReady = true;
     FCurrentFile = QFileInfo(path).absoluteFilePath();
     UpdateCaption();
-    ShowFigures(Universe->Optimisation, Universe->IterationCount);
-
     if (contents.Views.Views.empty()) {
         OpenView(QDir::toNativeSeparators(FCurrentFile));
     } else {
@@ -193,7 +216,6 @@ void TMainForm::ApplySimulation(TSimulationContents& contents, const QString& pa
             view->SetContrast(record.Contrast);
             view->SetPartSize(record.PartSize);
             view->SetUseLines(record.UseLines);
-            view->Universe = Universe.get();
             view->SubWindow()->setGeometry(record.X, record.Y, std::max(record.Width, 60),
                                            std::max(record.Height, 40));
             view->FormResize();
@@ -211,7 +233,6 @@ void TMainForm::ApplySimulation(TSimulationContents& contents, const QString& pa
         if (active >= 0 && active < frames.size())
             MDIClient->setActiveSubWindow(frames[active]);
     }
-    RedrawViews(Universe.get());
     ShowRecorderPosition();
     UpdateMenuItems();
 }

@@ -42,6 +42,7 @@ constexpr TBinding MenuBindings[] = {
     {"WindowArrangeItem", &TMainForm::WindowArrangeItemClick},
     {"WindowMinimizeItem", &TMainForm::WindowMinimizeItemClick},
     {"ContinueProcessing1", &TMainForm::ContinueProcessing1Click},
+    {"StepOnce1", &TMainForm::StepOnce1Click},
     {"HelpAboutItem", &TMainForm::HelpAboutItemClick},
 };
 
@@ -86,10 +87,12 @@ void TMainForm::BuildMenus() {
     for (const TBinding& binding : MenuBindings)
         connect(Action(binding.Name), &QAction::triggered, this, binding.Handler);
 
-    // The Recorder menu is hidden, yet F5 must still toggle processing: the window itself
-    // carries the item so that its shortcut stays live.
+    // The Recorder menu is hidden, yet F5 must still toggle processing and F6 step: the
+    // window itself carries the items so that their shortcuts stay live.
     ContinueProcessing1 = Action("ContinueProcessing1");
     addAction(ContinueProcessing1);
+    StepOnce1 = Action("StepOnce1");
+    addAction(StepOnce1);
     connect(Window1, &QMenu::aboutToShow, this, &TMainForm::ShowWindowMenu);
 
     OpenDialog = new QFileDialog(this);

@@ -1,13 +1,16 @@
-// The recorder: recording steps into a file, playing frames back in every view, resuming
-// from a frame, its options and exporting frames as pictures.
+// The recorder: frames taken on the engine thread after each step, playing them back in
+// every view, resuming from a frame's exact state, its options and exporting frames.
 #include "Main/Main.h"
 
 #include "Childwin/ChildWin.h"
 #include "Main/PositionBar.h"
+#include "Main/RecorderLink.h"
 #include "Main/RecorderOptionsDlg.h"
 #include "Options/Options.h"
-#include "Storage/Recording.h"
+#include "Storage/UniverseIO.h"
+#include "universe/SimulationRunner.h"
 #include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <QAction>
 #include <QDir>
@@ -16,10 +19,11 @@
 #include <QProgressDialog>
 #include <QShortcut>
 #include <QStandardPaths>
-#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUuid>
+
+#include <algorithm>
 
 namespace {
 
@@ -27,9 +31,14 @@ std::string ToPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
+void ShowError(QWidget* parent, const QString& text) {
+    QMessageBox::critical(parent, QStringLiteral("Error"), text);
+}
+
 } // namespace
 
 void TMainForm::BuildRecorder() {
+    FRecorder = std::make_shared<TRecorderLink>();
     StartRecording2 = Action("StartRecording2");
     StartRecording2->setCheckable(true);
     Play1 = Action("Play1");
@@ -65,10 +74,10 @@ void TMainForm::BuildRecorder() {
     for (const auto& [key, delta] : {std::pair{Qt::Key_Left, -1}, std::pair{Qt::Key_Right, 1}}) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         connect(shortcut, &QShortcut::activated, this, [this, d = delta] {
-            if (FShownFrame < 0 || !FRecordingFile)
+            if (FShownFrame < 0)
                 return;
             SetPlaying(false);
-            ShowRecordedFrame(std::clamp(FShownFrame + d, 0, FRecordingFile->FrameCount() - 1));
+            ShowRecordedFrame(std::clamp(FShownFrame + d, 0, RecordedFrames() - 1));
         });
     }
     ShowRecorderPosition();
@@ -80,6 +89,13 @@ QString TMainForm::TemporaryRecordingPath() {
                                      .arg(QUuid::createUuid().toString(QUuid::Id128)));
 }
 
+int TMainForm::RecordedFrames() const {
+    if (!FRecorder)
+        return 0;
+    const std::lock_guard lock(FRecorder->Mutex);
+    return FRecorder->File ? FRecorder->File->FrameCount() : 0;
+}
+
 void TMainForm::ShowFigures(float optimisation, int iteration) {
     if (FPropertiesDlg) {
         FPropertiesDlg->SetOptimisation(optimisation);
@@ -87,32 +103,26 @@ void TMainForm::ShowFigures(float optimisation, int iteration) {
     }
 }
 
-void TMainForm::RedrawViews(TUniverse* universe) {
-    const QList<TMDIChild*> views = Views();
-    for (qsizetype i = views.size() - 1; i >= 0; --i) {
-        TMDIChild* view = views[i];
-        if (view->Closing)
-            continue;
-        view->Universe = universe;
-        view->FrameValid = false;
-        view->PresentFrame();
-    }
-}
-
 void TMainForm::ShowRecorderPosition() {
-    const int frames = FRecordingFile ? FRecordingFile->FrameCount() : 0;
+    int frames = 0;
+    int iteration = 0;
+    {
+        const std::lock_guard lock(FRecorder->Mutex);
+        if (FRecorder->File) {
+            frames = FRecorder->File->FrameCount();
+            const int shown = FShownFrame >= 0 ? FShownFrame : frames - 1;
+            if (shown >= 0 && shown < frames)
+                iteration = FRecorder->File->FrameIteration(shown);
+        }
+    }
     if (PositionBar) {
-        const int shown = FShownFrame >= 0 ? FShownFrame : std::max(frames - 1, 0);
-        PositionBar->ShowFrame(shown, frames,
-                               frames > 0 ? FRecordingFile->FrameIteration(shown) : 0);
+        PositionBar->ShowFrame(FShownFrame >= 0 ? FShownFrame : std::max(frames - 1, 0), frames,
+                               iteration);
         PositionBar->parentWidget()->setVisible(frames > 0);
     }
-    if (QAction* end = Action("ResumeProcessingatEnd1"))
-        end->setEnabled(frames > 0);
-    if (Play1)
-        Play1->setEnabled(frames > 0);
-    if (QAction* exportFrames = Action("ExportFrames1"))
-        exportFrames->setEnabled(frames > 0);
+    for (const char* name : {"ResumeProcessingatEnd1", "Play1", "ExportFrames1"})
+        if (QAction* action = Action(name))
+            action->setEnabled(frames > 0);
     for (const char* name : {"FileSaveItem", "FileSaveAsItem"})
         if (QAction* action = Action(name))
             action->setEnabled(FUniverseReady);
@@ -121,51 +131,87 @@ void TMainForm::ShowRecorderPosition() {
 // ---- Recording ----
 
 bool TMainForm::AskToDiscardRecording() {
-    if (!FRecordingFile || FRecordingSaved || FRecordingFile->FrameCount() == 0)
+    if (FRecordingSaved || RecordedFrames() == 0)
         return true;
     return QMessageBox::question(this, QStringLiteral("Recorder"),
                                  QStringLiteral("The recording has not been saved. Discard it?")) ==
            QMessageBox::Yes;
 }
 
-bool TMainForm::StartNewRecording(const QString& path) {
-    if (!FUniverseReady || !Universe || Universe->LastIndex < 0)
-        return false;
-    const TRecorderOptions options =
-        FRecordingFile ? FRecordingFile->Options() : TRecorderOptions{};
+bool TMainForm::StartNewRecording(const QString& path, int particles) {
+    TRecorderOptions options;
+    {
+        const std::lock_guard lock(FRecorder->Mutex);
+        if (FRecorder->File)
+            options = FRecorder->File->Options();
+    }
     std::unique_ptr<TRecording> recording;
-    const TStorageResult result =
-        TRecording::Create(ToPath(path), Universe->LastIndex + 1, options, recording);
+    const TStorageResult result = TRecording::Create(ToPath(path), particles, options, recording);
     if (!result.Ok) {
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QString::fromStdString(result.Message));
+        ShowError(this, QString::fromStdString(result.Message));
         return false;
     }
     SetPlaying(false);
     LeavePlayback();
-    FRecordingFile = std::move(recording);
+    const std::lock_guard lock(FRecorder->Mutex);
+    FRecorder->Active = false;
+    FRecorder->File = std::move(recording);
     FRecordingSaved = false;
     return true;
 }
 
 void TMainForm::SetRecording(bool value) {
-    if (value && (!FRecordingFile || FRecordingFile->ParticleCount() != Universe->LastIndex + 1)) {
-        if (!AskToDiscardRecording() || !StartNewRecording(TemporaryRecordingPath()))
-            value = false;
-    }
-    if (value && FRecordingFile) {
-        LeavePlayback();
-        const TStorageResult result = FRecordingFile->Begin(*Universe);
-        if (!result.Ok) {
-            QMessageBox::critical(this, QStringLiteral("Error"),
-                                  QString::fromStdString(result.Message));
-            value = false;
-        } else {
-            FRecordingSaved = false;
+    const int particles = FSnapshot ? FSnapshot->LastIndex() + 1 : 0;
+    if (value && particles <= 0)
+        value = false;
+    if (value) {
+        bool fits = false;
+        {
+            const std::lock_guard lock(FRecorder->Mutex);
+            fits = FRecorder->File && FRecorder->File->ParticleCount() == particles;
         }
+        if (!fits &&
+            (!AskToDiscardRecording() || !StartNewRecording(TemporaryRecordingPath(), particles)))
+            value = false;
     }
-    if (!value && FRecording && FRecordingFile)
-        FRecordingFile->Flush();
+    if (value) {
+        LeavePlayback();
+        FRecordingSaved = false;
+        // Frames are taken on the engine thread, in order with the steps: the first is the
+        // state when recording starts, then one after each step.
+        const std::shared_ptr<TRecorderLink> link = FRecorder;
+        FRunner->SetStepObserver([this, link](const TUniverse& universe) {
+            const std::lock_guard lock(link->Mutex);
+            if (!link->Active || !link->File)
+                return;
+            const TStorageResult result = link->File->StepTaken(universe);
+            if (!result.Ok) {
+                link->Active = false;
+                const QString error = QString::fromStdString(result.Message);
+                QMetaObject::invokeMethod(
+                    this, [this, error] { RecordingFailed(error); }, Qt::QueuedConnection);
+            }
+        });
+        FRunner->Run([this, link](TUniverse& universe) {
+            const std::lock_guard lock(link->Mutex);
+            const TStorageResult result =
+                link->File ? link->File->Begin(universe) : TStorageResult::Failure("No recording.");
+            link->Active = result.Ok;
+            if (!result.Ok) {
+                const QString error = QString::fromStdString(result.Message);
+                QMetaObject::invokeMethod(
+                    this, [this, error] { RecordingFailed(error); }, Qt::QueuedConnection);
+            }
+        });
+    } else if (FRecording) {
+        const std::shared_ptr<TRecorderLink> link = FRecorder;
+        FRunner->Run([link](TUniverse&) {
+            const std::lock_guard lock(link->Mutex);
+            link->Active = false;
+            if (link->File)
+                link->File->Flush();
+        });
+    }
     FRecording = value;
     if (StartRecording2) {
         StartRecording2->setChecked(value);
@@ -175,35 +221,13 @@ void TMainForm::SetRecording(bool value) {
     ShowRecorderPosition();
 }
 
-void TMainForm::RecordStep() {
-    if (!FRecording || !FRecordingFile || !Universe)
-        return;
-    const TStorageResult result = FRecordingFile->StepTaken(*Universe);
-    if (!result.Ok) {
-        SetRecording(false);
-        QMessageBox::critical(
-            this, QStringLiteral("Error"),
-            QStringLiteral("Recording stopped. %1").arg(QString::fromStdString(result.Message)));
-        return;
-    }
-    FRecordingSaved = false;
-    if (PositionBar && FRecordingFile->FrameCount() != PositionBar->FrameCount())
-        ShowRecorderPosition();
-}
-
-void TMainForm::UniverseReplaced() {
-    // A new universe breaks the run of steps: the recording goes on with a keyframe, or
-    // stops when the particle count no longer fits it.
-    if (!FRecording || !FRecordingFile || !Universe)
-        return;
-    if (Universe->LastIndex + 1 != FRecordingFile->ParticleCount())
-        SetRecording(false);
-    else
-        FRecordingFile->Begin(*Universe);
+void TMainForm::RecordingFailed(const QString& error) {
+    SetRecording(false);
+    ShowError(this, QStringLiteral("Recording stopped. %1").arg(error));
 }
 
 void TMainForm::StartRecording1Click() {
-    if (!FUniverseReady || !AskToDiscardRecording())
+    if (!FUniverseReady || !FSnapshot || !AskToDiscardRecording())
         return;
     const QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("New Recording"), QString(),
@@ -211,7 +235,7 @@ void TMainForm::StartRecording1Click() {
     if (path.isEmpty())
         return;
     SetRecording(false);
-    if (StartNewRecording(path))
+    if (StartNewRecording(path, FSnapshot->LastIndex() + 1))
         SetRecording(true);
 }
 
@@ -222,27 +246,33 @@ void TMainForm::StartRecording2Click() {
 // ---- Playing ----
 
 bool TMainForm::ShowRecordedFrame(int index) {
-    if (!FRecordingFile || index < 0 || index >= FRecordingFile->FrameCount())
-        return false;
-    TUniverseSnapshot frame;
-    TStorageResult result = FRecordingFile->ReadFrame(index, frame);
-    if (result.Ok &&
-        (!PlaybackUniverse || PlaybackUniverse->LastIndex + 1 != FRecordingFile->ParticleCount()))
-        result = FRecordingFile->ReadKeyframe(index, PlaybackUniverse);
+    auto frame = std::make_shared<TUniverseSnapshot>();
+    TStorageResult result = TStorageResult::Failure("There is no recording.");
+    {
+        const std::lock_guard lock(FRecorder->Mutex);
+        if (FRecorder->File)
+            result = FRecorder->File->ReadFrame(index, *frame);
+    }
     if (!result.Ok) {
         SetPlaying(false);
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QString::fromStdString(result.Message));
+        ShowError(this, QString::fromStdString(result.Message));
         return false;
     }
     if (FShownFrame < 0) {
         SetProcessing(false);
         SetRecording(false);
     }
-    TRecording::ApplyFrame(frame, *PlaybackUniverse);
+    // Views take a frame like any snapshot of the universe they show.
+    if (FSnapshot) {
+        frame->Serial = FSnapshot->Serial;
+        frame->BuildCount = FSnapshot->BuildCount;
+    }
     FShownFrame = index;
-    ShowFigures(frame.Optimisation, frame.IterationCount);
-    RedrawViews(PlaybackUniverse.get());
+    ShowFigures(frame->Optimisation, frame->IterationCount);
+    const std::shared_ptr<const TUniverseSnapshot> shown = frame;
+    const QList<TMDIChild*> views = Views();
+    for (qsizetype i = views.size() - 1; i >= 0; --i)
+        views[i]->ShowUniverse(shown);
     ShowRecorderPosition();
     return true;
 }
@@ -251,16 +281,19 @@ void TMainForm::LeavePlayback() {
     if (FShownFrame < 0)
         return;
     FShownFrame = -1;
-    PlaybackUniverse.reset();
-    if (Universe) {
-        ShowFigures(Universe->Optimisation, Universe->IterationCount);
-        RedrawViews(Universe.get());
+    SetPlaying(false);
+    if (FSnapshot) {
+        ShowFigures(FSnapshot->Optimisation, FSnapshot->IterationCount);
+        const QList<TMDIChild*> views = Views();
+        for (qsizetype i = views.size() - 1; i >= 0; --i)
+            views[i]->ShowUniverse(FSnapshot);
     }
     ShowRecorderPosition();
 }
 
 void TMainForm::SetPlaying(bool value) {
-    if (value && (!FRecordingFile || FRecordingFile->FrameCount() == 0))
+    const int frames = RecordedFrames();
+    if (value && frames == 0)
         value = false;
     FPlaying = value;
     if (Play1)
@@ -272,16 +305,19 @@ void TMainForm::SetPlaying(bool value) {
     SetProcessing(false);
     SetRecording(false);
     // From the frame shown; from the start when the end was reached or none is shown.
-    int from = FShownFrame;
-    if (from < 0 || from >= FRecordingFile->FrameCount() - 1)
-        from = 0;
+    const int from = FShownFrame < 0 || FShownFrame >= frames - 1 ? 0 : FShownFrame;
     if (!ShowRecordedFrame(from))
         return;
-    PlayTimer->start(std::max(1, 1000 / FRecordingFile->Options().PlaybackRate));
+    int rate = 30;
+    {
+        const std::lock_guard lock(FRecorder->Mutex);
+        rate = FRecorder->File->Options().PlaybackRate;
+    }
+    PlayTimer->start(std::max(1, 1000 / rate));
 }
 
 void TMainForm::PlayTimerTimer() {
-    if (!FRecordingFile || FShownFrame + 1 >= FRecordingFile->FrameCount()) {
+    if (FShownFrame < 0 || FShownFrame + 1 >= RecordedFrames()) {
         SetPlaying(false);
         return;
     }
@@ -295,7 +331,10 @@ void TMainForm::Play1Click() {
 // ---- Resuming ----
 
 bool TMainForm::ResumeAt(int index, bool askToDiscard) {
-    const int after = FRecordingFile->FrameCount() - 1 - index;
+    const int frames = RecordedFrames();
+    if (index < 0 || index >= frames)
+        return false;
+    const int after = frames - 1 - index;
     if (askToDiscard && after > 0 &&
         QMessageBox::question(this, QStringLiteral("Resume Processing Here"),
                               QStringLiteral("Resuming here discards the %1 recorded frames "
@@ -303,79 +342,99 @@ bool TMainForm::ResumeAt(int index, bool askToDiscard) {
                                   .arg(after)) != QMessageBox::Yes)
         return false;
     SetPlaying(false);
-    std::unique_ptr<TUniverse> state;
-    const TStorageResult result = FRecordingFile->RestoreState(index, state);
-    if (!result.Ok) {
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QString::fromStdString(result.Message));
-        return false;
-    }
-    if (after > 0) {
-        const TStorageResult cut = FRecordingFile->Truncate(index);
-        if (!cut.Ok) {
-            QMessageBox::critical(this, QStringLiteral("Error"),
-                                  QString::fromStdString(cut.Message));
+    SetProcessing(false);
+    // The engine restores the frame (its keyframe, stepped forward) in place of the
+    // universe, keeping the processing settings the properties window shows.
+    const std::shared_ptr<TRecorderLink> link = FRecorder;
+    const std::int32_t settings[] = {FMaxSeparation, FLocalitySize, FMatrixResolution,
+                                     FRedoFrequency};
+    FRunner->Replace([this, link, index, settings](TUniverse& universe) {
+        std::unique_ptr<TUniverse> state;
+        TStorageResult result;
+        {
+            const std::lock_guard lock(link->Mutex);
+            result = link->File ? link->File->RestoreState(index, state)
+                                : TStorageResult::Failure("There is no recording.");
+            if (result.Ok && index < link->File->FrameCount() - 1)
+                result = link->File->Truncate(index);
+        }
+        if (result.Ok && !UniverseIO::CopyState(*state, universe))
+            result = TStorageResult::Failure("There is not enough memory to resume.");
+        if (!result.Ok) {
+            const QString error = QString::fromStdString(result.Message);
+            QMetaObject::invokeMethod(
+                this, [this, error] { ShowError(this, error); }, Qt::QueuedConnection);
             return false;
         }
+        universe.SetMaxSeparation(settings[0]);
+        universe.SetLocalitySize(settings[1]);
+        universe.SetMatrixResolution(settings[2]);
+        universe.SetRedoFrequency(settings[3]);
+        return true;
+    });
+    if (after > 0)
         FRecordingSaved = false;
+    {
+        const std::lock_guard lock(FRecorder->Mutex);
+        ShowFigures(0, FRecorder->File->FrameIteration(index));
     }
-    Universe = std::move(state);
-    FUniverseReady = true;
-    // The restored universe takes the processing settings the properties window shows.
-    Universe->SetMaxSeparation(FMaxSeparation);
-    Universe->SetLocalitySize(FLocalitySize);
-    Universe->SetMatrixResolution(FMatrixResolution);
-    Universe->SetRedoFrequency(FRedoFrequency);
     FShownFrame = -1;
-    PlaybackUniverse.reset();
-    ShowFigures(Universe->Optimisation, Universe->IterationCount);
-    RedrawViews(Universe.get());
-    ShowRecorderPosition();
     SetProcessing(true);
+    ShowRecorderPosition();
     return true;
 }
 
 void TMainForm::ResumeProcessingatEnd1Click() {
-    if (FRecordingFile && FRecordingFile->FrameCount() > 0)
-        ResumeAt(FRecordingFile->FrameCount() - 1, false);
+    ResumeAt(RecordedFrames() - 1, false);
 }
 
 // ---- Options and export ----
 
 void TMainForm::Erase1Click() {
-    const TRecorderOptions current =
-        FRecordingFile ? FRecordingFile->Options() : TRecorderOptions{};
-    TRecorderOptionsDlg dialog(current, FRecordingFile && FRecordingFile->FrameCount() > 0, this);
+    TRecorderOptions current;
+    {
+        const std::lock_guard lock(FRecorder->Mutex);
+        if (FRecorder->File)
+            current = FRecorder->File->Options();
+    }
+    TRecorderOptionsDlg dialog(current, RecordedFrames() > 0, this);
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    if (dialog.EraseAsked() && FRecordingFile) {
+    if (dialog.EraseAsked()) {
         SetPlaying(false);
         SetRecording(false);
         LeavePlayback();
-        FRecordingFile->Truncate(-1);
+        const std::lock_guard lock(FRecorder->Mutex);
+        if (FRecorder->File)
+            FRecorder->File->Truncate(-1);
         FRecordingSaved = false;
-        ShowRecorderPosition();
     }
-    if (accepted && FRecordingFile) {
-        const TStorageResult result = FRecordingFile->SetOptions(dialog.Options());
+    if (accepted) {
+        TStorageResult result;
+        {
+            const std::lock_guard lock(FRecorder->Mutex);
+            if (FRecorder->File)
+                result = FRecorder->File->SetOptions(dialog.Options());
+        }
         if (!result.Ok)
-            QMessageBox::critical(this, QStringLiteral("Error"),
-                                  QString::fromStdString(result.Message));
+            ShowError(this, QString::fromStdString(result.Message));
         if (FPlaying)
-            PlayTimer->start(std::max(1, 1000 / FRecordingFile->Options().PlaybackRate));
+            PlayTimer->start(std::max(1, 1000 / dialog.Options().PlaybackRate));
     }
+    ShowRecorderPosition();
 }
 
 void TMainForm::ExportFrames1Click() {
     TMDIChild* view = ActiveView();
-    if (!FRecordingFile || FRecordingFile->FrameCount() == 0 || !view)
+    const int count = RecordedFrames();
+    if (count == 0 || !view)
         return;
     const QString folder =
         QFileDialog::getExistingDirectory(this, QStringLiteral("Export Frames To Folder"));
     if (folder.isEmpty())
         return;
     SetPlaying(false);
+    // From the frame shown (the first when none is) to the last.
     const int first = FShownFrame >= 0 ? FShownFrame : 0;
-    const int count = FRecordingFile->FrameCount();
     QProgressDialog progress(QStringLiteral("Exporting frames..."), QStringLiteral("Cancel"), first,
                              count, this);
     progress.setObjectName(QStringLiteral("ExportProgress"));
@@ -388,8 +447,7 @@ void TMainForm::ExportFrames1Click() {
         const QString name =
             QDir(folder).filePath(QStringLiteral("frame%1.png").arg(k, 6, 10, QLatin1Char('0')));
         if (!view->Frame.save(name, "PNG")) {
-            QMessageBox::critical(this, QStringLiteral("Error"),
-                                  QStringLiteral("Cannot write %1.").arg(name));
+            ShowError(this, QStringLiteral("Cannot write %1.").arg(name));
             break;
         }
     }

@@ -2,10 +2,11 @@
 #include "Main/Main.h"
 
 #include "About/About.h"
+#include "Childwin/CameraDrag.h"
 #include "Childwin/ChildWin.h"
 #include "Main/ViewLayout.h"
 #include "Options/Options.h"
-#include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <QAction>
 #include <QDir>
@@ -63,7 +64,10 @@ void TMainForm::ConnectView(TMDIChild* view) {
 }
 
 TMDIChild* TMainForm::NewViewWindow() {
-    TMDIChild* view = TMDIChild::Create(MDIClient, Universe.get());
+    TMDIChild* view = TMDIChild::Create(MDIClient, FSnapshot.get());
+    // The universe being built may not have published yet: the camera starts from its
+    // settings.
+    view->Camera.Dolly = -5 * FSpace;
     ConnectView(view);
     return view;
 }
@@ -74,7 +78,7 @@ void TMainForm::SetDefaultCamera(TMDIChild* view) const {
     view->Camera.Elevation = 0;
     view->Camera.ZoomX = 0.1 * view->height();
     view->Camera.ZoomY = 0.1 * view->height();
-    view->Camera.Dolly = -5 * (Universe ? Universe->Space : 0.0);
+    view->Camera.Dolly = -5 * FSpace;
     view->SetShowAs(saMonocular);
     view->SetContrast(130);
     view->SetBrightness(0);
@@ -92,11 +96,12 @@ void TMainForm::OpenView(const QString& title) {
         view->CentreX = active->CentreX;
         view->CentreY = active->CentreY;
         view->Camera = active->Camera;
+        KeepZoomAlive(view->Camera, view->height());
         view->SetPartSize(active->PartSize());
     } else {
         SetDefaultCamera(view);
     }
-    view->Universe = Universe.get();
+    view->ShowUniverse(FSnapshot);
     view->FormResize();
     // The new view is the active one; it reports itself now that it is set up, so the
     // properties window shows its settings rather than its creation defaults.
@@ -241,6 +246,7 @@ void TMainForm::MenuViewPreset1Click() {
             view->Camera.Azimuth = active->Camera.Azimuth;
             view->Camera.ZoomX = active->Camera.ZoomX;
             view->Camera.ZoomY = active->Camera.ZoomY;
+            KeepZoomAlive(view->Camera, view->height());
             view->Camera.Elevation = 0;
             view->SetPartSize(active->PartSize());
             view->SetContrast(active->Contrast());
@@ -257,7 +263,7 @@ void TMainForm::MenuViewPreset1Click() {
         window->setWindowTitle(caption);
         view->Camera.Elevation = place.ElevationDegrees * Degree;
         view->Camera.Azimuth += place.AzimuthChangeDegrees * Degree;
-        view->Universe = Universe.get();
+        view->ShowUniverse(FSnapshot);
         view->FormResize();
     }
     if (active)

@@ -38,11 +38,12 @@ constexpr std::array<TMenuItemRow, 13> ViewItems{{
     {"WindowMinimizeItem", "&Minimize All", "", "Minimize all windows"},
 }};
 
-constexpr std::array<TMenuItemRow, 8> RecorderItems{{
+constexpr std::array<TMenuItemRow, 9> RecorderItems{{
     {"StartRecording1", "New Recording...", "", ""},
     {"StartRecording2", "Start Recording", "", ""},
     {"Play1", "Play", "", ""},
     {"ContinueProcessing1", "Resume Processing Here", "F5", ""},
+    {"StepOnce1", "Step Once", "F6", "Take one step while processing is off"},
     {"ResumeProcessingatEnd1", "Resume Processing from End", "", "", false},
     {"N3", "-", "", ""},
     {"Erase1", "Recorder Options...", "", ""},

@@ -2,7 +2,8 @@
 set(PURE_SOURCES MenuTable.h MenuTable.cpp ViewLayout.h ViewLayout.cpp CommandLine.h CommandLine.cpp)
 # The main window, its images and the program's start-up (main.cpp builds the executable).
 set(QT_SOURCES
-    Main.h Main.cpp MainCreate.cpp MainMenus.cpp MainViews.cpp MainFiles.cpp MainRecorder.cpp
-    PositionBar.h PositionBar.cpp RecorderOptionsDlg.h RecorderOptionsDlg.cpp
+    Main.h Main.cpp MainCreate.cpp MainMenus.cpp MainProgress.cpp MainViews.cpp
+    MainFiles.cpp MainRecorder.cpp PositionBar.h PositionBar.cpp
+    RecorderOptionsDlg.h RecorderOptionsDlg.cpp
     ImageList.h ImageList.cpp PaintedIcon.h PaintedIcon.cpp
     Program.h Program.cpp)

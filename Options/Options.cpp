@@ -13,9 +13,12 @@
 #include <QLocale>
 #include <QSlider>
 
+#include <algorithm>
+
 namespace {
 
-// The equality test every writer starts with: true when the value was new and is stored.
+// The equality test every writer starts with (after holding the value to its control's
+// range): true when the value was new and is stored.
 template <class T> bool Store(T& field, T value) {
     if (field == value)
         return false;
@@ -59,6 +62,7 @@ void TPropertiesDlg::ShowValueLabel(std::string_view property, int value) {
 // ---- Universe settings: held here until the universe is built again ----
 
 void TPropertiesDlg::ChangeNumber(int value) {
+    value = SliderTable::Clamp("Number", value);
     if (!Store(FNumber, value))
         return;
     FParticleCount = SettingsFormulas::ParticleCount(value);
@@ -67,6 +71,7 @@ void TPropertiesDlg::ChangeNumber(int value) {
 }
 
 void TPropertiesDlg::ChangeMass(int value) {
+    value = SliderTable::Clamp("Mass", value);
     if (!Store(FMass, value))
         return;
     ShowValueLabel("Mass", value);
@@ -74,6 +79,7 @@ void TPropertiesDlg::ChangeMass(int value) {
 }
 
 void TPropertiesDlg::ChangeSpace(int value) {
+    value = SliderTable::Clamp("Space", value);
     if (!Store(FSpace, value))
         return;
     ShowValueLabel("Space", value);
@@ -81,6 +87,7 @@ void TPropertiesDlg::ChangeSpace(int value) {
 }
 
 void TPropertiesDlg::ChangeVelocity(int value) {
+    value = SliderTable::Clamp("Velocity", value);
     if (!Store(FVelocity, value))
         return;
     ShowValueLabel("Velocity", value);
@@ -88,6 +95,7 @@ void TPropertiesDlg::ChangeVelocity(int value) {
 }
 
 void TPropertiesDlg::ChangeDistribution(int value) {
+    value = SliderTable::Clamp("Distribution", value);
     if (!Store(FDistribution, value))
         return;
     ShowValueLabel("Distribution", value);
@@ -95,18 +103,21 @@ void TPropertiesDlg::ChangeDistribution(int value) {
 }
 
 void TPropertiesDlg::ChangeGlobular(int value) {
+    value = SliderTable::Clamp("Globular", value);
     if (!Store(FGlobular, value))
         return;
     TrackBarGlobular2->setValue(value);
 }
 
 void TPropertiesDlg::ChangeStartFormation(int value) {
+    value = std::clamp(value, 0, ComboBoxFormation->count() - 1);
     if (!Store(FStartFormation, value))
         return;
     ComboBoxFormation->setCurrentIndex(value);
 }
 
 void TPropertiesDlg::ChangeFrictionEffect(int value) {
+    value = SliderTable::Clamp("FrictionEffect", value);
     if (!Store(FFrictionEffect, value))
         return;
     ShowValueLabel("FrictionEffect", value);
@@ -114,6 +125,7 @@ void TPropertiesDlg::ChangeFrictionEffect(int value) {
 }
 
 void TPropertiesDlg::ChangePressure(int value) {
+    value = SliderTable::Clamp("Pressure", value);
     if (!Store(FPressure, value))
         return;
     ShowValueLabel("Pressure", value);
@@ -121,6 +133,7 @@ void TPropertiesDlg::ChangePressure(int value) {
 }
 
 void TPropertiesDlg::ChangeRadiation(int value) {
+    value = SliderTable::Clamp("Radiation", value);
     if (!Store(FRadiation, value))
         return;
     ShowValueLabel("Radiation", value);
@@ -128,6 +141,7 @@ void TPropertiesDlg::ChangeRadiation(int value) {
 }
 
 void TPropertiesDlg::SetSeparation(int value) {
+    value = SliderTable::Clamp("Separation", value);
     if (!Store(FSeparation, value))
         return;
     ShowValueLabel("Separation", value);
@@ -148,6 +162,7 @@ void TPropertiesDlg::SetUseThermoCalc(bool value) {
 // ---- Processing settings: passed through the host to a running universe at once ----
 
 void TPropertiesDlg::SetRedoFrequency(int value) {
+    value = SliderTable::Clamp("RedoFrequency", value);
     if (!Store(FRedoFrequency, value))
         return;
     if (Host)
@@ -157,6 +172,7 @@ void TPropertiesDlg::SetRedoFrequency(int value) {
 }
 
 void TPropertiesDlg::SetMatrixResolution(int value) {
+    value = SliderTable::Clamp("MatrixResolution", value);
     if (!Store(FMatrixResolution, value))
         return;
     if (Host)
@@ -166,6 +182,7 @@ void TPropertiesDlg::SetMatrixResolution(int value) {
 }
 
 void TPropertiesDlg::SetLocalitySize(int value) {
+    value = SliderTable::Clamp("LocalitySize", value);
     if (!Store(FLocalitySize, value))
         return;
     if (Host)
@@ -175,6 +192,7 @@ void TPropertiesDlg::SetLocalitySize(int value) {
 }
 
 void TPropertiesDlg::SetMaxSeparation(int value) {
+    value = SliderTable::Clamp("MaxSeparation", value);
     if (!Store(FMaxSeparation, value))
         return;
     if (Host)
@@ -184,6 +202,7 @@ void TPropertiesDlg::SetMaxSeparation(int value) {
 // ---- View settings: passed to the active view at once ----
 
 void TPropertiesDlg::SetPartSize(int value) {
+    value = SliderTable::Clamp("PartSize", value);
     if (!Store(FPartSize, value))
         return;
     TrackBarPartSize->setValue(value);
@@ -193,6 +212,7 @@ void TPropertiesDlg::SetPartSize(int value) {
 }
 
 void TPropertiesDlg::SetContrast(int value) {
+    value = SliderTable::Clamp("Contrast", value);
     if (!Store(FContrast, value))
         return;
     TrackBarContrast->setValue(value);
@@ -226,7 +246,7 @@ void TPropertiesDlg::SetAutoApply(bool value) {
 void TPropertiesDlg::SetIterationCount(int value) {
     if (!Store(FIterationCount, value))
         return;
-    LabelIterationCount->setText(QString::fromStdString(SettingsLabels::DecimalText(value)));
+    LabelIterationCount->setText(QString::fromStdString(SettingsLabels::IterationText(value)));
     emit FiguresChanged();
 }
 
@@ -256,25 +276,28 @@ void TPropertiesDlg::ViewActivated(TMDIChild* view) {
 // ---- Creation and showing ----
 
 void TPropertiesDlg::FormCreate() {
+    // The start values are the engine's default settings, written in the creation order.
+    const TUniverseSettings start;
     SetAutoApply(true);
     SelectShowAs(0);
-    ChangeVelocity(80);
-    ChangeMass(53);
-    ChangeSpace(48);
-    ChangeNumber(40);
-    ChangeDistribution(99);
+    ChangeVelocity(start.Velocity);
+    ChangeMass(start.Mass);
+    ChangeSpace(start.Space);
+    ChangeNumber(start.Number);
+    ChangeDistribution(start.Distribution);
     ChangeStartFormation(0); // already 0: the combo box keeps its design selection
-    ChangeGlobular(97);
-    ChangeFrictionEffect(30);
-    ChangePressure(20);
-    SetSeparation(100);
-    ChangeRadiation(10);
-    SetUseThermoCalc(true);
-    SetRedoFrequency(15);
-    SetMatrixResolution(250);
-    SetLocalitySize(25);
-    ComboBoxFormation->setCurrentText(QStringLiteral("Collision of two"));
-    SetMaxSeparation(5);
+    ChangeGlobular(start.Globular);
+    ChangeFrictionEffect(start.Friction);
+    ChangePressure(start.Pressure);
+    SetSeparation(start.Separation);
+    ChangeRadiation(start.Radiation);
+    SetUseThermoCalc(start.UseThermodynamics);
+    SetRedoFrequency(start.RedoFrequency);
+    SetMatrixResolution(start.MatrixResolution);
+    SetLocalitySize(start.LocalitySize);
+    // The combo box lists the formations in their number order; the build reads its text.
+    ComboBoxFormation->setCurrentIndex(start.Formation);
+    SetMaxSeparation(start.MaxSeparation);
 }
 
 void TPropertiesDlg::FormShow() {
@@ -372,6 +395,34 @@ void TPropertiesDlg::ListBoxShowAsClick() {
         return;
     if (TMDIChild* view = ActiveView())
         view->SetShowAs(static_cast<TShowAs>(row));
+}
+
+TUniverseSettings TPropertiesDlg::UniverseSettings() const {
+    TUniverseSettings settings;
+    settings.Number = Number();
+    settings.Distribution = TrackBarDistribution->value();
+    settings.Space = TrackBarSpace->value();
+    settings.Velocity = TrackBarVelocity->value();
+    settings.Mass = TrackBarMass->value();
+    settings.Friction = TrackBarFriction->value();
+    settings.Pressure = TrackBarPressure->value();
+    settings.Radiation = TrackBarRadiation->value();
+    settings.Globular = TrackBarGlobular2->value();
+    settings.Separation = Separation();
+    settings.UseThermodynamics = CheckUseThermo->isChecked();
+    settings.Formation =
+        SettingsFormulas::FormationFromText(ComboBoxFormation->currentText().toStdString());
+    settings.RedoFrequency = RedoFrequency();
+    settings.MatrixResolution = MatrixResolution();
+    settings.LocalitySize = LocalitySize();
+    settings.MaxSeparation = MaxSeparation();
+    return settings;
+}
+
+int TPropertiesDlg::StepsPerSecond() const {
+    static constexpr int Paces[] = {0, 1000, 100, 30, 10, 1};
+    const int row = ComboBoxSpeed ? ComboBoxSpeed->currentIndex() : 0;
+    return row >= 0 && row < static_cast<int>(std::size(Paces)) ? Paces[row] : 0;
 }
 
 void TPropertiesDlg::BtnUniverseApplyClick() {

@@ -2,6 +2,7 @@
 
 #include "Options/RotationControl.h"
 #include "Options/SliderTable.h"
+#include "universe/SettingsFormulas.h"
 
 #include <QDialog>
 
@@ -26,6 +27,8 @@ class TPropertiesHost;
 /// The one properties window: every user setting as a published property shown on a
 /// control, and the running figures of the simulation.
 ///
+/// A writer of a slider's (or the formation box's) setting first holds the value to the
+/// control's range, so a script or a file can never store what the control cannot show.
 /// Every writer (but Optimisation's) returns at once when the value equals the stored one;
 /// otherwise it stores first and only then moves its control. A control that is moved from
 /// code notifies like a user's move, writes the property back, and that echo stops at the
@@ -89,6 +92,12 @@ public:
     int IterationCount() const { return FIterationCount; }
     /// The particle count derived from Number: the count the universe is built with.
     int ParticleCount() const { return FParticleCount; }
+    /// What a build takes: the controls as they show now (the sliders and boxes themselves,
+    /// the formation from the combo box's text), Separation, the particle count and the
+    /// processing settings from the stored properties.
+    TUniverseSettings UniverseSettings() const;
+    /// The Speed choice as a pace: 0 for as fast as possible, else steps per second.
+    int StepsPerSecond() const;
 
     void SetAutoApply(bool value);
     void SetUseThermoCalc(bool value);
@@ -154,6 +163,7 @@ public:
     QSlider* TrackBarContrast = nullptr;
     QSlider* TrackBarMaxSep = nullptr;
     QComboBox* ComboBoxFormation = nullptr;
+    QComboBox* ComboBoxSpeed = nullptr;
     QCheckBox* CheckUseThermo = nullptr;
     QCheckBox* CheckBoxShowLuminance = nullptr;
     QCheckBox* CheckBoxUseLines = nullptr;

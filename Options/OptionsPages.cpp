@@ -2,6 +2,7 @@
 // notifications to the window's handlers.
 #include "Options/Options.h"
 
+#include "Options/PropertiesHost.h"
 #include "Options/SettingsLabels.h"
 
 #include <QCheckBox>
@@ -217,6 +218,19 @@ QWidget* TPropertiesDlg::BuildProcessingPage() {
     TrackBarFriction = AddSliderRow(grid, 2, "FrictionEffect");
     TrackBarRadiation = AddSliderRow(grid, 3, "Radiation");
     column->addWidget(thermo);
+
+    auto* speedRow = new QHBoxLayout;
+    ComboBoxSpeed = new QComboBox(page);
+    ComboBoxSpeed->setObjectName(QStringLiteral("ComboBoxSpeed"));
+    ComboBoxSpeed->addItems({QStringLiteral("As fast as possible"), QStringLiteral("1,000 steps/s"),
+                             QStringLiteral("100 steps/s"), QStringLiteral("30 steps/s"),
+                             QStringLiteral("10 steps/s"), QStringLiteral("1 step/s")});
+    ApplyHint(ComboBoxSpeed, "Steps per second|How many steps processing takes each second at "
+                             "most; fewer leave the machine to other work");
+    auto* speedCaption = new QLabel(QStringLiteral("Speed: "), page);
+    speedRow->addWidget(speedCaption);
+    speedRow->addWidget(ComboBoxSpeed, 1);
+    column->addLayout(speedRow);
     column->addStretch(1);
     return page;
 }
@@ -308,4 +322,8 @@ void TPropertiesDlg::BindControls() {
             ListBoxShowAsClick();
     });
     connect(BtnUniverseApply, &QPushButton::clicked, this, &TPropertiesDlg::BtnUniverseApplyClick);
+    connect(ComboBoxSpeed, &QComboBox::currentIndexChanged, this, [this] {
+        if (Host)
+            Host->SetStepsPerSecond(StepsPerSecond());
+    });
 }

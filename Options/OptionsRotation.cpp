@@ -2,6 +2,7 @@
 // the active view's camera on a 30 ms timer; Reset puts it back to the standard position.
 #include "Options/Options.h"
 
+#include "Childwin/CameraDrag.h"
 #include "Childwin/ChildWin.h"
 
 #include <QFrame>
@@ -217,17 +218,19 @@ void TPropertiesDlg::TimerMouseActTimer() {
     TMDIChild* view = ActiveView();
     if (!view)
         return;
-    if (!RotationControl::Tick(view->Camera, FRotateAction, FMouseTurnRate, FMouseTiltRate))
-        return;
-    view->RenderFrame();
-    view->PresentFrame();
+    view->TurnCamera([this](TViewCamera& camera) {
+        return RotationControl::Tick(camera, FRotateAction, FMouseTurnRate, FMouseTiltRate);
+    });
 }
 
 void TPropertiesDlg::Button8Click() {
     TMDIChild* view = ActiveView();
     if (!view)
         return;
-    RotationControl::Reset(view->Camera, FSpace);
-    view->RenderFrame();
-    view->PresentFrame();
+    view->TurnCamera([this, view](TViewCamera& camera) {
+        RotationControl::Reset(camera, FSpace);
+        // Reset keeps the zoom, but not a dead one: the standard camera must show something.
+        KeepZoomAlive(camera, view->height());
+        return true;
+    });
 }

@@ -15,6 +15,9 @@ public:
     virtual void SetRedoFrequency(std::int32_t value) = 0;
     /// Builds the universe anew from the properties window's current settings.
     virtual void CreateUniverse() = 0;
+    /// The pace of processing: at most this many steps per second, 0 for as fast as the
+    /// engine goes.
+    virtual void SetStepsPerSecond(std::int32_t value) = 0;
     /// The active view, or null when none is open.
     virtual TMDIChild* ActiveView() const = 0;
 

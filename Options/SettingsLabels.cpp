@@ -54,6 +54,13 @@ std::int64_t RoundHalfEven(double value) {
     return static_cast<std::int64_t>(whole);
 }
 
+std::string IterationText(std::int32_t count) {
+    std::string text = DecimalText(count);
+    if (count == std::numeric_limits<std::int32_t>::max())
+        text += '+';
+    return text;
+}
+
 std::string NumberLabel(std::int32_t position) {
     return DecimalText(SettingsFormulas::ParticleCount(position));
 }

@@ -27,6 +27,10 @@ std::string VelocityLabel(std::int32_t position);
 /// position - 100: a display figure only.
 std::string DistributionLabel(std::int32_t position);
 
+/// The iteration figure: the count, followed by "+" once it has stopped at the largest
+/// 32-bit count (after about 25 days at 1,000 steps a second).
+std::string IterationText(std::int32_t count);
+
 /// fraction x 100 in fixed point with two decimals and the given decimal separator,
 /// followed by "%": 0.875 gives "87.50%".
 std::string OptimisationText(float fraction, std::string_view decimalSeparator);

@@ -2,6 +2,7 @@
 
 #include "Options/SettingsLabels.h"
 
+#include <algorithm>
 #include <array>
 
 namespace SliderTable {
@@ -57,6 +58,11 @@ const TSliderRow* Find(std::string_view key) {
         if (entry.Property == key || entry.Name == key)
             return &entry;
     return nullptr;
+}
+
+std::int32_t Clamp(std::string_view key, std::int32_t value) {
+    const TSliderRow* row = Find(key);
+    return row ? std::clamp(value, row->Min, row->Max) : value;
 }
 
 std::string LabelText(TLabelKind kind, std::int32_t position) {

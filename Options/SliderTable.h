@@ -42,6 +42,10 @@ std::span<const TSliderRow> All();
 /// The row whose Property or Name equals key; null when there is none.
 const TSliderRow* Find(std::string_view key);
 
+/// value held to the range of the slider whose Property or Name equals key; value itself
+/// when there is no such slider.
+std::int32_t Clamp(std::string_view key, std::int32_t value);
+
 /// The value label's text for a position; empty for TLabelKind::None.
 std::string LabelText(TLabelKind kind, std::int32_t position);
 

@@ -6,6 +6,7 @@
 #include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -130,12 +131,6 @@ void Write(hid_t group, const TUniverse& u) {
         cells[3 * i + 2] = u.Particles[i].CellZ;
     }
     H5Access::WriteArray(group, "Cell", H5T_NATIVE_INT32, vectorDims, cells.data());
-    const std::array<hsize_t, 2> screenDims{count, 2};
-    for (std::size_t i = 0; i < count; ++i) {
-        cells[2 * i] = u.Particles[i].ScreenX;
-        cells[2 * i + 1] = u.Particles[i].ScreenY;
-    }
-    H5Access::WriteArray(group, "Screen", H5T_NATIVE_INT32, screenDims, cells.data());
 
     const std::size_t pairs = static_cast<std::size_t>(std::max(u.PairLast + 1, 0));
     std::vector<std::int32_t> indices(pairs * 2);
@@ -184,12 +179,6 @@ std::unique_ptr<TUniverse> Read(hid_t group) {
         u->Particles[i].CellY = cells[3 * i + 1];
         u->Particles[i].CellZ = cells[3 * i + 2];
     }
-    const std::array<hsize_t, 2> screenDims{n, 2};
-    H5Access::ReadArray(group, "Screen", H5T_NATIVE_INT32, screenDims, cells.data());
-    for (std::size_t i = 0; i < n; ++i) {
-        u->Particles[i].ScreenX = cells[2 * i];
-        u->Particles[i].ScreenY = cells[2 * i + 1];
-    }
 
     const auto pairs = static_cast<std::size_t>(u->PairLast + 1);
     std::vector<std::int32_t> indices(pairs * 2);
@@ -203,6 +192,35 @@ std::unique_ptr<TUniverse> Read(hid_t group) {
 
     Validate(*u);
     return u;
+}
+
+bool CopyState(const TUniverse& from, TUniverse& to) {
+    if (!to.Allocate(from.LastIndex + 1)) {
+        to.ReleaseParticles();
+        return false;
+    }
+    std::copy(from.Particles, from.Particles + from.LastIndex + 1, to.Particles);
+    to.RedoCountdown = from.RedoCountdown;
+    to.Pairs = from.Pairs;
+    to.PairLast = from.PairLast;
+    to.UseThermodynamics = from.UseThermodynamics;
+    to.Formation = from.Formation;
+    to.Distribution = from.Distribution;
+    to.Space = from.Space;
+    to.Velocity = from.Velocity;
+    to.Mass = from.Mass;
+    to.Globular = from.Globular;
+    to.Friction = from.Friction;
+    to.Pressure = from.Pressure;
+    to.Separation = from.Separation;
+    to.Radiation = from.Radiation;
+    to.Optimisation = from.Optimisation;
+    to.SetLocalitySize(from.LocalitySize);
+    to.SetRedoFrequency(from.RedoFrequency);
+    to.SetMatrixResolution(from.MatrixResolution);
+    to.SetIterationCount(from.IterationCount);
+    to.SetMaxSeparation(from.MaxSeparation);
+    return true;
 }
 
 void Validate(const TUniverse& u) {

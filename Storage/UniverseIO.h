@@ -25,6 +25,11 @@ void Write(hid_t group, const TUniverse& universe);
 /// missing, misshapen or out-of-range field; nothing outside the new object is touched.
 std::unique_ptr<TUniverse> Read(hid_t group);
 
+/// Gives to every field of from's state, particles included, so that to steps on exactly as
+/// from would. False, with to holding no particles, when there is no memory for them.
+/// To keeps its own thread setting.
+bool CopyState(const TUniverse& from, TUniverse& to);
+
 /// Throws TStorageError when a field of universe is outside what the program can produce:
 /// a non-finite number, a setting outside its slider's range, a close pair naming a
 /// particle that does not exist.

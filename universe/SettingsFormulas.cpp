@@ -2,6 +2,9 @@
 
 #include "universe/Universe.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace SettingsFormulas {
 
 namespace {
@@ -15,10 +18,14 @@ double IntPower(double base, int exponent) {
 
 std::int32_t ParticleCount(std::int32_t number) {
     if (number < 25)
-        return number;
+        return std::max(number, 0);
+    // steps < 2^31, so its square fits in 64 bits; five times that square may not, so the
+    // test comes before the multiplication.
     const std::int64_t steps = static_cast<std::int64_t>(number) - 24;
-    const std::int64_t count = 5 * steps * steps;
-    return count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
+    const std::int64_t square = steps * steps;
+    constexpr std::int64_t Limit = std::numeric_limits<std::int32_t>::max();
+    return square > Limit / 5 ? static_cast<std::int32_t>(Limit)
+                              : static_cast<std::int32_t>(5 * square);
 }
 
 double Distribution(std::int32_t p) {

@@ -33,7 +33,8 @@ struct TUniverseSettings {
 namespace SettingsFormulas {
 
 /// The count grows slowly at first for fine control of small universes, then quadratically:
-/// the position itself below 25, 5 * (position - 24)^2 from 25 on.
+/// the position itself below 25, 5 * (position - 24)^2 from 25 on. Defined for every
+/// position: never below 0, and INT32_MAX where the formula passes it.
 std::int32_t ParticleCount(std::int32_t number);
 
 double Distribution(std::int32_t position); // (p * 0.01)^6

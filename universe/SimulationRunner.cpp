@@ -82,6 +82,18 @@ void TSimulationRunner::Run(std::function<void(TUniverse&)> job) {
     Send(std::move(command), false, false);
 }
 
+void TSimulationRunner::Replace(std::function<bool(TUniverse&)> job) {
+    TCommand command = Command(TCommand::TKind::Replace);
+    command.Replacer = std::move(job);
+    Send(std::move(command), true, true);
+}
+
+void TSimulationRunner::SetStepObserver(std::function<void(const TUniverse&)> observer) {
+    Run([this, observer = std::move(observer)](TUniverse&) mutable {
+        StepObserver = std::move(observer);
+    });
+}
+
 void TSimulationRunner::SetStepInterval(std::chrono::nanoseconds interval) {
     {
         const std::lock_guard lock(Mutex);
@@ -123,6 +135,11 @@ bool TSimulationRunner::WaitUntilIdle(std::chrono::milliseconds timeout) {
     return Settled.wait_for(lock, timeout, [this] { return IdleLocked(); });
 }
 
+bool TSimulationRunner::WaitUntilApplied(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(Mutex);
+    return Settled.wait_for(lock, timeout, [this] { return Queue.empty() && !Applying; });
+}
+
 std::shared_ptr<const TUniverseSnapshot>
 TSimulationRunner::WaitForSnapshotAfter(std::uint64_t serial, std::chrono::milliseconds timeout) {
     std::unique_lock lock(Mutex);
@@ -142,6 +159,7 @@ void TSimulationRunner::Loop() {
             Applying = true;
             Apply(command, lock);
             Applying = false;
+            Settled.notify_all();
             continue;
         }
         if (!EverBuilt || !(Processing || StepAsked)) {
@@ -199,6 +217,19 @@ void TSimulationRunner::Apply(TCommand& command, std::unique_lock<std::mutex>& l
         command.Job(*Universe);
         lock.lock();
         break;
+    case TKind::Replace: {
+        StepAsked = false;
+        lock.unlock();
+        const bool replaced = command.Replacer(*Universe);
+        if (!replaced)
+            Universe->ReleaseParticles();
+        ++BuildCount;
+        LastBuild = replaced ? TUniverseSnapshot::TBuild::Built : TUniverseSnapshot::TBuild::Failed;
+        Publish(LastBuild, false);
+        lock.lock();
+        EverBuilt = true;
+        break;
+    }
     }
 }
 
@@ -210,8 +241,11 @@ void TSimulationRunner::TakeStep(std::unique_lock<std::mutex>& lock, bool once) 
     lock.unlock();
 
     const bool taken = Universe->Step(0, Universe->LastIndex, &Control);
-    if (taken)
-        Publish(TUniverseSnapshot::TBuild::Built);
+    if (taken) {
+        if (StepObserver)
+            StepObserver(*Universe);
+        Publish(LastBuild, true);
+    }
 
     lock.lock();
     Work = TWork::Idle;
@@ -233,16 +267,17 @@ void TSimulationRunner::Build(const TCommand& command, std::unique_lock<std::mut
         SettingsFormulas::BuildUniverse(*Universe, command.Settings, command.Seed, &Control);
     const bool cancelled = !built && Control.Cancel.load();
     ++BuildCount;
-    Publish(built       ? TUniverseSnapshot::TBuild::Built
-            : cancelled ? TUniverseSnapshot::TBuild::Cancelled
-                        : TUniverseSnapshot::TBuild::Failed);
+    LastBuild = built       ? TUniverseSnapshot::TBuild::Built
+                : cancelled ? TUniverseSnapshot::TBuild::Cancelled
+                            : TUniverseSnapshot::TBuild::Failed;
+    Publish(LastBuild, false);
 
     lock.lock();
     Work = TWork::Idle;
     EverBuilt = true;
 }
 
-void TSimulationRunner::Publish(TUniverseSnapshot::TBuild outcome) {
+void TSimulationRunner::Publish(TUniverseSnapshot::TBuild outcome, bool fromStep) {
     std::shared_ptr<const TUniverseSnapshot> shared;
     try {
         std::unique_ptr<TUniverseSnapshot> snapshot = Pool->Take();
@@ -250,6 +285,7 @@ void TSimulationRunner::Publish(TUniverseSnapshot::TBuild outcome) {
         snapshot->Serial = ++Serial;
         snapshot->BuildCount = BuildCount;
         snapshot->Build = outcome;
+        snapshot->FromStep = fromStep;
         shared = Pool->Share(std::move(snapshot));
     } catch (const std::bad_alloc&) {
         // Without room for a copy the readers keep the last one; the engine goes on.

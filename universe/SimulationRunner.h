@@ -69,6 +69,14 @@ public:
     void Stop();
     /// Runs Job on the engine thread between steps, in its turn among the commands.
     void Run(std::function<void(TUniverse&)> Job);
+    /// Like a build, but Job gives the universe its new state (from a file, a recorded
+    /// frame): cancels the running step and build, and publishes the result as a new build,
+    /// Built when Job returns true and Failed (no particles) when it returns false.
+    void Replace(std::function<bool(TUniverse&)> Job);
+    /// Observer, when set, sees the universe on the engine thread after every completed
+    /// step, before the step's snapshot is published (a recorder takes its frames there).
+    /// It must not call the runner's waits. Applies in its turn among the commands.
+    void SetStepObserver(std::function<void(const TUniverse&)> Observer);
 
     /// The least time from the start of one step to the start of the next; applies at once.
     void SetStepInterval(std::chrono::nanoseconds Interval);
@@ -81,6 +89,9 @@ public:
     /// Waits until nothing is queued, running or due (processing off, no step asked for);
     /// false on timeout. For tests and for an orderly end.
     bool WaitUntilIdle(std::chrono::milliseconds Timeout);
+    /// Waits until every command sent so far has been carried out (a build included); steps
+    /// may go on. False on timeout.
+    bool WaitUntilApplied(std::chrono::milliseconds Timeout);
     /// Waits for a snapshot newer than Serial; null on timeout.
     std::shared_ptr<const TUniverseSnapshot>
     WaitForSnapshotAfter(std::uint64_t Serial, std::chrono::milliseconds Timeout);
@@ -96,13 +107,15 @@ private:
             Processing,
             StepOnce,
             Stop,
-            Run
+            Run,
+            Replace
         };
         TKind Kind = TKind::Run;
         std::int32_t Value = 0;
         TUniverseSettings Settings{};
         std::optional<std::uint64_t> Seed;
         std::function<void(TUniverse&)> Job;
+        std::function<bool(TUniverse&)> Replacer;
     };
 
     static TCommand Command(TCommand::TKind Kind, std::int32_t Value = 0);
@@ -111,7 +124,7 @@ private:
     void Apply(TCommand& Command, std::unique_lock<std::mutex>& Lock);
     void TakeStep(std::unique_lock<std::mutex>& Lock, bool Once);
     void Build(const TCommand& Command, std::unique_lock<std::mutex>& Lock);
-    void Publish(TUniverseSnapshot::TBuild Outcome);
+    void Publish(TUniverseSnapshot::TBuild Outcome, bool FromStep);
     bool IdleLocked() const;
 
     std::unique_ptr<TUniverse> Universe; // touched by the engine thread only
@@ -138,6 +151,9 @@ private:
     // Engine thread only.
     std::uint64_t Serial = 0;
     std::uint64_t BuildCount = 0;
+    std::function<void(const TUniverse&)> StepObserver;
+    // Carried by every snapshot, so that a reader who skipped the build's own still learns.
+    TUniverseSnapshot::TBuild LastBuild = TUniverseSnapshot::TBuild::Built;
 
     std::thread Engine; // last: starts once everything above exists
 };

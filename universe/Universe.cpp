@@ -2,6 +2,7 @@
 
 #include "universe/StepScratch.h"
 
+#include <limits>
 #include <new>
 
 TUniverse::TUniverse() = default;
@@ -16,8 +17,8 @@ bool TUniverse::Allocate(std::int32_t Count) {
     if (Count <= 0)
         return false;
 
-    // Zeroed rather than left undefined: a view may read a particle's screen point before
-    // it ever drew it, and zero is a harmless value where garbage is not.
+    // Zeroed rather than left undefined: a snapshot of a universe that was never seeded
+    // copies harmless values rather than garbage.
     TParticle* block = new (std::nothrow) TParticle[static_cast<std::size_t>(Count)]();
     if (block == nullptr)
         return false;
@@ -50,7 +51,10 @@ void TUniverse::ReleaseParticles() {
 void TUniverse::FinishStep(std::int32_t First, std::int32_t Last, std::int64_t ComputedPairs) {
     if (RedoCountdown < 1)
         RedoCountdown = RedoFrequency;
-    SetIterationCount(IterationCount + 1);
+    // Stops at the largest count rather than wrapping to a negative one, which would also
+    // turn the views' lines off (they need a count of at least 1).
+    if (IterationCount < std::numeric_limits<std::int32_t>::max())
+        SetIterationCount(IterationCount + 1);
 
     // n * (n + 1) / 2 pairs in the range, worked out in double: it passes 2^31 at the
     // largest particle counts.

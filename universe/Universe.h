@@ -15,8 +15,6 @@ struct TParticle {
     double X, Y, Z;
     double VX, VY, VZ;
     double AX, AY, AZ;
-    // Written and read only by the views while they draw; -999 means not drawn.
-    std::int32_t ScreenX, ScreenY;
     // Matrix cell on each axis, 0 to MatrixResolution - 1, set by every step.
     std::int32_t CellX, CellY, CellZ;
 };

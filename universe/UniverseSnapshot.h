@@ -21,6 +21,7 @@ struct TUniverseSnapshot {
     std::uint64_t Serial = 0;     // counts publications: a higher one is newer
     std::uint64_t BuildCount = 0; // counts builds: a new one means a new universe
     TBuild Build = TBuild::Built;
+    bool FromStep = false; // published by a step, not by a build
 
     std::int32_t IterationCount = 0;
     float Optimisation = 0;

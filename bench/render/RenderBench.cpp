@@ -8,6 +8,7 @@
 #include "Childwin/PixelFrame.h"
 #include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <algorithm>
 #include <chrono>
@@ -27,17 +28,18 @@ struct TFrameTimes {
 
 // Each frame timed on its own: the median is the figure to quote, the best and the
 // processor time show how much of it is noise from other work on the machine.
-TFrameTimes TimeFrames(TUniverse& u, TPixelFrame& frame, const TFrameSettings& settings, int frames,
-                       int* lineCount) {
+TFrameTimes TimeFrames(const TUniverseSnapshot& u, TPixelFrame& frame,
+                       const TFrameSettings& settings, int frames, int* lineCount) {
     TDisplayList list;
     TLineList lines;
+    TDrawnPoints points;
     std::vector<double> seconds;
     seconds.reserve(static_cast<std::size_t>(frames));
     const std::clock_t cpuStart = std::clock();
     for (int k = 0; k < frames; ++k) {
         const auto start = std::chrono::steady_clock::now();
         frame.Clear();
-        RenderUniverse(&u, &list, frame, settings, lines);
+        RenderUniverse(&u, &list, frame, settings, lines, points);
         seconds.push_back(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
@@ -72,6 +74,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::int32_t count = u.LastIndex + 1;
+    // What the views draw: the snapshot the engine publishes.
+    TUniverseSnapshot snapshot;
+    snapshot.CopyFrom(u);
 
     constexpr std::int32_t width = 640, height = 480;
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
@@ -96,12 +101,12 @@ int main(int argc, char** argv) {
     std::printf("Render, %d particles, %dx%d frame, %d frames each\n", count, width, height,
                 frames);
     int lines = 0;
-    Report("first view's camera:", TimeFrames(u, frame, s, frames, &lines));
+    Report("first view's camera:", TimeFrames(snapshot, frame, s, frames, &lines));
     std::printf("  (%d connecting lines listed per frame)\n", lines);
     s.Camera.Elevation = 0.8;
     s.Camera.Azimuth = 2.1;
-    Report("turned and tilted:", TimeFrames(u, frame, s, frames, &lines));
+    Report("turned and tilted:", TimeFrames(snapshot, frame, s, frames, &lines));
     s.Camera.ZoomX = s.Camera.ZoomY = 8 * 0.1 * height;
-    Report("zoomed in 8x (bigger dots):", TimeFrames(u, frame, s, frames, &lines));
+    Report("zoomed in 8x (bigger dots):", TimeFrames(snapshot, frame, s, frames, &lines));
     return 0;
 }

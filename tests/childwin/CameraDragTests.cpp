@@ -30,11 +30,11 @@ TEST(DragZoom, HundredPixelsUpDoublesAndDownUndoes) {
     c.ZoomX = 10;
     c.ZoomY = 20;
     std::int32_t lastY = 300;
-    DragZoom(c, lastY, 200);
+    DragZoom(c, lastY, 200, MinZoom(300));
     EXPECT_NEAR(c.ZoomX / 10, 2.009, 0.0005);
     EXPECT_DOUBLE_EQ(c.ZoomY / c.ZoomX, 2);
     EXPECT_EQ(lastY, 200);
-    DragZoom(c, lastY, 300);
+    DragZoom(c, lastY, 300, MinZoom(300));
     EXPECT_NEAR(c.ZoomX, 10, 1e-9);
     EXPECT_NEAR(c.ZoomY, 20, 1e-9);
 }
@@ -43,11 +43,50 @@ TEST(DragZoom, StopsAtTheLimitAndZoomsOutFromThere) {
     TViewCamera c;
     c.ZoomX = c.ZoomY = 900000;
     std::int32_t lastY = 500;
-    DragZoom(c, lastY, 480);
+    DragZoom(c, lastY, 480, MinZoom(300));
     EXPECT_EQ(c.ZoomX, MaxZoom);
     EXPECT_EQ(c.ZoomY, MaxZoom);
-    DragZoom(c, lastY, 580);
+    DragZoom(c, lastY, 580, MinZoom(300));
     EXPECT_NEAR(c.ZoomX, MaxZoom / std::pow(1.007, 100), 1e-6);
+}
+
+TEST(DragZoom, StopsAtTheFloorAndZoomsInFromThere) {
+    const double floor = MinZoom(300);
+    EXPECT_DOUBLE_EQ(floor, 3e-4);
+    TViewCamera c;
+    c.ZoomX = c.ZoomY = 18;
+    std::int32_t lastY = 0;
+    // Far enough that the factor itself underflows to 0.
+    DragZoom(c, lastY, 150000, floor);
+    EXPECT_EQ(c.ZoomX, floor);
+    EXPECT_EQ(c.ZoomY, floor);
+    DragZoom(c, lastY, 150000 - 200, floor);
+    EXPECT_NEAR(c.ZoomX, floor * std::pow(1.007, 200), 1e-12);
+    // A drag in of the same length ends at the cap rather than at infinity.
+    DragZoom(c, lastY, 0, floor);
+    EXPECT_EQ(c.ZoomX, MaxZoom);
+}
+
+TEST(KeepZoomAlive, LiftsDeadZoomsAndLeavesLiveOnes) {
+    TViewCamera c;
+    c.ZoomX = 0;
+    c.ZoomY = 42.5;
+    KeepZoomAlive(c, 200);
+    EXPECT_EQ(c.ZoomX, MinZoom(200));
+    EXPECT_EQ(c.ZoomY, 42.5);
+
+    c.ZoomX = std::nan("");
+    c.ZoomY = -3;
+    KeepZoomAlive(c, 200);
+    EXPECT_EQ(c.ZoomX, MinZoom(200));
+    EXPECT_EQ(c.ZoomY, MinZoom(200));
+
+    c.ZoomX = HUGE_VAL;
+    KeepZoomAlive(c, 200);
+    EXPECT_EQ(c.ZoomX, MaxZoom);
+    // A view of no height still gets a positive floor.
+    EXPECT_GT(MinZoom(0), 0);
+    EXPECT_GT(MinZoom(-5), 0);
 }
 
 TEST(DragDolly, FastDragsGoMuchFartherThanSlowOnes) {

@@ -1,6 +1,8 @@
 // Drags driven through real mouse events on the view.
 #include "ViewTestSupport.h"
 
+#include "Childwin/CameraDrag.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
@@ -21,6 +23,13 @@ struct ViewMouse : ViewTest {
         QTest::mouseEvent(QTest::MouseMove, View, Qt::NoButton, modifiers, to);
     }
     void Release(Qt::MouseButton button, QPoint at) { QTest::mouseRelease(View, button, {}, at); }
+    int LitPixels() const {
+        int lit = 0;
+        for (int y = 0; y < View->Frame.height(); ++y)
+            for (int x = 0; x < View->Frame.width(); ++x)
+                lit += View->Frame.pixel(x, y) != qRgb(0, 0, 0);
+        return lit;
+    }
     bool SameCamera(const TViewCamera& a, const TViewCamera& b) const {
         return a.OffsetX == b.OffsetX && a.OffsetY == b.OffsetY && a.Dolly == b.Dolly &&
                a.Azimuth == b.Azimuth && a.Elevation == b.Elevation && a.ZoomX == b.ZoomX &&
@@ -52,6 +61,43 @@ TEST_F(ViewMouse, ZoomDragStopsAtAMillion) {
     EXPECT_EQ(View->Camera.ZoomY, 1000000);
     Move({200, 300});
     EXPECT_NEAR(View->Camera.ZoomX, 1000000 / std::pow(1.007, 100), 1e-6);
+}
+
+TEST_F(ViewMouse, OneVeryLongZoomOutDragStopsAtTheFloorAndZoomingInRecovers) {
+    View->PresentFrame();
+    ASSERT_GT(LitPixels(), 0);
+    const double start = View->Camera.ZoomX;
+    const double floor = MinZoom(View->height());
+    Press(Qt::RightButton, {}, {200, 10});
+    Move({200, 150010});
+    Release(Qt::RightButton, {200, 150010});
+    EXPECT_EQ(View->Camera.ZoomX, floor);
+    EXPECT_EQ(View->Camera.ZoomY, floor);
+    EXPECT_GT(floor, 0);
+
+    // Ordinary drags up bring it back: 1.007^(200 x 8) is about 70,000.
+    int drags = 0;
+    while (View->Camera.ZoomX < start && drags < 10) {
+        Press(Qt::RightButton, {}, {200, 250});
+        Move({200, 50});
+        Release(Qt::RightButton, {200, 50});
+        ++drags;
+    }
+    EXPECT_LE(drags, 8);
+    EXPECT_GE(View->Camera.ZoomX, start);
+    EXPECT_GT(LitPixels(), 0);
+}
+
+TEST_F(ViewMouse, ManyOrdinaryZoomOutDragsStopAtTheFloor) {
+    for (int drag = 0; drag < 600; ++drag) {
+        Press(Qt::RightButton, {}, {200, 50});
+        Move({200, 250});
+        Release(Qt::RightButton, {200, 250});
+    }
+    EXPECT_EQ(View->Camera.ZoomX, MinZoom(View->height()));
+    Press(Qt::RightButton, {}, {200, 250});
+    Move({200, 150});
+    EXPECT_NEAR(View->Camera.ZoomX / MinZoom(View->height()), std::pow(1.007, 100), 1e-9);
 }
 
 TEST_F(ViewMouse, CtrlDragDolliesFasterForFastMovement) {

@@ -24,7 +24,7 @@ struct FrameLines : testing::Test {
         U.Place(2, 30, 0, 0);  // (70, 50)
         U.Place(3, 0, 0, 0);   // (100, 50)
     }
-    void Render() { RenderUniverse(&U.Universe, &List, Buffer.Frame(), Settings, Lines); }
+    void Render() { RenderUniverse(&U.Universe, &List, Buffer.Frame(), Settings, Lines, U.Screen); }
 };
 
 void ExpectLine(const TLineSegment& line, double x1, double y1, double x2, double y2,
@@ -86,7 +86,7 @@ TEST_F(FrameLines, AnotherViewsPointsDoNotCount) {
     // A second view that sees particle 1 too close leaves the first view's point behind.
     TFrameSettings near = Settings;
     near.Camera.Dolly = -0.5;
-    RenderUniverse(&U.Universe, &List, Buffer.Frame(), near, Lines);
+    RenderUniverse(&U.Universe, &List, Buffer.Frame(), near, Lines, U.Screen);
     EXPECT_EQ(U[1].ScreenX, 80);
     EXPECT_EQ(Lines.Count(), 0);
 }
@@ -166,7 +166,7 @@ TEST_F(FrameLines, BrokenParticlesAreNeitherDrawnNorJoined) {
     u.Place(11, 20, -5, 0);
     for (int i = 0; i < 12; ++i)
         u.AddPair(11, i);
-    RenderUniverse(&u.Universe, &List, Buffer.Frame(), Settings, Lines);
+    RenderUniverse(&u.Universe, &List, Buffer.Frame(), Settings, Lines, u.Screen);
     EXPECT_EQ(u[10].ScreenX, 110);
     EXPECT_EQ(u[11].ScreenX, 80);
     EXPECT_GT(Buffer.Grey(110, 55), 0);
@@ -175,10 +175,10 @@ TEST_F(FrameLines, BrokenParticlesAreNeitherDrawnNorJoined) {
             EXPECT_TRUE(std::isfinite(c) && std::abs(c) < 1e6);
     // The camera itself can be broken too.
     Settings.Camera.Azimuth = nan;
-    RenderUniverse(&u.Universe, &List, Buffer.Frame(), Settings, Lines);
+    RenderUniverse(&u.Universe, &List, Buffer.Frame(), Settings, Lines, u.Screen);
     Settings.Camera = {};
     Settings.Camera.ZoomX = Settings.Camera.ZoomY = inf;
-    RenderUniverse(&u.Universe, &List, Buffer.Frame(), Settings, Lines);
+    RenderUniverse(&u.Universe, &List, Buffer.Frame(), Settings, Lines, u.Screen);
 }
 
 // Zoomed in as far as the zoom drag goes, with particles just beyond depth 1: dots many
@@ -194,7 +194,7 @@ TEST_F(FrameLines, MaximumZoomAtMinimumDepthStaysBounded) {
         if (i > 0)
             u.AddPair(i, i - 1);
     }
-    RenderUniverse(&u.Universe, &List, Buffer.Frame(), Settings, Lines);
+    RenderUniverse(&u.Universe, &List, Buffer.Frame(), Settings, Lines, u.Screen);
     EXPECT_EQ(Buffer.Lit(), 200 * 100);
     EXPECT_GT(Lines.Count(), 0);
     for (const TLineSegment& line : Lines)

@@ -2,6 +2,7 @@
 #include "Childwin/DotBlend.h"
 #include "Childwin/LineList.h"
 #include "RenderTestSupport.h"
+#include "universe/Universe.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ struct FrameRender : testing::Test {
     TLineList Lines;
 
     void Render(TPlacedUniverse& u, TBuffer& b, const TFrameSettings& s) {
-        RenderUniverse(&u.Universe, &List, b.Frame(), s, Lines);
+        RenderUniverse(&u.Universe, &List, b.Frame(), s, Lines, u.Screen);
     }
 };
 
@@ -143,22 +144,26 @@ TEST_F(FrameRender, NearerDotsAreDrawnFirstAndFartherOnesBlendOverThem) {
 TEST_F(FrameRender, NothingToDrawLeavesTheFrameBlack) {
     TBuffer b(50, 40);
     const TFrameSettings s = PlainSettings(50, 40, 10, -100);
-    RenderUniverse(nullptr, &List, b.Frame(), s, Lines);
+    TDrawnPoints points;
+    RenderUniverse(nullptr, &List, b.Frame(), s, Lines, points);
     TPlacedUniverse u(1);
-    RenderUniverse(&u.Universe, nullptr, b.Frame(), s, Lines);
-    TUniverse unallocated; // LastIndex 0 but no particle array
-    RenderUniverse(&unallocated, &List, b.Frame(), s, Lines);
+    RenderUniverse(&u.Universe, nullptr, b.Frame(), s, Lines, u.Screen);
+    // A failed or cancelled build publishes a snapshot without particles.
     TUniverse released;
     released.Allocate(5);
     released.ReleaseParticles();
-    RenderUniverse(&released, &List, b.Frame(), s, Lines);
+    TUniverseSnapshot empty;
+    empty.CopyFrom(released);
+    RenderUniverse(&empty, &List, b.Frame(), s, Lines, points);
     EXPECT_EQ(b.Lit(), 0);
     EXPECT_EQ(u[0].ScreenX, 12345);
+    EXPECT_TRUE(points.empty());
 }
 
 // An empty frame (a window not yet sized) takes no pixel but still records screen points.
 TEST_F(FrameRender, EmptyFrameIsSafe) {
     TPlacedUniverse u(1);
-    RenderUniverse(&u.Universe, &List, TPixelFrame{}, PlainSettings(100, 80, 10, -100), Lines);
+    RenderUniverse(&u.Universe, &List, TPixelFrame{}, PlainSettings(100, 80, 10, -100), Lines,
+                   u.Screen);
     EXPECT_EQ(u[0].ScreenX, 50);
 }

@@ -2,35 +2,44 @@
 
 #include "Childwin/FrameRender.h"
 #include "Childwin/PixelFrame.h"
-#include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <cstdint>
 #include <vector>
 
-// A universe of particles placed by hand, at rest, heat 0.2, not yet stepped.
+// A universe of particles placed by hand, at rest, heat 0.2, not yet stepped, and the
+// screen points a view keeps for it.
 struct TPlacedUniverse {
-    TUniverse Universe;
+    TUniverseSnapshot Universe;
+    TDrawnPoints Screen;
+
+    // One particle's fields as the tests reach them.
+    struct TPlaced {
+        double& Heat;
+        std::int32_t& ScreenX;
+        std::int32_t& ScreenY;
+    };
 
     explicit TPlacedUniverse(std::int32_t count) {
-        Universe.Allocate(count);
         Universe.Space = 10;
         Universe.PairLast = -1;
-        for (std::int32_t i = 0; i < count; ++i) {
-            TParticle& p = Universe.Particles[i];
-            p = TParticle{};
-            p.Heat = 0.2;
-            p.ScreenX = p.ScreenY = 12345; // left over from some earlier frame
-        }
+        Universe.Particles.assign(static_cast<std::size_t>(count), {0, 0, 0, 0.2});
+        // Left over from some earlier frame.
+        Screen.assign(static_cast<std::size_t>(count), {12345, 12345});
     }
-    TParticle& operator[](std::int32_t i) { return Universe.Particles[i]; }
+    TPlaced operator[](std::int32_t i) {
+        const auto k = static_cast<std::size_t>(i);
+        return {Universe.Particles[k].Heat, Screen[k].ScreenX, Screen[k].ScreenY};
+    }
     void Place(std::int32_t i, double x, double y, double z) {
-        Universe.Particles[i].X = x;
-        Universe.Particles[i].Y = y;
-        Universe.Particles[i].Z = z;
+        TUniverseSnapshot::TPoint& p = Universe.Particles[static_cast<std::size_t>(i)];
+        p.X = x;
+        p.Y = y;
+        p.Z = z;
     }
     void AddPair(std::int32_t upper, std::int32_t lower) {
         ++Universe.PairLast;
-        Universe.Pairs[static_cast<std::size_t>(Universe.PairLast)] = {upper, lower, 0.1};
+        Universe.Pairs.push_back({upper, lower, 0.1});
     }
 };
 

@@ -7,6 +7,7 @@
 #include "Childwin/ChildWin.h"
 #include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <QApplication>
 #include <QDir>
@@ -40,7 +41,9 @@ int main(int argc, char** argv) {
     QMdiArea area;
     area.resize(700, 560);
     area.show();
-    TMDIChild* view = TMDIChild::Create(&area, &universe);
+    auto snapshot = std::make_shared<TUniverseSnapshot>();
+    snapshot->CopyFrom(universe);
+    TMDIChild* view = TMDIChild::Create(&area, snapshot.get());
     view->SubWindow()->setWindowTitle(QStringLiteral("View 1"));
     const QSize frame = view->SubWindow()->size() - view->size();
     view->SubWindow()->resize(QSize(640, 480) + frame);
@@ -50,7 +53,7 @@ int main(int argc, char** argv) {
     view->Camera.Dolly = -5 * universe.Space;
     view->SetContrast(130);
     view->SetPartSize(12);
-    view->Universe = &universe;
+    view->ShowUniverse(snapshot);
     view->FormResize();
     view->FrameValid = false;
     view->PresentFrame();
@@ -83,9 +86,9 @@ int main(int argc, char** argv) {
     ticks.setInterval(1);
     QObject::connect(&ticks, &QTimer::timeout, [&] {
         universe.Step(0, universe.LastIndex);
-        view->Universe = &universe;
-        view->FrameValid = false;
-        view->PresentFrame();
+        auto next = std::make_shared<TUniverseSnapshot>();
+        next->CopyFrom(universe);
+        view->ShowUniverse(next);
     });
     ticks.start();
     QTimer::singleShot(static_cast<int>(runSeconds * 1000), &app, [&] {

@@ -3,6 +3,7 @@
 #include "Childwin/ChildWin.h"
 #include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -15,16 +16,19 @@
 struct ViewTest : testing::Test {
     QMdiArea Area;
     TUniverse Universe;
+    std::shared_ptr<TUniverseSnapshot> Snapshot = std::make_shared<TUniverseSnapshot>();
     TMDIChild* View = nullptr;
+    std::uint64_t RendersSeen = 0;
 
     ViewTest() {
         TUniverseSettings settings;
         settings.Number = 12; // 12 particles: quick to seed
         SettingsFormulas::BuildUniverse(Universe, settings, 99);
+        Snapshot->CopyFrom(Universe);
         Area.resize(900, 700);
         Area.show();
-        View = TMDIChild::Create(&Area, &Universe);
-        View->Universe = &Universe;
+        View = TMDIChild::Create(&Area, Snapshot.get());
+        View->ShowUniverse(Snapshot);
     }
 
     QMdiSubWindow* Sub() const { return View->SubWindow(); }
@@ -35,15 +39,8 @@ struct ViewTest : testing::Test {
         Sub()->resize(width + frame.width(), height + frame.height());
     }
 
-    // Marks every particle's screen point so that a redraw shows in the universe.
-    void MarkScreenPoints() {
-        for (std::int32_t i = 0; i <= Universe.LastIndex; ++i)
-            Universe.Particles[i].ScreenX = 7777;
-    }
-    bool Redrawn() const {
-        for (std::int32_t i = 0; i <= Universe.LastIndex; ++i)
-            if (Universe.Particles[i].ScreenX == 7777)
-                return false;
-        return true;
-    }
+    // Notes how many pictures the view has rendered, so that a redraw shows.
+    void MarkScreenPoints() { RendersSeen = View->Renders(); }
+    bool Redrawn() const { return View->Renders() != RendersSeen; }
+    std::uint64_t RendersSince() const { return View->Renders() - RendersSeen; }
 };

@@ -108,7 +108,7 @@ TEST_F(CommandTest, OpeningAFileThatIsNoSimulationChangesNothing) {
     file.write("not a simulation");
     file.flush();
     const QString path = QFileInfo(file.fileName()).absoluteFilePath();
-    TUniverse* universe = Main->Universe.get();
+    const auto* shown = Main->Snapshot().get();
 
     TMessageBoxCloser closer;
     QTimer::singleShot(0, Main->OpenDialog, [&] {
@@ -122,7 +122,7 @@ TEST_F(CommandTest, OpeningAFileThatIsNoSimulationChangesNothing) {
     EXPECT_EQ(closer.Icon, QMessageBox::Critical);
     EXPECT_TRUE(closer.Text.contains("not an HDF5 file")) << closer.Text.toStdString();
     EXPECT_EQ(Main->Views().size(), 1);
-    EXPECT_EQ(Main->Universe.get(), universe);
+    EXPECT_EQ(Main->Snapshot().get(), shown);
     EXPECT_EQ(Main->windowTitle(), "Astrivo 2");
 
     QTimer::singleShot(0, Main->OpenDialog, [&] { Main->OpenDialog->reject(); });

@@ -9,8 +9,7 @@ namespace {
 
 TEST_F(MainFormTest, TheStartValuesGiveTheDocumentedUniverse) {
     Main->CreateUniverse();
-    ASSERT_NE(Main->Universe, nullptr);
-    const TUniverse& u = *Main->Universe;
+    const TEngineState u = Engine();
     EXPECT_TRUE(Main->UniverseReady());
     EXPECT_EQ(u.LastIndex, 1279);
     EXPECT_NEAR(u.Distribution, 0.9414801, 1e-7);
@@ -47,7 +46,7 @@ TEST_F(MainFormTest, CreationReadsTheControlsThemselves) {
     ASSERT_TRUE(Dialog->UseThermoCalc());
 
     Main->CreateUniverse();
-    const TUniverse& u = *Main->Universe;
+    const TEngineState u = Engine();
     EXPECT_DOUBLE_EQ(u.Space, 1);
     EXPECT_FALSE(u.UseThermodynamics);
     EXPECT_EQ(u.Formation, 0);
@@ -60,20 +59,21 @@ TEST_F(MainFormTest, OnlyTheExactGlobularTextChoosesOneCluster) {
     for (const char* text : {"globular (sphere)", "", "Globular (sphere) "}) {
         Dialog->ComboBoxFormation->setEditText(QString::fromLatin1(text));
         Main->CreateUniverse();
-        EXPECT_EQ(Main->Universe->Formation, 1) << '"' << text << '"';
+        EXPECT_EQ(Engine().Formation, 1) << '"' << text << '"';
     }
 }
 
-TEST_F(MainFormTest, ALaterCreationReusesTheUniverseAndRefreshesTheViews) {
+TEST_F(MainFormTest, ALaterCreationRefreshesTheViews) {
     ShowMain();
-    TUniverse* first = Main->Universe.get();
     TMDIChild* view = Main->Views().at(0);
-    view->Universe = nullptr;
+    const TUniverseSnapshot* first = view->Snapshot();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->LastIndex(), 1279);
     Dialog->ChangeNumber(30);
     Main->CreateUniverse();
-    EXPECT_EQ(Main->Universe.get(), first);
-    EXPECT_EQ(first->LastIndex, 179);
-    EXPECT_EQ(view->Universe, first);
+    Finish();
+    EXPECT_EQ(Main->Snapshot()->LastIndex(), 179);
+    EXPECT_EQ(view->Snapshot(), Main->Snapshot().get());
 }
 
 TEST_F(MainFormTest, ZeroParticlesShowTheMessageAndLeaveAnEmptyUniverse) {
@@ -85,25 +85,27 @@ TEST_F(MainFormTest, ZeroParticlesShowTheMessageAndLeaveAnEmptyUniverse) {
 
     TMessageBoxCloser closer;
     Main->CreateUniverse();
+    Finish();
     EXPECT_EQ(closer.Count, 1);
     EXPECT_EQ(closer.Icon, QMessageBox::Critical);
     EXPECT_EQ(closer.Text, "There was not enough memory avalable to create the universe.\n"
                            "Suggestion: you try a smaller universe");
-    ASSERT_NE(Main->Universe, nullptr);
-    EXPECT_EQ(Main->Universe->Particles, nullptr);
-    EXPECT_EQ(Main->Universe->LastIndex, -1);
-    EXPECT_EQ(Main->Universe->PairLast, -1);
-    EXPECT_EQ(view->Universe, nullptr);
+    const TEngineState u = Engine();
+    EXPECT_FALSE(u.HasParticles);
+    EXPECT_EQ(u.LastIndex, -1);
+    EXPECT_EQ(u.PairLast, -1);
+    ASSERT_NE(view->Snapshot(), nullptr);
+    EXPECT_FALSE(view->Snapshot()->HasParticles());
     EXPECT_TRUE(Main->UniverseReady());
     EXPECT_TRUE(Main->Processing());
 
-    // The running loop goes on over the empty universe and attaches it to the view again.
-    const int before = Main->Universe->IterationCount;
-    Main->ProcessingTimerTimer();
-    Main->ProcessingTimerTimer();
-    EXPECT_EQ(Main->Universe->IterationCount, before + 2);
-    EXPECT_EQ(Dialog->IterationCount(), before + 2);
-    EXPECT_EQ(view->Universe, Main->Universe.get());
+    // The running loop goes on over the empty universe and shows it in the view.
+    const int before = Engine().IterationCount;
+    NextStep();
+    NextStep();
+    EXPECT_GE(Main->Snapshot()->IterationCount, before + 2);
+    EXPECT_EQ(Dialog->IterationCount(), Main->Snapshot()->IterationCount);
+    EXPECT_EQ(view->Snapshot(), Main->Snapshot().get());
     Main->SetProcessing(false);
 }
 
@@ -119,15 +121,17 @@ TEST_F(MainFormTest, AFailedFirstCreationLeavesNoUniverseReady) {
     EXPECT_FALSE(Main->Processing());
     Main->ContinueProcessing1->trigger();
     EXPECT_TRUE(Main->Processing());
-    Main->ProcessingTimerTimer();
-    EXPECT_EQ(Main->Universe->LastIndex, -1);
+    NextStep();
+    EXPECT_EQ(Main->Snapshot()->LastIndex(), -1);
     Main->ContinueProcessing1->trigger();
 
     // A later successful creation makes the universe ready.
     Dialog->ChangeNumber(26);
     Main->CreateUniverse();
+    Finish();
     EXPECT_TRUE(Main->UniverseReady());
-    EXPECT_EQ(Main->Universe->LastIndex, 19);
+    EXPECT_EQ(Main->Snapshot()->LastIndex(), 19);
+    EXPECT_EQ(Engine().LastIndex, 19);
     EXPECT_EQ(closer.Count, 1);
 }
 

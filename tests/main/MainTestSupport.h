@@ -5,7 +5,9 @@
 #include "Main/Main.h"
 #include "Main/Program.h"
 #include "Options/Options.h"
+#include "universe/SimulationRunner.h"
 #include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,7 +19,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <memory>
+
+/// The engine's universe as it stood once the commands sent so far were carried out.
+struct TEngineState {
+    bool HasParticles = false;
+    std::int32_t LastIndex = 0, PairLast = 0, IterationCount = 0, Formation = 0;
+    std::int32_t RedoFrequency = 0, MatrixResolution = 0, LocalitySize = 0, MaxSeparation = 0;
+    bool UseThermodynamics = false;
+    double Distribution = 0, Space = 0, Velocity = 0, Mass = 0, Globular = 0, Friction = 0,
+           Pressure = 0, Separation = 0, Radiation = 0;
+    double FirstX = 0; // the first particle's X, when there is one
+};
 
 /// Closes every modal message box as soon as it appears, remembering what it said.
 class TMessageBoxCloser {
@@ -59,6 +74,7 @@ protected:
     void ShowMain() {
         Main->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Main));
+        ASSERT_TRUE(Main->WaitForEngine());
     }
 
     QAction* Action(const char* name) const {
@@ -69,6 +85,51 @@ protected:
         return Main->findChild<QWidget*>(QString::fromLatin1(button))
             ->property("ImageIndex")
             .toInt();
+    }
+
+    /// Reads the engine's universe on its own thread, in turn after the commands sent.
+    TEngineState Engine() const {
+        std::promise<TEngineState> reply;
+        std::future<TEngineState> state = reply.get_future();
+        Main->Runner().Run([&reply](TUniverse& u) {
+            TEngineState s;
+            s.HasParticles = u.Particles != nullptr;
+            s.LastIndex = u.LastIndex;
+            s.PairLast = u.PairLast;
+            s.IterationCount = u.IterationCount;
+            s.Formation = u.Formation;
+            s.RedoFrequency = u.RedoFrequency;
+            s.MatrixResolution = u.MatrixResolution;
+            s.LocalitySize = u.LocalitySize;
+            s.MaxSeparation = u.MaxSeparation;
+            s.UseThermodynamics = u.UseThermodynamics;
+            s.Distribution = u.Distribution;
+            s.Space = u.Space;
+            s.Velocity = u.Velocity;
+            s.Mass = u.Mass;
+            s.Globular = u.Globular;
+            s.Friction = u.Friction;
+            s.Pressure = u.Pressure;
+            s.Separation = u.Separation;
+            s.Radiation = u.Radiation;
+            s.FirstX = s.HasParticles ? u.Particles[0].X : 0;
+            reply.set_value(s);
+        });
+        EXPECT_EQ(state.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+        return state.get();
+    }
+
+    /// Lets the engine finish what it was sent and the window show the result.
+    void Finish() const { EXPECT_TRUE(Main->WaitForEngine()); }
+
+    /// One more published step, shown by the window: with processing off one is asked for.
+    void NextStep() const {
+        const auto latest = Main->Runner().Latest();
+        const std::uint64_t serial = latest ? latest->Serial : 0;
+        if (!Main->Processing())
+            Main->StepOnce1Click();
+        EXPECT_NE(Main->Runner().WaitForSnapshotAfter(serial, std::chrono::seconds(60)), nullptr);
+        Main->ProcessingTimerTimer();
     }
 
     /// Lets closed windows go and pending events run.

@@ -20,7 +20,8 @@ TEST_F(MainFormTest, BeforeTheFirstShowingNoUniverseExistsButTheSettingsArrived)
     EXPECT_EQ(Main->AboutBox(), Program->AboutBox());
     EXPECT_EQ(Main->PropertiesDlg(), Dialog);
 
-    EXPECT_EQ(Main->Universe, nullptr);
+    EXPECT_EQ(Main->Snapshot(), nullptr);
+    EXPECT_EQ(Main->Runner().Latest(), nullptr);
     EXPECT_FALSE(Main->UniverseReady());
     EXPECT_FALSE(Main->Processing());
     EXPECT_EQ(Main->MaxSeparation(), 5);
@@ -53,22 +54,26 @@ TEST_F(MainFormTest, ComponentsCarryTheirNames) {
 
 TEST_F(MainFormTest, FirstShowingBuildsTheUniverseAndOpensViewOne) {
     ShowMain();
-    ASSERT_NE(Main->Universe, nullptr);
+    ASSERT_NE(Main->Snapshot(), nullptr);
     EXPECT_TRUE(Main->UniverseReady());
     EXPECT_FALSE(Main->Processing());
-    EXPECT_EQ(Main->Universe->LastIndex, 1279);
-    EXPECT_EQ(Main->Universe->IterationCount, 2); // one seeding step per cluster
-    EXPECT_EQ(Main->Universe->MatrixResolution, 250);
+    const TEngineState u = Engine();
+    EXPECT_EQ(u.LastIndex, 1279);
+    EXPECT_EQ(u.IterationCount, 2); // one seeding step per cluster
+    EXPECT_EQ(u.MatrixResolution, 250);
+    EXPECT_EQ(Main->Snapshot()->LastIndex(), 1279);
+    EXPECT_EQ(Main->Snapshot()->IterationCount, 2);
     const QList<TMDIChild*> views = Main->Views();
     ASSERT_EQ(views.size(), 1);
     EXPECT_EQ(views[0]->SubWindow()->windowTitle(), "View 1");
-    EXPECT_EQ(views[0]->Universe, Main->Universe.get());
+    EXPECT_EQ(views[0]->Snapshot(), Main->Snapshot().get());
 
     // Showing again builds nothing new.
-    TUniverse* first = Main->Universe.get();
+    const std::uint64_t builds = Main->Snapshot()->BuildCount;
     Main->hide();
     Main->show();
-    EXPECT_EQ(Main->Universe.get(), first);
+    Finish();
+    EXPECT_EQ(Main->Snapshot()->BuildCount, builds);
     EXPECT_EQ(Main->Views().size(), 1);
 }
 
@@ -114,6 +119,20 @@ TEST_F(MainFormTest, F5TogglesProcessingAlthoughItsMenuIsHidden) {
     QTest::keyClick(Main, Qt::Key_F5);
     EXPECT_TRUE(Main->Processing());
     QTest::keyClick(Main, Qt::Key_F5);
+    EXPECT_FALSE(Main->Processing());
+}
+
+TEST_F(MainFormTest, F6StepsOnceWhileProcessingIsOff) {
+    ShowMain();
+    EXPECT_EQ(Main->StepOnce1->shortcut(), QKeySequence(Qt::Key_F6));
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    const int before = Main->Snapshot()->IterationCount;
+    QTest::keyClick(Main, Qt::Key_F6);
+    QTest::keyClick(Main, Qt::Key_F6);
+    Finish();
+    EXPECT_EQ(Main->Snapshot()->IterationCount, before + 2);
+    EXPECT_EQ(Dialog->IterationCount(), before + 2);
     EXPECT_FALSE(Main->Processing());
 }
 

@@ -51,11 +51,11 @@ TEST_F(ViewTest, TheFirstViewHasItsOwnDefaults) {
     EXPECT_EQ(view->Camera.Azimuth, 0);
     EXPECT_EQ(view->Camera.Elevation, 0);
     EXPECT_EQ(view->Camera.OffsetX, 0);
-    EXPECT_EQ(view->Camera.Dolly, -5 * Main->Universe->Space);
+    EXPECT_EQ(view->Camera.Dolly, -5 * Main->Snapshot()->Space);
     EXPECT_GT(view->Camera.ZoomX, 0);
     EXPECT_DOUBLE_EQ(view->Camera.ZoomX, 0.1 * view->height());
     EXPECT_DOUBLE_EQ(view->Camera.ZoomY, 0.1 * view->height());
-    EXPECT_EQ(view->Universe, Main->Universe.get());
+    EXPECT_EQ(view->Snapshot(), Main->Snapshot().get());
     EXPECT_EQ(Main->ActiveView(), view);
     // Active, it has shown its contrast and method in the properties window.
     EXPECT_EQ(Dialog->Contrast(), 130);
@@ -92,7 +92,7 @@ TEST_F(ViewTest, ANewViewCopiesCameraMethodAndSizeButNotContrastOrLines) {
     EXPECT_FALSE(second->UseLines());
     EXPECT_TRUE(second->ShowLuminance());
     EXPECT_EQ(second->Brightness(), 0);
-    EXPECT_EQ(second->Universe, Main->Universe.get());
+    EXPECT_EQ(second->Snapshot(), Main->Snapshot().get());
     EXPECT_EQ(Main->ActiveView(), second);
     EXPECT_EQ(Dialog->Contrast(), 100);
 }
@@ -208,7 +208,7 @@ TEST_F(ViewTest, ThePresetReplacesFiveViewsByFourFromTheActiveOne) {
         EXPECT_EQ(view->Contrast(), 222);
         EXPECT_FALSE(view->ShowLuminance());
         EXPECT_FALSE(view->UseLines());
-        EXPECT_EQ(view->Universe, Main->Universe.get());
+        EXPECT_EQ(view->Snapshot(), Main->Snapshot().get());
     }
     EXPECT_EQ(Dialog->Contrast(), 222); // the properties window shows the active view
     EXPECT_EQ(Dialog->ListBoxShowAs->currentRow(), 2);
@@ -228,7 +228,7 @@ TEST_F(ViewTest, ThePresetWithoutAnActiveViewStartsFromTheDefaultCamera) {
         EXPECT_NEAR(views[i]->Camera.Elevation, elevations[i] * Degree, 1e-12);
         EXPECT_EQ(views[i]->Contrast(), 130);
         EXPECT_EQ(views[i]->PartSize(), 12);
-        EXPECT_EQ(views[i]->Camera.Dolly, -5 * Main->Universe->Space);
+        EXPECT_EQ(views[i]->Camera.Dolly, -5 * Main->Snapshot()->Space);
         EXPECT_DOUBLE_EQ(views[i]->Camera.ZoomX, 0.1 * views[i]->height());
     }
 }

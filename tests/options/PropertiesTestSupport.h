@@ -22,6 +22,7 @@ public:
     void SetMatrixResolution(std::int32_t value) override { Record("MatrixResolution", value); }
     void SetRedoFrequency(std::int32_t value) override { Record("RedoFrequency", value); }
     void CreateUniverse() override { ++Creations; }
+    void SetStepsPerSecond(std::int32_t value) override { Record("StepsPerSecond", value); }
     TMDIChild* ActiveView() const override { return View; }
 
     struct TCall {

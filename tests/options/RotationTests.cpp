@@ -1,6 +1,8 @@
 // The View page's rotation controls acting on the active view's camera.
 #include "PropertiesTestSupport.h"
 
+#include "Childwin/CameraDrag.h"
+
 #include <QEventLoop>
 #include <QFrame>
 #include <QGroupBox>
@@ -9,6 +11,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+
+#include <cmath>
 
 namespace {
 
@@ -165,6 +169,15 @@ TEST_F(RotationTest, ResetRestoresTheStandardCameraButNotTheZoom) {
     EXPECT_NEAR(View.Camera.Elevation, 15 * Degree, 1e-15);
     EXPECT_EQ(View.Camera.ZoomX, 25);
     EXPECT_EQ(View.Camera.ZoomY, 26);
+}
+
+TEST_F(RotationTest, ResetBringsADeadZoomBackToTheFloor) {
+    View.Camera.ZoomX = 0;
+    View.Camera.ZoomY = std::nan("");
+    Dialog->Button8->click();
+    EXPECT_EQ(View.Camera.ZoomX, MinZoom(View.height()));
+    EXPECT_EQ(View.Camera.ZoomY, MinZoom(View.height()));
+    EXPECT_GT(View.Camera.ZoomX, 0);
 }
 
 TEST_F(RotationTest, WithoutAnActiveViewNothingTurns) {

@@ -17,6 +17,13 @@ TEST(SettingsLabels, NumberShowsTheParticleCountOnBothSidesOfTheJump) {
     EXPECT_EQ(NumberLabel(220), "192080");
 }
 
+TEST(SettingsLabels, IterationCountMarksTheCountThatStopped) {
+    EXPECT_EQ(IterationText(0), "0");
+    EXPECT_EQ(IterationText(1234567), "1234567");
+    EXPECT_EQ(IterationText(std::numeric_limits<std::int32_t>::max() - 1), "2147483646");
+    EXPECT_EQ(IterationText(std::numeric_limits<std::int32_t>::max()), "2147483647+");
+}
+
 TEST(SettingsLabels, MassIsTheCubeHalvedAndTruncated) {
     EXPECT_EQ(MassLabel(1), "0");
     EXPECT_EQ(MassLabel(3), "13");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 #include <string>
 
@@ -59,6 +60,21 @@ TEST(SliderTable, LabelTextFollowsTheLabelKind) {
     EXPECT_EQ(SliderTable::LabelText(TLabelKind::SpaceCube, 48), "216");
     EXPECT_EQ(SliderTable::LabelText(TLabelKind::VelocityCube, 80), "410");
     EXPECT_EQ(SliderTable::LabelText(TLabelKind::Offset100, 99), "-1");
+}
+
+TEST(SliderTable, ClampHoldsAValueToItsSlidersRange) {
+    constexpr std::int32_t Most = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t Least = std::numeric_limits<std::int32_t>::min();
+    EXPECT_EQ(SliderTable::Clamp("Number", 1000), 220);
+    EXPECT_EQ(SliderTable::Clamp("Number", Most), 220);
+    EXPECT_EQ(SliderTable::Clamp("TrackBarNumber", -1), 0);
+    EXPECT_EQ(SliderTable::Clamp("MatrixResolution", 0), 10);
+    EXPECT_EQ(SliderTable::Clamp("MatrixResolution", 300), 300);
+    EXPECT_EQ(SliderTable::Clamp("Contrast", Least), 1);
+    EXPECT_EQ(SliderTable::Clamp("MaxSeparation", 61), 60);
+    EXPECT_EQ(SliderTable::Clamp("Space", 48), 48);
+    // No slider of that name: nothing to hold it to.
+    EXPECT_EQ(SliderTable::Clamp("IterationCount", -5), -5);
 }
 
 TEST(SliderTable, TheParticleSliderPagesPastEitherEnd) {

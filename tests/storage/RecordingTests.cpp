@@ -32,7 +32,7 @@ void ExpectState(const TSnapshot& s, const TUniverse& u) {
     EXPECT_EQ(s.RedoCountdown, u.RedoCountdown);
     EXPECT_EQ(s.Optimisation, u.Optimisation);
     for (std::size_t i = 0; i < s.Particles.size(); ++i)
-        ASSERT_EQ(std::memcmp(&s.Particles[i], &u.Particles[i], offsetof(TParticle, ScreenX)), 0)
+        ASSERT_EQ(std::memcmp(&s.Particles[i], &u.Particles[i], offsetof(TParticle, CellX)), 0)
             << "particle " << i;
     ASSERT_EQ(s.Pairs.size(), static_cast<std::size_t>(u.PairLast + 1));
     for (std::size_t k = 0; k < s.Pairs.size(); ++k) {

@@ -2,6 +2,7 @@
 
 #include "Storage/H5Access.h"
 #include "Storage/SimulationFile.h"
+#include "Storage/UniverseIO.h"
 
 #include <cmath>
 #include <csignal>
@@ -342,6 +343,26 @@ TEST_F(SimulationFileTest, EveryKindOfBadFileIsRefusedWithTheUniverseUntouched) 
         EXPECT_EQ(current.Settings.size(), 1u);
         EXPECT_EQ(current.Views.ActiveView, 4);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(UniverseCopy, ACopiedStateStepsOnAsTheOriginal) {
+    std::unique_ptr<TUniverse> original = BuildSmall();
+    for (int s = 0; s < 3; ++s)
+        original->Step(0, original->LastIndex);
+    // A target of another size and other settings: everything must be replaced.
+    std::unique_ptr<TUniverse> copy = BuildSmall(26);
+    copy->SetMatrixResolution(11);
+    ASSERT_TRUE(UniverseIO::CopyState(*original, *copy));
+    ExpectSameState(*original, *copy);
+    for (int s = 0; s < 6; ++s) {
+        original->Step(0, original->LastIndex);
+        copy->Step(0, copy->LastIndex);
+    }
+    ExpectSameState(*original, *copy);
 }
 
 } // namespace

@@ -118,8 +118,7 @@ inline void ExpectSameState(const TUniverse& a, const TUniverse& b) {
     for (std::int32_t i = 0; i <= a.LastIndex; ++i) {
         const TParticle& p = a.Particles[i];
         const TParticle& q = b.Particles[i];
-        // Screen points belong to the views, not the step.
-        EXPECT_EQ(std::memcmp(&p, &q, offsetof(TParticle, ScreenX)), 0) << "particle " << i;
+        EXPECT_EQ(std::memcmp(&p, &q, offsetof(TParticle, CellX)), 0) << "particle " << i;
         EXPECT_EQ(p.CellX, q.CellX);
         EXPECT_EQ(p.CellY, q.CellY);
         EXPECT_EQ(p.CellZ, q.CellZ);

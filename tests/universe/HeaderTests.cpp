@@ -9,6 +9,7 @@ TEST(UniverseHeader, ParticleKeepsItsLayout) {
     static_assert(std::is_standard_layout_v<TParticle>);
     EXPECT_EQ(offsetof(TParticle, Heat), 0u);
     EXPECT_EQ(offsetof(TParticle, X), 4 * sizeof(double));
-    EXPECT_EQ(offsetof(TParticle, ScreenX), 13 * sizeof(double));
-    EXPECT_EQ(offsetof(TParticle, CellZ), 13 * sizeof(double) + 4 * sizeof(std::int32_t));
+    // Screen points belong to the views, which keep their own.
+    EXPECT_EQ(offsetof(TParticle, CellX), 13 * sizeof(double));
+    EXPECT_EQ(offsetof(TParticle, CellZ), 13 * sizeof(double) + 2 * sizeof(std::int32_t));
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+
 namespace {
 
 using namespace SettingsFormulas;
@@ -14,6 +17,30 @@ TEST(SettingsFormulas, ParticleCountGrowsLinearlyThenQuadratically) {
     EXPECT_EQ(ParticleCount(40), 1280);
     EXPECT_EQ(ParticleCount(100), 28880);
     EXPECT_EQ(ParticleCount(220), 192080);
+}
+
+TEST(SettingsFormulas, ParticleCountIsDefinedForEveryPosition) {
+    constexpr std::int32_t Most = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t Least = std::numeric_limits<std::int32_t>::min();
+    // Below the slider: never a negative count.
+    EXPECT_EQ(ParticleCount(-1), 0);
+    EXPECT_EQ(ParticleCount(Least), 0);
+    // 5 * 20724^2 = 2,147,420,880 is the last count that fits; one step more saturates.
+    EXPECT_EQ(ParticleCount(24 + 20724), 2147420880);
+    EXPECT_EQ(ParticleCount(24 + 20725), Most);
+    // Where 5 * (n - 24)^2 would overflow even 64 bits.
+    EXPECT_EQ(ParticleCount(1358187938), Most);
+    EXPECT_EQ(ParticleCount(Most), Most);
+    // Never negative, and from 25 on it never falls as the position grows.
+    std::int32_t previous = 0;
+    for (std::int64_t n = Least; n <= Most; n += 9973) {
+        const std::int32_t count = ParticleCount(static_cast<std::int32_t>(n));
+        ASSERT_GE(count, 0) << n;
+        if (n >= 25) {
+            ASSERT_GE(count, previous) << n;
+        }
+        previous = n >= 25 ? count : 0;
+    }
 }
 
 TEST(SettingsFormulas, SliderEndsGiveTheDocumentedRanges) {

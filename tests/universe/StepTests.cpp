@@ -39,6 +39,18 @@ TEST(StepBasics, EmptyRangeTouchesNothingButCountsTheStep) {
     EXPECT_EQ(fresh.IterationCount, 1);
 }
 
+TEST(StepBasics, TheIterationCountStopsAtItsLargestValue) {
+    constexpr std::int32_t Most = std::numeric_limits<std::int32_t>::max();
+    TUniverse u;
+    MakeRestingUniverse(u, 2);
+    u.SetIterationCount(Most - 1);
+    u.Step(0, 1);
+    EXPECT_EQ(u.IterationCount, Most);
+    u.Step(0, 1);
+    u.StepLiteral(0, 1);
+    EXPECT_EQ(u.IterationCount, Most);
+}
+
 TEST(StepBasics, OneParticleMovesByItsOwnVelocity) {
     TUniverse u;
     MakeRestingUniverse(u, 3);

@@ -1,0 +1,62 @@
+// The status bar's progress display for long engine work.
+#include "Main/Main.h"
+
+#include "universe/SimulationRunner.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace {
+
+// Work shorter than this comes and goes without a flicker of the bar.
+constexpr auto ShowAfter = std::chrono::milliseconds(300);
+
+} // namespace
+
+void TMainForm::BuildProgress() {
+    ProgressLabel = new QLabel(StatusBar);
+    ProgressLabel->setObjectName(QStringLiteral("ProgressLabel"));
+    ProgressBar = new QProgressBar(StatusBar);
+    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    ProgressBar->setRange(0, 1000);
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setMaximumWidth(160);
+    ProgressBar->setMaximumHeight(14);
+    // Permanent widgets sit to the right of the hint text, which tips overwrite.
+    StatusBar->addPermanentWidget(ProgressLabel);
+    StatusBar->addPermanentWidget(ProgressBar);
+    ProgressLabel->hide();
+    ProgressBar->hide();
+
+    ProgressTimer = new QTimer(this);
+    ProgressTimer->setObjectName(QStringLiteral("ProgressTimer"));
+    ProgressTimer->setInterval(100);
+    connect(ProgressTimer, &QTimer::timeout, this, &TMainForm::ProgressTimerTimer);
+    ProgressTimer->start();
+}
+
+void TMainForm::ProgressTimerTimer() {
+    if (!FRunner)
+        return;
+    const TSimulationRunner::TProgress progress = FRunner->Progress();
+    const bool show = progress.Work != TSimulationRunner::TWork::Idle &&
+                      std::chrono::steady_clock::now() - progress.Since >= ShowAfter;
+    if (!show) {
+        ProgressLabel->hide();
+        ProgressBar->hide();
+        return;
+    }
+    const QString text =
+        progress.Work == TSimulationRunner::TWork::Building
+            ? QStringLiteral("Building universe\u2026")
+            : QStringLiteral("Step %1\u2026").arg(QLocale().toString(progress.Iteration));
+    ProgressLabel->setText(text);
+    const double share =
+        progress.Rows > 0 ? static_cast<double>(progress.RowsDone) / progress.Rows : 0;
+    ProgressBar->setValue(static_cast<int>(std::clamp(share, 0.0, 1.0) * 1000));
+    ProgressLabel->show();
+    ProgressBar->show();
+}

@@ -1,0 +1,149 @@
+// Response benchmark: drives the real program offscreen and measures how long the window
+// thread goes without handling a 5 ms timer, while the universe is built and processed;
+// and the steps per second the whole program takes on the default universe.
+//   astrivo-response-bench [--seconds S] [--default-only]
+
+#include "Main/Main.h"
+#include "Main/Program.h"
+#include "Options/Options.h"
+#if __has_include("universe/UniverseSnapshot.h")
+#include "universe/UniverseSnapshot.h"
+#endif
+#include "universe/SettingsFormulas.h"
+#include "universe/Universe.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QSlider>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// The figures the window shows, whichever way the program keeps its universe.
+template <class TForm> int Iterations(TForm* main) {
+    if constexpr (requires { main->Snapshot(); }) {
+        const auto snapshot = main->Snapshot();
+        return snapshot ? snapshot->IterationCount : 0;
+    } else {
+        return main->Universe ? main->Universe->IterationCount : 0;
+    }
+}
+
+template <class TForm> std::uint64_t Builds(TForm* main) {
+    if constexpr (requires { main->Snapshot(); }) {
+        const auto snapshot = main->Snapshot();
+        return snapshot ? snapshot->BuildCount : 0;
+    } else {
+        return 0; // the build runs inside the call that asks for it
+    }
+}
+
+// Runs the event loop until done() or the time is up, watching a 5 ms timer: the longest
+// time between two of its ticks is how long the window did not respond.
+struct TWatch {
+    double LongestGap = 0; // seconds
+    double Elapsed = 0;
+
+    void Run(const std::function<void()>& start, const std::function<bool()>& done,
+             double seconds) {
+        QEventLoop loop;
+        QTimer probe;
+        probe.setTimerType(Qt::PreciseTimer);
+        probe.setInterval(5);
+        TClock::time_point last = TClock::now();
+        const TClock::time_point began = last;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            const TClock::time_point now = TClock::now();
+            LongestGap = std::max(LongestGap, std::chrono::duration<double>(now - last).count());
+            last = now;
+            if (done() || now - began >= std::chrono::duration<double>(seconds))
+                loop.quit();
+        });
+        probe.start();
+        QTimer::singleShot(0, [&] { start(); });
+        loop.exec();
+        const TClock::time_point now = TClock::now();
+        LongestGap = std::max(LongestGap, std::chrono::duration<double>(now - last).count());
+        Elapsed = std::chrono::duration<double>(now - began).count();
+    }
+};
+
+void Report(const char* what, const TWatch& w, double goal) {
+    std::printf("  %-36s longest gap %8.1f ms  (goal <= %.0f ms; %.1f s watched)\n", what,
+                w.LongestGap * 1e3, goal, w.Elapsed);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    double seconds = 10;
+    bool defaultOnly = false;
+    for (int a = 1; a < argc; ++a) {
+        if (std::strcmp(argv[a], "--seconds") == 0 && a + 1 < argc)
+            seconds = std::max(1.0, std::atof(argv[++a]));
+        else if (std::strcmp(argv[a], "--default-only") == 0)
+            defaultOnly = true;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    TProgram program(application);
+    program.Show();
+    TMainForm* main = program.MainForm();
+    TPropertiesDlg* dialog = program.PropertiesDlg();
+
+    std::printf("Response, 5 ms timer on the window thread, one view\n");
+    // The first build, then processing the default universe.
+    {
+        TWatch settle;
+        settle.Run([] {}, [&] { return Builds(main) >= 1 || Iterations(main) > 0; }, 60);
+        TWatch w;
+        int before = 0;
+        w.Run(
+            [&] {
+                before = Iterations(main);
+                main->SetProcessing(true);
+            },
+            [] { return false; }, seconds);
+        main->SetProcessing(false);
+        const int steps = Iterations(main) - before;
+        Report("default universe, processing:", w, 50);
+        std::printf("  %-36s %8.1f steps/s (%d steps in %.1f s)\n", "default universe:",
+                    steps / w.Elapsed, steps, w.Elapsed);
+    }
+    if (defaultOnly)
+        return 0;
+
+    for (const int number : {100, 220}) {
+        dialog->TrackBarNumber->setValue(number);
+        const int count = SettingsFormulas::ParticleCount(number);
+        const std::uint64_t builds = Builds(main);
+        TWatch build;
+        build.Run([&] { main->CreateUniverse(); }, [&] { return Builds(main) > builds; }, 600);
+        char what[80];
+        std::snprintf(what, sizeof what, "%d particles, building:", count);
+        Report(what, build, 100);
+        TWatch process;
+        const int before = Iterations(main);
+        process.Run([&] { main->SetProcessing(true); }, [] { return false; }, seconds);
+        main->SetProcessing(false);
+        std::snprintf(what, sizeof what, "%d particles, processing:", count);
+        Report(what, process, 100);
+        std::printf("  %-36s %d steps shown in %.1f s\n", "", Iterations(main) - before,
+                    process.Elapsed);
+        // Stop: the engine idle again.
+        TWatch stop;
+        stop.Run([] {}, [&] { return true; }, 1);
+    }
+    return 0;
+}
