@@ -9,10 +9,6 @@ namespace H5Access {
 
 namespace {
 
-// Chunks of about a megabyte: each carries its own checksum, and a reader decodes a chunk
-// at a time, so a large array costs no second copy in memory.
-constexpr hsize_t ChunkBytes = 1 << 20;
-
 std::string ShapeText(std::span<const hsize_t> dims) {
     std::string text;
     for (std::size_t i = 0; i < dims.size(); ++i) {
@@ -68,7 +64,26 @@ T ReadScalar(hid_t object, const char* name, H5T_class_t wanted, const char* kin
     return value;
 }
 
+// Bytes of a whole array of dims values of type.
+std::size_t ByteCount(hid_t type, std::span<const hsize_t> dims) {
+    std::size_t bytes = H5Tget_size(type);
+    for (const hsize_t d : dims)
+        bytes *= static_cast<std::size_t>(d);
+    return bytes;
+}
+
 } // namespace
+
+// FNV-1a, 64 bits: cheap next to the disk, and any changed byte changes it.
+std::uint64_t Checksum(const void* data, std::size_t bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < bytes; ++i) {
+        hash ^= p[i];
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
 
 void SilenceErrors() {
     H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
@@ -174,38 +189,26 @@ std::string ReadString(hid_t object, const char* name, std::size_t maxLength) {
 
 void WriteArray(hid_t location, const std::string& name, hid_t memoryType,
                 std::span<const hsize_t> dims, const void* data) {
-    const std::string what = "The dataset " + name;
-    const int rank = static_cast<int>(dims.size());
-    hsize_t rowBytes = H5Tget_size(memoryType);
-    for (std::size_t i = 1; i < dims.size(); ++i)
-        rowBytes *= std::max<hsize_t>(dims[i], 1);
-    std::vector<hsize_t> chunk(dims.begin(), dims.end());
-    std::vector<hsize_t> maxDims(dims.begin(), dims.end());
-    chunk[0] = std::clamp<hsize_t>(ChunkBytes / std::max<hsize_t>(rowBytes, 1), 1,
-                                   std::max<hsize_t>(dims[0], 1));
-    for (std::size_t i = 1; i < dims.size(); ++i)
-        chunk[i] = std::max<hsize_t>(dims[i], 1);
-    // An empty list (no close pairs) still gets a dataset; HDF5 allows a chunked one only
-    // when it may grow.
-    if (dims[0] == 0)
-        maxDims[0] = H5S_UNLIMITED;
-
+    const std::string what = "The dataset " + name + " cannot be written.";
     TH5Handle space(
-        Check(H5Screate_simple(rank, dims.data(), maxDims.data()), what + " cannot be written."),
+        Check(H5Screate_simple(static_cast<int>(dims.size()), dims.data(), nullptr), what),
         H5Sclose);
-    TH5Handle properties(Check(H5Pcreate(H5P_DATASET_CREATE), what + " cannot be written."),
-                         H5Pclose);
-    Check(H5Pset_chunk(properties, rank, chunk.data()), what + " cannot be written.");
-    Check(H5Pset_fletcher32(properties), what + " cannot be written.");
-    TH5Handle fileType(Check(H5Tcopy(memoryType), what + " cannot be written."), H5Tclose);
-    Check(H5Tset_order(fileType, H5T_ORDER_LE), what + " cannot be written.");
+    TH5Handle fileType(Check(H5Tcopy(memoryType), what), H5Tclose);
+    Check(H5Tset_order(fileType, H5T_ORDER_LE), what);
     TH5Handle dataset(Check(H5Dcreate2(location, name.c_str(), fileType, space, H5P_DEFAULT,
-                                       properties, H5P_DEFAULT),
-                            what + " cannot be written."),
+                                       H5P_DEFAULT, H5P_DEFAULT),
+                            what),
                       H5Dclose);
-    if (dims[0] > 0)
-        Check(H5Dwrite(dataset, memoryType, H5S_ALL, H5S_ALL, H5P_DEFAULT, data),
-              what + " cannot be written.");
+    const std::size_t bytes = ByteCount(memoryType, dims);
+    if (bytes > 0)
+        Check(H5Dwrite(dataset, memoryType, H5S_ALL, H5S_ALL, H5P_DEFAULT, data), what);
+    const std::uint64_t sum = Checksum(data, bytes);
+    TH5Handle scalar(Check(H5Screate(H5S_SCALAR), what), H5Sclose);
+    TH5Handle attribute(
+        Check(H5Acreate2(dataset, "Checksum", H5T_STD_U64LE, scalar, H5P_DEFAULT, H5P_DEFAULT),
+              what),
+        H5Aclose);
+    Check(H5Awrite(attribute, H5T_NATIVE_UINT64, &sum), what);
 }
 
 std::vector<hsize_t> Dims(hid_t dataset, const std::string& name) {
@@ -234,11 +237,23 @@ void ReadArray(hid_t location, const std::string& name, hid_t memoryType,
     if (!std::equal(found.begin(), found.end(), dims.begin(), dims.end()))
         throw TStorageError(what + " has the wrong shape (" + ShapeText(found) + ", expected " +
                             ShapeText(dims) + ").");
-    for (const hsize_t d : dims)
-        if (d == 0)
-            return;
-    Check(H5Dread(dataset, memoryType, H5S_ALL, H5S_ALL, H5P_DEFAULT, data),
-          what + " is damaged and cannot be read.");
+    const std::size_t bytes = ByteCount(memoryType, dims);
+    if (bytes > 0)
+        Check(H5Dread(dataset, memoryType, H5S_ALL, H5S_ALL, H5P_DEFAULT, data),
+              what + " is damaged and cannot be read.");
+    if (H5Aexists(dataset, "Checksum") <= 0)
+        throw TStorageError(what + " has no checksum.");
+    std::uint64_t sum = 0;
+    TH5Handle attribute(Check(H5Aopen(dataset, "Checksum", H5P_DEFAULT), what + " cannot be read."),
+                        H5Aclose);
+    TH5Handle space(Check(H5Aget_space(attribute), what + " cannot be read."), H5Sclose);
+    TH5Handle type(Check(H5Aget_type(attribute), what + " cannot be read."), H5Tclose);
+    if (H5Sget_simple_extent_npoints(space) != 1 || H5Tget_class(type) != H5T_INTEGER ||
+        H5Tget_size(type) != sizeof sum)
+        throw TStorageError(what + " has a damaged checksum.");
+    Check(H5Aread(attribute, H5T_NATIVE_UINT64, &sum), what + " cannot be read.");
+    if (sum != Checksum(data, bytes))
+        throw TStorageError(what + " is damaged (its checksum does not match).");
 }
 
 std::string PathOf(hid_t object) {

@@ -20,7 +20,7 @@ void SilenceErrors();
 void Check(herr_t status, const std::string& message);
 hid_t Check(hid_t id, const std::string& message);
 
-/// A file access list that writes checksummed metadata (format 1.8 and later), so that a
+/// A file access list that writes checksummed metadata (the format of HDF5 1.10), so that a
 /// damaged file is refused by HDF5's own checks instead of being misread.
 TH5Handle FileAccessList();
 
@@ -42,8 +42,9 @@ float ReadFloat(hid_t object, const char* name);
 /// A string attribute of fixed or variable length, at most maxLength bytes.
 std::string ReadString(hid_t object, const char* name, std::size_t maxLength = 4096);
 
-/// A dataset whose shape is given by dims, stored in one checksummed chunk (or chunks of
-/// chunkRows rows, at most) so that damaged data fails to read rather than reading wrong.
+/// A dataset whose shape is given by dims, stored contiguously with a Checksum attribute
+/// (64-bit FNV-1a of its bytes), so that damaged data fails to read rather than reading
+/// wrong.
 void WriteArray(hid_t location, const std::string& name, hid_t memoryType,
                 std::span<const hsize_t> dims, const void* data);
 
@@ -51,6 +52,9 @@ void WriteArray(hid_t location, const std::string& name, hid_t memoryType,
 /// memoryType (integer or float).
 void ReadArray(hid_t location, const std::string& name, hid_t memoryType,
                std::span<const hsize_t> dims, void* data);
+
+/// The Checksum attribute's value for an array's bytes: 64-bit FNV-1a.
+std::uint64_t Checksum(const void* data, std::size_t bytes);
 
 /// The dims of a dataset (for recordings, whose length is found by reading it).
 std::vector<hsize_t> Dims(hid_t dataset, const std::string& name);

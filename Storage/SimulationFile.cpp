@@ -16,6 +16,9 @@ namespace SimulationFile {
 namespace {
 
 constexpr const char* ProgramName = "Astrivo 2";
+// Up to this many recorded frames a save is built in memory (at most a few hundred MB at
+// the largest universes); longer recordings are written straight to the disk.
+constexpr std::int32_t InMemoryFrames = 100;
 
 std::int32_t FindSetting(std::span<const TSettingValue> settings, std::string_view name) {
     for (const TSettingValue& setting : settings)
@@ -75,17 +78,20 @@ TStorageResult Save(const std::string& path, const TUniverse& universe,
     } catch (const TStorageError& error) {
         return TStorageResult::Failure("Saving " + path + " failed. " + error.what());
     }
-    return AtomicFile::Write(path, [&](hid_t file) {
-        H5Access::WriteInt(file, "FormatVersion", FormatVersion);
-        H5Access::WriteString(file, "Program", ProgramName);
-        UniverseIO::Write(H5Access::CreateGroup(file, "Universe"), universe);
-        TH5Handle group = H5Access::CreateGroup(file, "Settings");
-        for (const TSettingValue& setting : settings)
-            H5Access::WriteInt(group, setting.Name.c_str(), setting.Value);
-        ViewsIO::Write(H5Access::CreateGroup(file, "Views"), views);
-        if (recording != nullptr)
-            recording->CopyInto(file);
-    });
+    return AtomicFile::Write(
+        path,
+        [&](hid_t file) {
+            H5Access::WriteInt(file, "FormatVersion", FormatVersion);
+            H5Access::WriteString(file, "Program", ProgramName);
+            UniverseIO::Write(H5Access::CreateGroup(file, "Universe"), universe);
+            TH5Handle group = H5Access::CreateGroup(file, "Settings");
+            for (const TSettingValue& setting : settings)
+                H5Access::WriteInt(group, setting.Name.c_str(), setting.Value);
+            ViewsIO::Write(H5Access::CreateGroup(file, "Views"), views);
+            if (recording != nullptr)
+                recording->CopyInto(file);
+        },
+        recording == nullptr || recording->FrameCount() <= InMemoryFrames);
 }
 
 TStorageResult Load(const std::string& path, TSimulationContents& contents) {

@@ -174,6 +174,14 @@ void ReplaceDouble(hid_t object, const char* name, double value) {
     H5Access::WriteDouble(object, name, value);
 }
 
+// A value written on purpose, as a program that knows the format would: the checksum
+// follows the data, so the value itself must be what is refused.
+void ResealChecksum(hid_t set, const void* data, std::size_t bytes) {
+    const std::uint64_t sum = H5Access::Checksum(data, bytes);
+    TH5Handle attribute(H5Aopen(set, "Checksum", H5P_DEFAULT), H5Aclose);
+    H5Awrite(attribute, H5T_NATIVE_UINT64, &sum);
+}
+
 // Rewrites one value of a double dataset in place.
 void PokeDouble(hid_t file, const char* dataset, std::size_t index, double value) {
     TH5Handle set(H5Dopen2(file, dataset, H5P_DEFAULT), H5Dclose);
@@ -182,6 +190,7 @@ void PokeDouble(hid_t file, const char* dataset, std::size_t index, double value
     H5Dread(set, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, values.data());
     values.at(index) = value;
     H5Dwrite(set, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, values.data());
+    ResealChecksum(set, values.data(), values.size() * sizeof(double));
 }
 
 void PokeInt(hid_t file, const char* dataset, std::size_t index, std::int32_t value) {
@@ -191,6 +200,7 @@ void PokeInt(hid_t file, const char* dataset, std::size_t index, std::int32_t va
     H5Dread(set, H5T_NATIVE_INT32, H5S_ALL, H5S_ALL, H5P_DEFAULT, values.data());
     values.at(index) = value;
     H5Dwrite(set, H5T_NATIVE_INT32, H5S_ALL, H5S_ALL, H5P_DEFAULT, values.data());
+    ResealChecksum(set, values.data(), values.size() * sizeof(std::int32_t));
 }
 
 void ReplaceDataset(hid_t file, const char* name, hid_t type, std::vector<hsize_t> dims) {
@@ -280,6 +290,14 @@ std::vector<TDamage> Damages() {
         {"settings disagree with the universe",
          edit([](hid_t f) { ReplaceInt(H5Access::OpenGroup(f, "Settings"), "RedoFrequency", 9); }),
          "RedoFrequency disagrees"},
+        {"data changed behind its checksum", edit([](hid_t f) {
+             TH5Handle set(H5Dopen2(f, "Universe/Velocity", H5P_DEFAULT), H5Dclose);
+             std::vector<double> values(540);
+             H5Dread(set, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, values.data());
+             values[4] += 1e-9;
+             H5Dwrite(set, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, values.data());
+         }),
+         "Velocity is damaged"},
         {"NaN position", edit([](hid_t f) { PokeDouble(f, "Universe/Position", 7, NaN); }),
          "not finite"},
         {"infinite velocity",
