@@ -34,7 +34,10 @@ std::string CreateTemporary(const std::string& path) {
     const std::filesystem::path target(path);
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::filesystem::path hidden(".");
+    hidden += target.filename();
+    hidden += ".XXXXXX";
+    const std::string pattern = (folder / hidden).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     errno = 0;
