@@ -1,20 +1,19 @@
 #include "Childwin/ChildWin.h"
 
 #include "Childwin/CameraDrag.h"
-#include "Childwin/DisplayList.h"
 #include "Childwin/DotBlend.h"
+#include "Childwin/FramePainter.h"
 #include "Childwin/FrameRender.h"
-#include "Childwin/LineList.h"
-#include "Childwin/PixelFrame.h"
+#include "Childwin/ViewRenderer.h"
 #include "universe/UniverseSnapshot.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QLineF>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPen>
 
 #include <numbers>
 
@@ -57,14 +56,23 @@ QPoint EventPoint(const QMouseEvent* event) {
 
 TMDIChild* TMDIChild::Create(QMdiArea* area, const TUniverseSnapshot* mainUniverse) {
     auto* view = new TMDIChild;
-    area->addSubWindow(view); // the sub-window deletes itself, and the view, once closed
+    QMdiSubWindow* sub = area->addSubWindow(view); // deletes itself, and the view, once closed
+    // The frame's own Close carries Ctrl+W and Ctrl+F4, which the main window's Close View
+    // owns: two owners of a key make the platform fire neither.
+    for (QAction* action : sub->actions())
+        action->setShortcuts({});
     // Shown first, so that the sizes FormCreate sets and reads are laid out at once.
     view->show();
     view->FormCreate(mainUniverse);
     return view;
 }
 
-TMDIChild::TMDIChild(QWidget* parent) : QWidget(parent), FLines(std::make_unique<TLineList>()) {
+TMDIChild::TMDIChild(QWidget* parent)
+    : QWidget(parent), FRenderer(std::make_unique<TViewRenderer>()) {
+    // Called on the drawing thread: only posts the picture over to this window's thread.
+    // Detach stops the calls before this view goes away.
+    FRenderer->SetReady(
+        [this] { QMetaObject::invokeMethod(this, &TMDIChild::TakePicture, Qt::QueuedConnection); });
     setWindowTitle(QStringLiteral("MDI Child"));
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -87,7 +95,32 @@ void TMDIChild::ShowUniverse(std::shared_ptr<const TUniverseSnapshot> universe) 
 
 void TMDIChild::Redraw() {
     FrameValid = false;
-    PresentFrame();
+    if (Closing)
+        return;
+    FRequested = FRenderer->Request(Request());
+}
+
+void TMDIChild::WaitForPicture() {
+    FRenderer->Wait();
+    TakePicture();
+}
+
+std::uint64_t TMDIChild::Renders() const {
+    return FRenderer->Renders();
+}
+
+void TMDIChild::TakePicture() {
+    TFinishedPicture done;
+    if (Closing || !FRenderer->Take(FShownRequest, done))
+        return;
+    // An older picture is shown while a newer one is drawn, so that a drag keeps moving.
+    FShown = std::move(done.Image);
+    FShownRequest = done.Request;
+    if (FShownRequest == FRequested) {
+        Frame = FShown;
+        FrameValid = true;
+    }
+    update();
 }
 
 void TMDIChild::TurnCamera(const std::function<bool(TViewCamera&)>& turn) {
@@ -138,9 +171,14 @@ void TMDIChild::SetUseLines(bool value) {
     Redraw();
 }
 
+void TMDIChild::SetShowGrid(bool value) {
+    if (value == FShowGrid)
+        return;
+    FShowGrid = value;
+    Redraw();
+}
+
 void TMDIChild::FormCreate(const TUniverseSnapshot* mainUniverse) {
-    if (!DisplayList)
-        DisplayList = std::make_unique<TDisplayList>();
     Closing = false;
     if (QMdiSubWindow* sub = SubWindow())
         sub->resize(320, 256);
@@ -162,7 +200,7 @@ void TMDIChild::FormResize() {
     if (Closing)
         return;
     ResizeFrame();
-    update();
+    Redraw();
 }
 
 void TMDIChild::FormActivate() {
@@ -170,10 +208,13 @@ void TMDIChild::FormActivate() {
 }
 
 void TMDIChild::FormPaint() {
-    if (!PrepareFrame())
+    if (Closing)
         return;
+    if (!FrameValid && FRequested == FShownRequest)
+        Redraw();
+    // Until the new picture is done the last one stays up, rather than a black frame.
     QPainter painter(this);
-    painter.drawImage(0, 0, Frame);
+    painter.drawImage(0, 0, FrameValid ? Frame : FShown);
 }
 
 void TMDIChild::FormClose() {
@@ -184,8 +225,11 @@ void TMDIChild::FormClose() {
 }
 
 void TMDIChild::FormDestroy() {
+    // A picture being drawn is finished on the drawing thread, on its own copy of all it
+    // reads, and thrown away.
+    FRenderer->Detach();
     Frame = QImage();
-    DisplayList.reset();
+    FShown = QImage();
 }
 
 void TMDIChild::FormMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
@@ -248,24 +292,11 @@ void TMDIChild::ClearFrame() {
     FrameValid = false;
 }
 
-TPixelFrame TMDIChild::FramePixels() {
-    TPixelFrame pixels;
-    if (Frame.isNull())
-        return pixels;
-    pixels.Bits = Frame.bits(); // one address for the whole frame; rows by bytesPerLine
-    pixels.BytesPerLine = Frame.bytesPerLine();
-    pixels.Width = Frame.width();
-    pixels.Height = Frame.height();
-    pixels.TopByte = 0xFF000000u; // this image format keeps its top byte opaque
-    return pixels;
-}
-
-void TMDIChild::RenderFrame() {
-    if (Closing)
-        return;
-    ++FRenders;
-    ClearFrame();
-    TFrameSettings settings;
+TPictureRequest TMDIChild::Request() const {
+    TPictureRequest request;
+    request.Universe = FUniverse;
+    request.Size = Frame.size();
+    TFrameSettings& settings = request.Settings;
     settings.Camera = Camera;
     settings.CentreX = CentreX;
     settings.CentreY = CentreY;
@@ -275,18 +306,19 @@ void TMDIChild::RenderFrame() {
     settings.ShowLuminance = FShowLuminance;
     settings.UseLines = FUseLines;
     settings.Dots = {FPartSize, FContrast};
-    RenderUniverse(FUniverse.get(), DisplayList.get(), FramePixels(), settings, *FLines,
-                   FScreenPoints);
-    DrawLines();
+    settings.ShowGrid = FShowGrid;
+    settings.GridSpace = FUniverse ? FUniverse->Space : 0;
+    return request;
 }
 
-void TMDIChild::DrawLines() {
-    if (FLines->Count() == 0 || Frame.isNull())
+void TMDIChild::RenderFrame() {
+    if (Closing)
         return;
-    QPainter painter(&Frame);
-    painter.setPen(QPen(QColor(255, 0, 0), 1, Qt::SolidLine));
-    for (const TLineSegment& line : *FLines)
-        painter.drawLine(QLineF(line.X1, line.Y1, line.X2, line.Y2));
+    ClearFrame();
+    FRequested = FRenderer->RenderNow(Frame, Request());
+    // Newer than anything the drawing thread may still finish: that is thrown away.
+    FShown = Frame;
+    FShownRequest = FRequested;
 }
 
 bool TMDIChild::PrepareFrame() {
@@ -306,7 +338,17 @@ void TMDIChild::PresentFrame() {
 }
 
 void TMDIChild::DrawParticle(int level, double sx, double sy, double radius, double intensity) {
-    BlendDot(FramePixels(), {FPartSize, FContrast}, level, sx, sy, radius, intensity);
+    BlendDot(PixelsOf(Frame), {FPartSize, FContrast}, level, sx, sy, radius, intensity);
+}
+
+QImage TMDIChild::Picture() {
+    if (!PrepareFrame())
+        return {};
+    return Frame.copy();
+}
+
+int TMDIChild::PictureIteration() const {
+    return FUniverse ? FUniverse->IterationCount : 0;
 }
 
 void TMDIChild::paintEvent(QPaintEvent*) {

@@ -12,14 +12,16 @@
 
 class QMdiArea;
 class QMdiSubWindow;
-class TDisplayList;
-class TLineList;
-struct TPixelFrame;
+class TViewRenderer;
+struct TPictureRequest;
 struct TUniverseSnapshot;
 
 /// One view window: a camera and display settings of its own, drawing the newest snapshot of
-/// the universe it was given into an off-screen frame. Lives as the widget of a sub-window of the
-/// main window's MDI area; closing the sub-window destroys it.
+/// the universe it was given into an off-screen frame. Pictures are drawn on the shared
+/// drawing thread and shown when they are done, so that the window thread never waits for
+/// one; the few callers that need a picture at once (PresentFrame, Picture) draw it here.
+/// Lives as the widget of a sub-window of the main window's MDI area; closing the
+/// sub-window destroys it.
 class TMDIChild : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool ShowLuminance READ ShowLuminance WRITE SetShowLuminance)
@@ -28,6 +30,7 @@ class TMDIChild : public QWidget {
     Q_PROPERTY(int Contrast READ Contrast WRITE SetContrast)
     Q_PROPERTY(int PartSize READ PartSize WRITE SetPartSize)
     Q_PROPERTY(bool UseLines READ UseLines WRITE SetUseLines)
+    Q_PROPERTY(bool ShowGrid READ ShowGrid WRITE SetShowGrid)
 
 public:
     /// Creates a view as a new sub-window of area and runs its creation handler (size
@@ -44,6 +47,7 @@ public:
     int Contrast() const { return FContrast; }
     int PartSize() const { return FPartSize; }
     bool UseLines() const { return FUseLines; }
+    bool ShowGrid() const { return FShowGrid; }
 
     void SetShowLuminance(bool value);
     void SetShowAs(TShowAs value);
@@ -51,6 +55,8 @@ public:
     void SetContrast(int value);
     void SetPartSize(int value);
     void SetUseLines(bool value);
+    /// Axes and a grid in the plane y = 0, drawn under the particles.
+    void SetShowGrid(bool value);
 
     /// The sub-window that frames this view (null before it is added to an MDI area).
     QMdiSubWindow* SubWindow() const;
@@ -58,20 +64,24 @@ public:
     /// Draws this snapshot from now on (null draws nothing) and shows it.
     void ShowUniverse(std::shared_ptr<const TUniverseSnapshot> universe);
     const TUniverseSnapshot* Snapshot() const { return FUniverse.get(); }
-    /// Renders the picture once and schedules it to be shown.
+    /// Asks the drawing thread for a new picture, shown once it is drawn; a request still
+    /// waiting there is dropped for this one.
     void Redraw();
-    /// Pictures rendered so far.
-    std::uint64_t Renders() const { return FRenders; }
+    /// Waits until the picture asked for last is drawn and takes it into Frame.
+    void WaitForPicture();
+    /// Pictures rendered so far, on either thread.
+    std::uint64_t Renders() const;
     /// Lets turn change the camera; redraws when it says it did.
     void TurnCamera(const std::function<bool(TViewCamera&)>& turn);
 
     void FormCreate(const TUniverseSnapshot* mainUniverse);
     void FormResize();
     void FormActivate(); // emits Activated; the main window calls it on activation
-    /// Shows the frame, drawing it first when FrameValid is clear (called by paintEvent).
+    /// Shows the newest finished picture; asks for one when FrameValid is clear and none is
+    /// on its way (called by paintEvent).
     void FormPaint();
     void FormClose();   // sets Closing; the sub-window frees itself once closed
-    void FormDestroy(); // releases Frame and DisplayList; run by the destructor
+    void FormDestroy(); // releases Frame and stops drawing; run by the destructor
     /// A button press: starts the drag mode its exact button and modifier set selects.
     /// A double click starts nothing.
     void FormMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y,
@@ -83,19 +93,24 @@ public:
     /// Keeps Frame the size of the client area, which it first grows to 30 pixels high.
     void ResizeFrame();
     void ClearFrame();
-    /// Builds the picture in Frame: particles as grey dots, nearest first, then the red
-    /// connecting lines. Leaves FrameValid clear.
+    /// Builds the picture in Frame here and now, in place of any picture asked for before:
+    /// particles as grey dots, nearest first, then the red connecting lines. Leaves
+    /// FrameValid clear.
     void RenderFrame();
-    /// Draws the frame when FrameValid is clear, marks it valid and shows it.
+    /// Draws the frame here and now when FrameValid is clear, marks it valid and shows it.
     void PresentFrame();
     /// Blends one dot centred on (sx, sy) into Frame with this view's PartSize and Contrast.
     void DrawParticle(int level, double sx, double sy, double radius, double intensity);
+    /// The finished picture as the window shows it, drawn here first if it is out of date;
+    /// null while Closing.
+    QImage Picture();
+    /// The iteration the universe had reached when this picture was drawn.
+    int PictureIteration() const;
 
     // View state other windows read and write directly.
     QImage Frame;
-    std::unique_ptr<TDisplayList> DisplayList;
     bool Closing = false;
-    bool FrameValid = false;
+    bool FrameValid = false; // Frame holds the picture of the newest request
     std::int32_t LastMouseX = 0, LastMouseY = 0;
     bool Panning = false, Zooming = false, Rotating = false, Dollying = false;
     std::int32_t CentreX = 0, CentreY = 0;
@@ -117,14 +132,17 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    TPixelFrame FramePixels();
     bool PrepareFrame(); // false while Closing
-    void DrawLines();
+    /// The view's present settings, copied for the drawing thread.
+    TPictureRequest Request() const;
+    /// Takes a picture the drawing thread finished, if it is newer than the one shown.
+    void TakePicture();
 
-    std::unique_ptr<TLineList> FLines;
+    std::unique_ptr<TViewRenderer> FRenderer;
     std::shared_ptr<const TUniverseSnapshot> FUniverse;
-    TDrawnPoints FScreenPoints; // kept from frame to frame, as drawing expects
-    std::uint64_t FRenders = 0;
+    QImage FShown;                   // the newest finished picture, what paintEvent shows
+    std::uint64_t FRequested = 0;    // the newest request's number
+    std::uint64_t FShownRequest = 0; // the number of the request FShown answers
 
     int ShowAsIndex() const { return FShowAs; }
     void SetShowAsIndex(int value) { SetShowAs(static_cast<TShowAs>(value)); }
@@ -135,4 +153,5 @@ private:
     int FContrast = 0;
     int FPartSize = 0;
     bool FUseLines = false;
+    bool FShowGrid = false;
 };

@@ -13,10 +13,20 @@ namespace {
 
 constexpr std::int32_t Hidden = -999;
 
-void FillList(const TUniverseSnapshot& universe, TDisplayList& list, const TCameraTransform& t) {
+void FillList(const TUniverseSnapshot& universe, TDisplayList& list, const TCameraTransform& t,
+              const TEyeTurn& eye) {
+    // The plain camera keeps a loop without the eye's test; only a stereo eye pays for it.
+    if (!eye.Turned) {
+        for (std::int32_t i = 0; i <= list.LastIndex(); ++i) {
+            const TUniverseSnapshot::TPoint& p = universe.Particles[static_cast<std::size_t>(i)];
+            const TViewPoint v = TransformPoint(t, p.X, p.Y, p.Z);
+            list[i] = {v.X, v.Y, v.Depth, i, 4 * p.Heat};
+        }
+        return;
+    }
     for (std::int32_t i = 0; i <= list.LastIndex(); ++i) {
         const TUniverseSnapshot::TPoint& p = universe.Particles[static_cast<std::size_t>(i)];
-        const TViewPoint v = TransformPoint(t, p.X, p.Y, p.Z);
+        const TViewPoint v = TurnForEye(eye, TransformPoint(t, p.X, p.Y, p.Z));
         list[i] = {v.X, v.Y, v.Depth, i, 4 * p.Heat};
     }
 }
@@ -82,7 +92,7 @@ void RenderUniverse(const TUniverseSnapshot* universe, TDisplayList* list, const
         points.resize(universe->Particles.size());
     if (!list->Allocate(universe->LastIndex() + 1))
         return;
-    FillList(*universe, *list, TCameraTransform::FromCamera(settings.Camera));
+    FillList(*universe, *list, TCameraTransform::FromCamera(settings.Camera), settings.Eye);
     list->SortByDepth();
     DrawDots(*universe, *list, frame, settings, points);
     if (universe->IterationCount >= 1 && settings.UseLines && universe->PairLast >= 0)

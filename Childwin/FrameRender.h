@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Childwin/DotBlend.h"
+#include "Childwin/EyeTurn.h"
 #include "Childwin/PixelFrame.h"
 #include "Childwin/ViewCamera.h"
 
@@ -29,6 +30,10 @@ struct TFrameSettings {
     bool ShowLuminance = false;
     bool UseLines = false;
     TDotStyle Dots;
+    TEyeTurn Eye; // a stereo picture's eye; the plain camera when not Turned
+    // The reference grid is drawn by the frame's painter, not here.
+    bool ShowGrid = false;
+    double GridSpace = 0; // half the grid's span, the universe's Space
 };
 
 /// Draws the snapshot's particles into a frame that has already been cleared: projects

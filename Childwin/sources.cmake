@@ -8,6 +8,10 @@ set(PURE_SOURCES
   DotBlend.h DotBlend.cpp
   LineList.h LineList.cpp
   FrameRender.h FrameRender.cpp
-  CameraDrag.h CameraDrag.cpp)
+  CameraDrag.h CameraDrag.cpp
+  EyeTurn.h EyeTurn.cpp
+  StereoRender.h StereoRender.cpp
+  GridLines.h GridLines.cpp
+  RenderWorker.h RenderWorker.cpp)
 # The view window itself.
-set(QT_SOURCES ChildWin.h ChildWin.cpp)
+set(QT_SOURCES ChildWin.h ChildWin.cpp FramePainter.h FramePainter.cpp ViewRenderer.h ViewRenderer.cpp)

@@ -116,13 +116,15 @@ public:
     void FileSaveItemClick();
     void FileSaveAsItemClick();
     void NewSimulation1Click();
+    void FileExportItemClick(); // the active view's picture to a PNG file (MainPicture.cpp)
     void FileExitItemClick();
     void CutItemClick() {}
-    void CopyItemClick() {}
+    void CopyItemClick(); // the active view's picture to the clipboard
     void PasteItemClick() {}
     void MenuViewNewClick();
     void MenuViewCloseClick();
     void MenuViewCloseAllClick();
+    void ShowGrid1Click(); // the active view's grid on or off, as the item's check mark says
     void MenuViewPreset1Click();
     void WindowCascadeItemClick();
     void WindowTileItemClick();
@@ -180,6 +182,7 @@ public:
     QTimer* PlayTimer = nullptr;
     TPositionBar* PositionBar = nullptr;
     QFileDialog* OpenDialog = nullptr;
+    QFileDialog* ExportDialog = nullptr; // "Export Picture...": a PNG file to write
 
 signals:
     void ProcessingChanged(bool processing);

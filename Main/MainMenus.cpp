@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -29,6 +30,7 @@ constexpr TBinding MenuBindings[] = {
     {"FileOpenItem", &TMainForm::FileOpenItemClick},
     {"FileSaveItem", &TMainForm::FileSaveItemClick},
     {"FileSaveAsItem", &TMainForm::FileSaveAsItemClick},
+    {"FileExportItem", &TMainForm::FileExportItemClick},
     {"FileExitItem", &TMainForm::FileExitItemClick},
     {"CutItem", &TMainForm::CutItemClick},
     {"CopyItem", &TMainForm::CopyItemClick},
@@ -36,6 +38,8 @@ constexpr TBinding MenuBindings[] = {
     {"MenuViewNew", &TMainForm::MenuViewNewClick},
     {"MenuViewClose", &TMainForm::MenuViewCloseClick},
     {"MenuViewCloseAll", &TMainForm::MenuViewCloseAllClick},
+    {"Close2", &TMainForm::MenuViewCloseClick},
+    {"ShowGrid1", &TMainForm::ShowGrid1Click},
     {"MenuViewPreset1", &TMainForm::MenuViewPreset1Click},
     {"WindowCascadeItem", &TMainForm::WindowCascadeItemClick},
     {"WindowTileItem", &TMainForm::WindowTileItemClick},
@@ -80,12 +84,19 @@ void TMainForm::BuildMenus() {
             action->setStatusTip(ToQString(item.Hint));
             action->setEnabled(item.Enabled);
             action->setVisible(item.Visible);
+            action->setCheckable(item.Checkable);
         }
         if (entry.Name == "Window1")
             Window1 = menu;
     }
-    for (const TBinding& binding : MenuBindings)
-        connect(Action(binding.Name), &QAction::triggered, this, binding.Handler);
+    for (const TBinding& binding : MenuBindings) {
+        QAction* action = Action(binding.Name);
+        connect(action, &QAction::triggered, this, binding.Handler);
+        // A hidden item's own shortcut is switched off with it; its key stays live here.
+        if (!action->isVisible() && !action->shortcut().isEmpty())
+            connect(new QShortcut(action->shortcut(), this), &QShortcut::activated, this,
+                    binding.Handler);
+    }
 
     // The Recorder menu is hidden, yet F5 must still toggle processing and F6 step: the
     // window itself carries the items so that their shortcuts stay live.
@@ -97,9 +108,17 @@ void TMainForm::BuildMenus() {
 
     OpenDialog = new QFileDialog(this);
     OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
-    OpenDialog->setNameFilter(QStringLiteral("All files (*.*)"));
+    // "*.*" would hide every file without a dot in its name.
+    OpenDialog->setNameFilter(QStringLiteral("All files (*)"));
     OpenDialog->setFileMode(QFileDialog::ExistingFile);
     OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+
+    ExportDialog = new QFileDialog(this, QStringLiteral("Export Picture"));
+    ExportDialog->setObjectName(QStringLiteral("ExportDialog"));
+    ExportDialog->setNameFilter(QStringLiteral("PNG pictures (*.png)"));
+    ExportDialog->setDefaultSuffix(QStringLiteral("png"));
+    ExportDialog->setFileMode(QFileDialog::AnyFile);
+    ExportDialog->setAcceptMode(QFileDialog::AcceptSave);
 }
 
 void TMainForm::BuildToolBar() {

@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <algorithm>
 #include <numbers>
 
 namespace {
@@ -26,6 +27,12 @@ constexpr double Degree = std::numbers::pi / 180.0;
 
 const char* const ViewCommands[] = {"MenuViewClose",  "MenuViewCloseAll",  "WindowCascadeItem",
                                     "WindowTileItem", "WindowArrangeItem", "WindowMinimizeItem"};
+// Commands on the active view's picture.
+const char* const PictureCommands[] = {"FileExportItem", "CopyItem", "ShowGrid1"};
+
+// The size a view is created with; cascading keeps it where there is room.
+constexpr int ViewWidth = 320;
+constexpr int ViewHeight = 256;
 
 QString NextViewCaption(qsizetype openViews) {
     return QStringLiteral("View %1").arg(openViews + 1);
@@ -98,6 +105,7 @@ void TMainForm::OpenView(const QString& title) {
         view->Camera = active->Camera;
         KeepZoomAlive(view->Camera, view->height());
         view->SetPartSize(active->PartSize());
+        view->SetShowGrid(active->ShowGrid());
     } else {
         SetDefaultCamera(view);
     }
@@ -105,10 +113,12 @@ void TMainForm::OpenView(const QString& title) {
     view->FormResize();
     // The new view is the active one; it reports itself now that it is set up, so the
     // properties window shows its settings rather than its creation defaults.
-    if (MDIClient->currentSubWindow() == view->SubWindow())
+    if (MDIClient->currentSubWindow() == view->SubWindow()) {
         view->FormActivate();
-    else
+        UpdateMenuItems();
+    } else {
         MDIClient->setActiveSubWindow(view->SubWindow());
+    }
 }
 
 void TMainForm::ToolButton8Click() {
@@ -140,7 +150,26 @@ void TMainForm::MenuViewCloseAllClick() {
 }
 
 void TMainForm::WindowCascadeItemClick() {
-    MDIClient->cascadeSubWindows();
+    // The platform's cascade shrinks the views until all of them fit without any stair
+    // overlap, to a few dozen pixels when many are open; this one keeps them usable.
+    QList<QMdiSubWindow*> windows;
+    for (TMDIChild* view : Views())
+        if (!view->SubWindow()->isMinimized())
+            windows.append(view->SubWindow());
+    if (windows.isEmpty())
+        return;
+    // One title bar's height per step, so that every caption stays readable.
+    const int step = std::max(windows.first()->height() - windows.first()->widget()->height(), 8);
+    const QSize area = MDIClient->viewport()->size();
+    const auto rects = ViewLayout::Cascade(static_cast<int>(windows.size()), area.width(),
+                                           area.height(), step, ViewWidth, ViewHeight);
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        const TViewRect& r = rects[static_cast<std::size_t>(i)];
+        if (windows[i]->isMaximized())
+            windows[i]->showNormal();
+        windows[i]->setGeometry(r.Left, r.Top, r.Width, r.Height);
+        windows[i]->raise(); // the last one in order ends on top, as in a stack of cards
+    }
 }
 
 void TMainForm::WindowTileItemClick() {
@@ -189,6 +218,12 @@ void TMainForm::UpdateMenuItems() {
     for (const char* name : ViewCommands)
         if (QAction* action = Action(name))
             action->setEnabled(any);
+    TMDIChild* active = ActiveView();
+    for (const char* name : PictureCommands)
+        if (QAction* action = Action(name))
+            action->setEnabled(active != nullptr);
+    if (QAction* grid = Action("ShowGrid1"))
+        grid->setChecked(active && active->ShowGrid());
 }
 
 void TMainForm::ShowWindowMenu() {
@@ -253,6 +288,7 @@ void TMainForm::MenuViewPreset1Click() {
             view->SetBrightness(active->Brightness());
             view->SetPartSize(active->PartSize());
             view->SetShowLuminance(active->ShowLuminance());
+            view->SetShowGrid(active->ShowGrid());
         } else {
             SetDefaultCamera(view);
         }
@@ -272,6 +308,7 @@ void TMainForm::MenuViewPreset1Click() {
     // the one left active reports again so the properties window matches it.
     if (TMDIChild* current = ActiveView())
         current->FormActivate();
+    UpdateMenuItems();
 }
 
 void TMainForm::HelpAboutItemClick() {

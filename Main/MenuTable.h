@@ -11,6 +11,7 @@ struct TMenuItemRow {
     std::string_view Hint;     // shown in the status line while the item is highlighted
     bool Enabled = true;
     bool Visible = true;
+    bool Checkable = false; // shows a check mark for an on/off setting
 };
 
 /// One menu of the main menu bar with its items, in order.

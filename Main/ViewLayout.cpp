@@ -53,6 +53,31 @@ std::vector<TViewRect> TileVertically(int count, int areaWidth, int areaHeight) 
     return rects;
 }
 
+std::vector<TViewRect> Cascade(int count, int areaWidth, int areaHeight, int step, int minWidth,
+                               int minHeight) {
+    std::vector<TViewRect> rects;
+    if (count <= 0)
+        return rects;
+    rects.reserve(static_cast<std::size_t>(count));
+    areaWidth = std::max(areaWidth, 1);
+    areaHeight = std::max(areaHeight, 1);
+    step = std::max(step, 1);
+    const auto span = [&](int area, int minimum) {
+        // Long division of the stair: a count of 100,000 must not overflow.
+        const long long stair = static_cast<long long>(count - 1) * step;
+        const long long wanted = std::max<long long>(area - stair, std::min(minimum, area));
+        return static_cast<int>(std::clamp<long long>(wanted, 1, area));
+    };
+    const int width = span(areaWidth, minWidth);
+    const int height = span(areaHeight, minHeight);
+    const int places = 1 + std::min((areaWidth - width) / step, (areaHeight - height) / step);
+    for (int i = 0; i < count; ++i) {
+        const int at = i % places;
+        rects.push_back({at * step, at * step, width, height});
+    }
+    return rects;
+}
+
 std::vector<TViewRect> ArrangeIcons(int count, int iconWidth, int iconHeight, int areaWidth,
                                     int areaHeight) {
     std::vector<TViewRect> rects;

@@ -40,6 +40,14 @@ TViewRect PresetCellSize(int clientWidth, int clientHeight, int statusBarHeight,
 /// height. Sizes are never below 1.
 std::vector<TViewRect> TileVertically(int count, int areaWidth, int areaHeight);
 
+/// Overlapping windows, each step pixels right of and below the one before. Each window
+/// keeps at least minWidth x minHeight (a new view's size) where the area allows, otherwise
+/// the largest size that fits; with room to spare the windows grow so that the last one
+/// reaches the area's far corner. When more windows are stacked than the steps fit, the
+/// stair starts again at the top left.
+std::vector<TViewRect> Cascade(int count, int areaWidth, int areaHeight, int step, int minWidth,
+                               int minHeight);
+
 /// Places count minimised windows of the given size in rows along the bottom of the
 /// area, left to right, each further row above the last.
 std::vector<TViewRect> ArrangeIcons(int count, int iconWidth, int iconHeight, int areaWidth,

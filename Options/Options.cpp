@@ -223,6 +223,8 @@ void TPropertiesDlg::SetContrast(int value) {
 void TPropertiesDlg::SetShowLuminance(bool value) {
     if (!Store(FShowLuminance, value))
         return;
+    // The box must say what the view shows, also when the value comes from the view.
+    CheckBoxShowLuminance->setChecked(value);
     if (TMDIChild* view = ActiveView())
         view->SetShowLuminance(value);
 }
@@ -271,6 +273,11 @@ void TPropertiesDlg::ViewActivated(TMDIChild* view) {
         return;
     SelectShowAs(view->ShowAs());
     SetContrast(view->Contrast());
+    // The whole View page follows the view, so that no control contradicts the picture.
+    // Each value is the view's own, so passing it on to the view stops at its equality test.
+    SetPartSize(view->PartSize());
+    SetShowLuminance(view->ShowLuminance());
+    SetUseLines(view->UseLines());
 }
 
 // ---- Creation and showing ----

@@ -126,7 +126,8 @@ public:
 
     /// Selects a Show As row from code; unlike the user's choice it does not act.
     void SelectShowAs(int index);
-    /// A view became active: show its Show As and take its contrast.
+    /// A view became active: the View page takes its Show As, contrast, part size,
+    /// luminance and lines.
     void ViewActivated(TMDIChild* view);
 
     // Held rotation of the active view's camera.

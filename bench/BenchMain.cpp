@@ -1,6 +1,8 @@
 // Engine benchmark: the fast step against the literal reference step on seeded default
 // universes (thermodynamics on), both in this process, so that the ratios hold on a busy
 // machine. --json prints the figures as one JSON object; --quick skips 192,080 particles.
+// Besides the universe right after seeding it times one whose clusters have met, where
+// most pairs are near and users spend most of their time.
 
 #include "EngineBench.h"
 
@@ -39,6 +41,39 @@ void PrintRow(const char* step, const EngineBench::TSizeResult& size,
                 t.ComputedPairs / t.FastSeconds, t.VisitedPairs / t.LiteralSeconds);
 }
 
+struct TMerged {
+    EngineBench::TMergedResult Default;
+    EngineBench::TMergedResult Middle;
+};
+
+void PrintMerged(const TMerged& merged) {
+    const EngineBench::TMergedResult& d = merged.Default;
+    const EngineBench::TMergedResult& m = merged.Middle;
+    std::printf("\nAfter the merge: the default universe stepped %d times, until its clusters had "
+                "met;\n%d particles grown from it\n",
+                d.StepsToMerge, m.Particles);
+    std::printf("%9s  %-8s %11s %13s %10s %12s %12s\n", "particles", "step", "fast s", "literal s",
+                "speed-up", "computed/s", "visited/s");
+    EngineBench::TSizeResult size;
+    size.Particles = m.Particles;
+    PrintRow("partial", size, m.Partial);
+    PrintRow("full", size, m.Full);
+    std::printf("near pairs: %.1f %% at %d particles, %.1f %% at %d\n", 100 * d.NearFraction,
+                d.Particles, 100 * m.NearFraction, m.Particles);
+    std::printf("%d particles, a redo cycle: %.0f steps/s fast, %.1f steps/s literal (%.1fx)\n",
+                d.Particles, d.FastStepsPerSecond, d.LiteralStepsPerSecond,
+                d.FastStepsPerSecond / d.LiteralStepsPerSecond);
+    std::printf("tiles over pairs from both sides: %.2fx at %d particles (a cycle), %.2fx partial "
+                "and %.2fx full at %d\n",
+                d.FastStepsPerSecond / d.PerParticleStepsPerSecond, d.Particles,
+                m.Partial.PerParticleSeconds / m.Partial.FastSeconds,
+                m.Full.PerParticleSeconds / m.Full.FastSeconds, m.Particles);
+    std::printf("%d particles with one core kept busy by another process: %.0f steps/s, against "
+                "%.0f beside it without (%.2fx)\n",
+                d.Particles, d.BusyStepsPerSecond, d.QuietStepsPerSecond,
+                d.BusyStepsPerSecond / d.QuietStepsPerSecond);
+}
+
 void PrintHuman(const EngineBench::TCycleResult& cycle, const EngineBench::TSizeResult& middle,
                 double scaling, const EngineBench::TSizeResult* largest) {
     std::printf("Astrivo 2 engine benchmark: default settings, thermodynamics on\n");
@@ -67,7 +102,8 @@ void PrintHuman(const EngineBench::TCycleResult& cycle, const EngineBench::TSize
 }
 
 void PrintJson(const EngineBench::TCycleResult& cycle, const EngineBench::TSizeResult& middle,
-               double scaling, const EngineBench::TSizeResult* largest) {
+               double scaling, const EngineBench::TSizeResult* largest, const TMerged& merged) {
+    // per_particle: the fast step with tiles off (every pair from both sides), same run.
     std::printf("{\"partial_speedup_28880\": %.3f, \"full_speedup_28880\": %.3f, "
                 "\"steps_per_second_1280\": %.1f, \"thread_scaling_full\": %.3f, "
                 "\"partial_seconds_28880\": %.6f, \"full_seconds_28880\": %.6f, "
@@ -82,6 +118,28 @@ void PrintJson(const EngineBench::TCycleResult& cycle, const EngineBench::TSizeR
                     "\"literal_full_seconds_192080_estimated\": %.3f",
                     largest->Partial.FastSeconds, largest->Full.FastSeconds,
                     largest->Partial.LiteralSeconds, largest->Full.LiteralSeconds);
+    const EngineBench::TMergedResult& d = merged.Default;
+    const EngineBench::TMergedResult& m = merged.Middle;
+    std::printf(", \"merged_steps_per_second_1280\": %.1f, "
+                "\"merged_literal_steps_per_second_1280\": %.3f, "
+                "\"merged_partial_seconds_28880\": %.6f, \"merged_full_seconds_28880\": %.6f, "
+                "\"merged_literal_partial_seconds_28880\": %.6f, "
+                "\"merged_literal_full_seconds_28880\": %.6f, "
+                "\"merged_near_fraction_1280\": %.4f, \"merged_near_fraction_28880\": %.4f, "
+                "\"merged_steps_to_merge_1280\": %d, "
+                "\"busy_core_steps_per_second_1280\": %.1f, "
+                "\"quiet_core_steps_per_second_1280\": %.1f, "
+                "\"merged_per_particle_steps_per_second_1280\": %.1f, "
+                "\"merged_per_particle_partial_seconds_28880\": %.6f, "
+                "\"merged_per_particle_full_seconds_28880\": %.6f, "
+                "\"per_particle_partial_seconds_28880\": %.6f, "
+                "\"per_particle_full_seconds_28880\": %.6f",
+                d.FastStepsPerSecond, d.LiteralStepsPerSecond, m.Partial.FastSeconds,
+                m.Full.FastSeconds, m.Partial.LiteralSeconds, m.Full.LiteralSeconds, d.NearFraction,
+                m.NearFraction, d.StepsToMerge, d.BusyStepsPerSecond, d.QuietStepsPerSecond,
+                d.PerParticleStepsPerSecond, m.Partial.PerParticleSeconds,
+                m.Full.PerParticleSeconds, middle.Partial.PerParticleSeconds,
+                middle.Full.PerParticleSeconds);
     std::printf("}\n");
 }
 
@@ -90,17 +148,29 @@ void PrintJson(const EngineBench::TCycleResult& cycle, const EngineBench::TSizeR
 int main(int argc, char** argv) {
     bool json = false;
     bool quick = false;
+    bool mergedOnly = false;
     for (int a = 1; a < argc; ++a) {
         if (std::strcmp(argv[a], "--json") == 0) {
             json = true;
         } else if (std::strcmp(argv[a], "--quick") == 0) {
             quick = true;
+        } else if (std::strcmp(argv[a], "--merged") == 0) {
+            mergedOnly = true;
         } else {
-            std::printf("usage: astrivo-bench [--json] [--quick]\n"
-                        "  --json   print the figures as one JSON object\n"
-                        "  --quick  skip the 192,080-particle universe (its keys are left out)\n");
+            std::printf("usage: astrivo-bench [--json] [--quick] [--merged]\n"
+                        "  --json    print the figures as one JSON object\n"
+                        "  --quick   skip the 192,080-particle universe (its keys are left out)\n"
+                        "  --merged  only the universes after the merge, printed as text\n");
             return std::strcmp(argv[a], "--help") == 0 ? 0 : 2;
         }
+    }
+
+    if (mergedOnly) {
+        TMerged merged;
+        merged.Default = EngineBench::MeasureMergedDefault(9);
+        merged.Middle = EngineBench::MeasureMergedMiddle({3, 1, 1});
+        PrintMerged(merged);
+        return 0;
     }
 
     const EngineBench::TCycleResult cycle = EngineBench::MeasureCycles(DefaultNumber, 9);
@@ -109,10 +179,15 @@ int main(int argc, char** argv) {
     EngineBench::TSizeResult largest;
     if (!quick)
         largest = EngineBench::MeasureSize(LargestNumber, {1, 1, LargestRowStride});
+    TMerged merged;
+    merged.Default = EngineBench::MeasureMergedDefault(9);
+    merged.Middle = EngineBench::MeasureMergedMiddle({3, 1, 1});
 
-    if (json)
-        PrintJson(cycle, middle, scaling, quick ? nullptr : &largest);
-    else
+    if (json) {
+        PrintJson(cycle, middle, scaling, quick ? nullptr : &largest, merged);
+    } else {
         PrintHuman(cycle, middle, scaling, quick ? nullptr : &largest);
+        PrintMerged(merged);
+    }
     return 0;
 }

@@ -1,13 +1,20 @@
 #include "EngineBench.h"
 
 #include "universe/SettingsFormulas.h"
+#include "universe/UniformRandom.h"
 #include "universe/Universe.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <vector>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace EngineBench {
 
@@ -76,6 +83,13 @@ TStepTiming TimeStep(TUniverse& u, const TSavedState& start, bool full, const TO
         u.Step(0, u.LastIndex);
         timing.ComputedPairs = (1.0 - u.Optimisation) * timing.VisitedPairs;
     });
+    u.SetTiles(false);
+    timing.PerParticleSeconds = LeastSeconds(u, start, options.Repetitions, [&] {
+        if (full)
+            u.RedoCountdown = 1;
+        u.Step(0, u.LastIndex);
+    });
+    u.SetTiles(true);
     const double literal = LeastSeconds(u, start, options.LiteralRepetitions, [&] {
         if (full)
             u.RedoCountdown = 1;
@@ -92,6 +106,125 @@ TStepTiming TimeStep(TUniverse& u, const TSavedState& start, bool full, const TO
         timing.LiteralEstimated = true;
     }
     return timing;
+}
+
+// The clusters have met once this many partial steps in a row compute more than 80 % of
+// all pairs; full steps, which compute every pair, say nothing about it.
+constexpr double MergedOptimisation = 0.2;
+constexpr int MergedPartialSteps = 30;
+constexpr int MostStepsToMerge = 6000;
+constexpr std::int32_t DefaultNumber = 40; // 1,280 particles
+constexpr std::int32_t MiddleNumber = 100; // 28,880 particles
+
+// Steps the default universe until its clusters have met; returns the steps taken.
+int BuildMergedDefault(TUniverse& u) {
+    Build(u, DefaultNumber);
+    int inARow = 0;
+    int steps = 0;
+    while (inARow < MergedPartialSteps && steps < MostStepsToMerge) {
+        const bool full = u.RedoCountdown <= 1;
+        u.Step(0, u.LastIndex);
+        ++steps;
+        if (!full)
+            inARow = u.Optimisation < MergedOptimisation ? inARow + 1 : 0;
+    }
+    return steps;
+}
+
+void CopyParameters(const TUniverse& from, TUniverse& to) {
+    to.UseThermodynamics = from.UseThermodynamics;
+    to.Formation = from.Formation;
+    to.Distribution = from.Distribution;
+    to.Space = from.Space;
+    to.Velocity = from.Velocity;
+    to.Mass = from.Mass;
+    to.Globular = from.Globular;
+    to.Friction = from.Friction;
+    to.Pressure = from.Pressure;
+    to.Separation = from.Separation;
+    to.Radiation = from.Radiation;
+    to.SetLocalitySize(from.LocalitySize);
+    to.SetRedoFrequency(from.RedoFrequency);
+    to.SetMatrixResolution(from.MatrixResolution);
+    to.SetIterationCount(from.IterationCount);
+    to.SetMaxSeparation(from.MaxSeparation);
+    to.RedoCountdown = from.RedoCountdown;
+}
+
+// Grows a merged universe to `count` particles: each particle is kept and joined by copies
+// of itself moved by up to half the distance to its nearest neighbour, so that the new one
+// has the same shape, box and share of near pairs, only denser.
+void Grow(const TUniverse& from, TUniverse& to, std::int32_t count) {
+    if (!to.Allocate(count)) {
+        std::fprintf(stderr, "astrivo-bench: no memory for %d particles\n", count);
+        std::exit(1);
+    }
+    CopyParameters(from, to);
+    const std::int32_t n = from.LastIndex + 1;
+    std::vector<double> reach(static_cast<std::size_t>(n), 0);
+    for (std::int32_t a = 0; a < n; ++a) {
+        double least = 0;
+        for (std::int32_t b = 0; b < n; ++b) {
+            const TParticle& p = from.Particles[a];
+            const TParticle& q = from.Particles[b];
+            const double d = std::sqrt((p.X - q.X) * (p.X - q.X) + (p.Y - q.Y) * (p.Y - q.Y) +
+                                       (p.Z - q.Z) * (p.Z - q.Z));
+            if (b != a && (least == 0 || d < least))
+                least = d;
+        }
+        reach[static_cast<std::size_t>(a)] = 0.5 * least;
+    }
+    TUniformRandom random;
+    random.Seed(Seed);
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::int32_t source = k % n;
+        TParticle p = from.Particles[source];
+        if (k >= n) {
+            double x, y, z;
+            do {
+                x = 2 * random.RandomReal() - 1;
+                y = 2 * random.RandomReal() - 1;
+                z = 2 * random.RandomReal() - 1;
+            } while (x * x + y * y + z * z > 1);
+            const double r = reach[static_cast<std::size_t>(source)];
+            p.X += x * r;
+            p.Y += y * r;
+            p.Z += z * r;
+        }
+        to.Particles[k] = p;
+    }
+}
+
+// A child process that keeps one core busy until it is stopped.
+class TSpinner {
+public:
+    TSpinner() {
+        Child = fork();
+        if (Child == 0) {
+            volatile unsigned long spins = 0;
+            for (;;)
+                spins = spins + 1;
+        }
+        // Let the scheduler place it before anything is timed.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ~TSpinner() {
+        if (Child > 0) {
+            kill(Child, SIGKILL);
+            waitpid(Child, nullptr, 0);
+        }
+    }
+    TSpinner(const TSpinner&) = delete;
+    TSpinner& operator=(const TSpinner&) = delete;
+
+private:
+    pid_t Child = -1;
+};
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t m = values.size() / 2;
+    return values.size() % 2 == 1 ? values[m] : 0.5 * (values[m - 1] + values[m]);
 }
 
 } // namespace
@@ -147,6 +280,66 @@ double ThreadScaling(std::int32_t number, int threads, int repetitions) {
     const double one = fullStep(1);
     const double many = fullStep(threads);
     return many > 0 ? one / many : 0;
+}
+
+TMergedResult MeasureMergedDefault(int repetitions) {
+    TMergedResult result;
+    TUniverse u;
+    result.StepsToMerge = BuildMergedDefault(u);
+    result.Particles = u.LastIndex + 1;
+    u.RedoCountdown = u.RedoFrequency; // a cycle starts: partial steps first
+    TSavedState start;
+    start.Save(u);
+    const int steps = u.RedoFrequency;
+    auto cycle = [&] {
+        for (int k = 0; k < steps; ++k)
+            u.Step(0, u.LastIndex);
+    };
+    start.Restore(u);
+    u.Step(0, u.LastIndex);
+    result.NearFraction = 1.0 - u.Optimisation;
+    result.FastStepsPerSecond = steps / LeastSeconds(u, start, repetitions, cycle);
+    u.SetTiles(false);
+    result.PerParticleStepsPerSecond = steps / LeastSeconds(u, start, repetitions, cycle);
+    u.SetTiles(true);
+    result.LiteralStepsPerSecond = steps / LeastSeconds(u, start, 2, [&] {
+                                       for (int k = 0; k < steps; ++k)
+                                           u.StepLiteral(0, u.LastIndex);
+                                   });
+
+    // Quiet and busy runs alternate, each over three cycles, so that both see the same
+    // machine; medians, as the least time would pick the run the spinner disturbed least.
+    std::vector<double> quiet, busy;
+    for (int r = 0; r < repetitions; ++r) {
+        quiet.push_back(3 * steps / LeastSeconds(u, start, 1, [&] {
+                            for (int c = 0; c < 3; ++c)
+                                cycle();
+                        }));
+        TSpinner spinner;
+        busy.push_back(3 * steps / LeastSeconds(u, start, 1, [&] {
+                           for (int c = 0; c < 3; ++c)
+                               cycle();
+                       }));
+    }
+    result.QuietStepsPerSecond = Median(quiet);
+    result.BusyStepsPerSecond = Median(busy);
+    return result;
+}
+
+TMergedResult MeasureMergedMiddle(const TOptions& options) {
+    TMergedResult result;
+    TUniverse merged;
+    result.StepsToMerge = BuildMergedDefault(merged);
+    TUniverse u;
+    Grow(merged, u, SettingsFormulas::ParticleCount(MiddleNumber));
+    result.Particles = u.LastIndex + 1;
+    u.RedoCountdown = u.RedoFrequency;
+    TSavedState start;
+    start.Save(u);
+    result.Partial = TimeStep(u, start, false, options);
+    result.Full = TimeStep(u, start, true, options);
+    result.NearFraction = result.Partial.ComputedPairs / result.Partial.VisitedPairs;
+    return result;
 }
 
 } // namespace EngineBench

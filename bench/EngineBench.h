@@ -10,6 +10,8 @@ namespace EngineBench {
 // disturbed by other work, for the fast and the literal step alike.
 struct TStepTiming {
     double FastSeconds = 0;
+    // The fast step with tiles off: every pair from both sides, one particle per lane.
+    double PerParticleSeconds = 0;
     double LiteralSeconds = 0; // a literal step, or its estimate from sampled rows
     bool LiteralEstimated = false;
     double ComputedPairs = 0; // pairs computed by the step
@@ -46,5 +48,29 @@ TCycleResult MeasureCycles(std::int32_t number, int repetitions);
 
 /// Full-step time with one thread over the time with `threads` threads, same universe.
 double ThreadScaling(std::int32_t number, int threads, int repetitions);
+
+/// The figures of a universe whose clusters have met, where most pairs are near.
+struct TMergedResult {
+    std::int32_t Particles = 0;
+    std::int32_t StepsToMerge = 0; // steps taken from seeding (for 1,280 particles)
+    double NearFraction = 0;       // 1 - Optimisation of a partial step
+    TStepTiming Partial;
+    TStepTiming Full;
+    double FastStepsPerSecond = 0;        // over one redo cycle
+    double PerParticleStepsPerSecond = 0; // tiles off
+    double LiteralStepsPerSecond = 0;
+    // The same fast cycle while a child process keeps one core busy, and the quiet figure
+    // measured right beside it.
+    double BusyStepsPerSecond = 0;
+    double QuietStepsPerSecond = 0;
+};
+
+/// The default 1,280-particle universe stepped until its clusters have met; steps per
+/// second over a redo cycle, fast and literal, and fast beside a spinning process.
+TMergedResult MeasureMergedDefault(int repetitions);
+
+/// The merged 1,280-particle universe grown to 28,880 particles (each particle becomes a
+/// small cloud); partial and full step times, fast and literal.
+TMergedResult MeasureMergedMiddle(const TOptions& options);
 
 } // namespace EngineBench

@@ -29,7 +29,7 @@ bool Within(std::int32_t a, std::int32_t b, std::int32_t locality) {
 
 // Records row `slot`'s close pairs from entry `at` on, at most `room` of them.
 void WalkRow(TUniverse& u, const TStepScratch& s, std::int32_t first, std::int32_t count,
-             bool fullStep, double squaredLimit, std::int32_t slot, std::int32_t at,
+             TWalk walk, double squaredLimit, std::int32_t slot, std::int32_t at,
              std::int32_t room) {
     auto record = [&](std::int32_t lowSource, std::int32_t highSource, std::int32_t high) {
         const double d2 = SquaredDistance(s, lowSource, highSource);
@@ -38,10 +38,23 @@ void WalkRow(TUniverse& u, const TStepScratch& s, std::int32_t first, std::int32
         u.Pairs[at++] = TPairEntry{first + high, first + slot, std::sqrt(d2)};
         return --room == 0;
     };
-    if (fullStep) {
+    const std::int32_t locality = u.LocalitySize;
+    if (walk == TWalk::Every) {
         for (std::int32_t high = slot + 1; high < count; ++high)
             if (record(slot, high, high))
                 return;
+        return;
+    }
+    if (walk == TWalk::NearBySlot) {
+        const TPairRecord& low = s.Records[slot];
+        auto cell = [](double c) { return static_cast<std::int32_t>(c); };
+        for (std::int32_t high = slot + 1; high < count; ++high) {
+            const TPairRecord& other = s.Records[high];
+            if (Within(cell(low.CellX), cell(other.CellX), locality) &&
+                Within(cell(low.CellY), cell(other.CellY), locality) &&
+                Within(cell(low.CellZ), cell(other.CellZ), locality) && record(slot, high, high))
+                return;
+        }
         return;
     }
     const TNearBuckets& b = s.Buckets;
@@ -49,7 +62,6 @@ void WalkRow(TUniverse& u, const TStepScratch& s, std::int32_t first, std::int32
     const std::int32_t bucket = b.BucketOfSlot(slot);
     const TNearBuckets::TEntry* entries = b.Neighbourhood(bucket);
     const std::int32_t size = b.NeighbourhoodSize(bucket);
-    const std::int32_t locality = u.LocalitySize;
     for (std::int32_t e = 0; e < size; ++e) {
         const std::int32_t other = entries[e].Source;
         const std::int32_t high = b.SlotOf(other);
@@ -77,11 +89,12 @@ double SquaredLimit(double limit) {
 }
 
 std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t first,
-                     std::int32_t count, bool fullStep, double squaredLimit, int threads) {
+                     std::int32_t count, TWalk walk, double squaredLimit, int threads) {
     if (!(squaredLimit > 0))
         return -1;
+    const bool bySlot = walk != TWalk::Buckets;
     auto closeInRow = [&](std::int32_t slot) {
-        return scratch.HigherClose[fullStep ? slot : scratch.Buckets.SourceOf(slot)];
+        return scratch.HigherClose[bySlot ? slot : scratch.Buckets.SourceOf(slot)];
     };
     // Entry at which each row's pairs start, up to the row that fills the list.
     std::int32_t rows = 0;
@@ -90,33 +103,54 @@ std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t fi
         scratch.CloseFirst[rows] = total;
         total += std::min(closeInRow(rows), TUniverse::MaxPairs - total);
     }
-    // Rows below this were recorded completely, each by one lane, in ascending order, into
-    // one book.
+    // Rows below this were recorded completely, though perhaps spread over several books
+    // and out of order. Each record goes to its row's stretch (rows start where the list
+    // puts them; only the last row can reach past the list), and each stretch, a row's few
+    // pairs, is put in visiting order.
     std::int32_t complete = rows;
     for (int t = 0; t < threads; ++t)
         complete = std::min(complete, scratch.CloseBooks[static_cast<std::size_t>(t)].RowLimit);
     std::fill(scratch.CloseSeen.begin(), scratch.CloseSeen.begin() + complete, 0);
+    TCloseRecord* sorted = scratch.CloseSorted.data();
+    const auto space = static_cast<std::int32_t>(scratch.CloseSorted.size());
     for (int t = 0; t < threads; ++t) {
         const TCloseRecords& book = scratch.CloseBooks[static_cast<std::size_t>(t)];
         for (std::int32_t r = 0; r < book.Used; ++r) {
             const TCloseRecord& pair = book.Entries[r];
             if (pair.Lower >= complete)
                 continue;
-            const std::int32_t rank = scratch.CloseSeen[pair.Lower]++;
-            const std::int32_t at = scratch.CloseFirst[pair.Lower] + rank;
-            if (at < total)
-                universe.Pairs[at] = TPairEntry{first + pair.Upper, first + pair.Lower,
-                                                std::sqrt(pair.SquaredDistance)};
+            const std::int32_t at =
+                scratch.CloseFirst[pair.Lower] + scratch.CloseSeen[pair.Lower]++;
+            if (at < space)
+                sorted[at] = pair;
         }
     }
-    // The rest had more close pairs than there was room to note: walk those rows again.
-#pragma omp parallel for num_threads(threads) schedule(dynamic, 8)
-    for (std::int32_t slot = complete; slot < rows; ++slot) {
-        const std::int32_t at = scratch.CloseFirst[slot];
-        const std::int32_t room = std::min(closeInRow(slot), TUniverse::MaxPairs - at);
-        if (room > 0)
-            WalkRow(universe, scratch, first, count, fullStep, squaredLimit, slot, at, room);
+    for (std::int32_t row = 0; row < complete; ++row) {
+        const std::int32_t begin = scratch.CloseFirst[row];
+        const std::int32_t end = std::min(begin + scratch.CloseSeen[row], space);
+        for (std::int32_t k = begin + 1; k < end; ++k) {
+            const TCloseRecord pair = sorted[k];
+            std::int32_t to = k;
+            for (; to > begin && sorted[to - 1].Upper > pair.Upper; --to)
+                sorted[to] = sorted[to - 1];
+            sorted[to] = pair;
+        }
+        for (std::int32_t k = begin; k < std::min(end, total); ++k)
+            universe.Pairs[k] = TPairEntry{first + sorted[k].Upper, first + row,
+                                           std::sqrt(sorted[k].SquaredDistance)};
     }
+    // The rest had more close pairs than there was room to note: walk those rows again.
+    constexpr std::int32_t rowsPerTask = 8;
+    const std::int32_t tasks = (rows - complete + rowsPerTask - 1) / rowsPerTask;
+    scratch.Team.Run(threads, tasks, [&](std::int32_t task, int) {
+        const std::int32_t begin = complete + task * rowsPerTask;
+        for (std::int32_t slot = begin; slot < std::min(rows, begin + rowsPerTask); ++slot) {
+            const std::int32_t at = scratch.CloseFirst[slot];
+            const std::int32_t room = std::min(closeInRow(slot), TUniverse::MaxPairs - at);
+            if (room > 0)
+                WalkRow(universe, scratch, first, count, walk, squaredLimit, slot, at, room);
+        }
+    });
     return total - 1;
 }
 

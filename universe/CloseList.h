@@ -15,9 +15,15 @@ namespace CloseList {
 /// below limit exactly when its squared distance is below this. 0 when limit is not above 0.
 double SquaredLimit(double limit);
 
+/// How rows that were not recorded completely are walked again: every higher partner (a
+/// full step), the near ones among them by slot (a partial step in tiles), or the near
+/// ones through the cell list (a partial step by particle, whose records are in bucket
+/// order).
+enum class TWalk { Every, NearBySlot, Buckets };
+
 /// Fills universe.Pairs from the counts and the step's copies of the particles; returns the
 /// new PairLast.
 std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t first,
-                     std::int32_t count, bool fullStep, double squaredLimit, int threads);
+                     std::int32_t count, TWalk walk, double squaredLimit, int threads);
 
 } // namespace CloseList

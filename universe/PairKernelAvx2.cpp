@@ -3,6 +3,7 @@
 
 #include "universe/PairKernel.h"
 #include "universe/PairKernels.h"
+#include "universe/TileKernel.h"
 
 #include <immintrin.h>
 
@@ -33,6 +34,64 @@ struct TLanes {
     static TLanes AddWhere(TMask m, TLanes sum, TLanes term) { return Select(m, sum + term, sum); }
 };
 
+// Eight lanes as two halves, for the tile kernel, which works on eight lanes everywhere.
+struct TOctet {
+    struct TMask {
+        __m256d Lo, Hi;
+    };
+    __m256d Lo, Hi;
+
+    static TOctet Splat(double v) { return {_mm256_set1_pd(v), _mm256_set1_pd(v)}; }
+    static TOctet Load(const double* p) { return {_mm256_loadu_pd(p), _mm256_loadu_pd(p + 4)}; }
+    void Store(double* p) const {
+        _mm256_storeu_pd(p, Lo);
+        _mm256_storeu_pd(p + 4, Hi);
+    }
+    friend TOctet operator+(TOctet a, TOctet b) {
+        return {_mm256_add_pd(a.Lo, b.Lo), _mm256_add_pd(a.Hi, b.Hi)};
+    }
+    friend TOctet operator-(TOctet a, TOctet b) {
+        return {_mm256_sub_pd(a.Lo, b.Lo), _mm256_sub_pd(a.Hi, b.Hi)};
+    }
+    friend TOctet operator*(TOctet a, TOctet b) {
+        return {_mm256_mul_pd(a.Lo, b.Lo), _mm256_mul_pd(a.Hi, b.Hi)};
+    }
+    friend TOctet operator/(TOctet a, TOctet b) {
+        return {_mm256_div_pd(a.Lo, b.Lo), _mm256_div_pd(a.Hi, b.Hi)};
+    }
+    static TOctet Sqrt(TOctet a) { return {_mm256_sqrt_pd(a.Lo), _mm256_sqrt_pd(a.Hi)}; }
+    static TOctet Abs(TOctet a) {
+        const __m256d sign = _mm256_set1_pd(-0.0);
+        return {_mm256_andnot_pd(sign, a.Lo), _mm256_andnot_pd(sign, a.Hi)};
+    }
+    static TMask Less(TOctet a, TOctet b) {
+        return {_mm256_cmp_pd(a.Lo, b.Lo, _CMP_LT_OQ), _mm256_cmp_pd(a.Hi, b.Hi, _CMP_LT_OQ)};
+    }
+    static TMask LessEqual(TOctet a, TOctet b) {
+        return {_mm256_cmp_pd(a.Lo, b.Lo, _CMP_LE_OQ), _mm256_cmp_pd(a.Hi, b.Hi, _CMP_LE_OQ)};
+    }
+    static TMask And(TMask a, TMask b) {
+        return {_mm256_and_pd(a.Lo, b.Lo), _mm256_and_pd(a.Hi, b.Hi)};
+    }
+    static TMask All() {
+        const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+        return {all, all};
+    }
+    static unsigned Bits(TMask m) {
+        return static_cast<unsigned>(_mm256_movemask_pd(m.Lo) | _mm256_movemask_pd(m.Hi) << 4);
+    }
+    static TOctet Select(TMask m, TOctet a, TOctet b) {
+        return {_mm256_blendv_pd(b.Lo, a.Lo, m.Lo), _mm256_blendv_pd(b.Hi, a.Hi, m.Hi)};
+    }
+    static TOctet AddWhere(TMask m, TOctet sum, TOctet term) { return Select(m, sum + term, sum); }
+    static TOctet SubWhere(TMask m, TOctet sum, TOctet term) { return Select(m, sum - term, sum); }
+    static double ReduceAdd(TOctet a) {
+        const __m256d t = _mm256_add_pd(a.Lo, a.Hi);
+        const __m128d u = _mm_add_pd(_mm256_castpd256_pd128(t), _mm256_extractf128_pd(t, 1));
+        return _mm_cvtsd_f64(u) + _mm_cvtsd_f64(_mm_unpackhi_pd(u, u));
+    }
+};
+
 // For each 4-bit mask, the 32-bit positions of the sources (the even ones) it keeps, first.
 struct TCompressTable {
     alignas(32) int Index[16][8];
@@ -53,6 +112,11 @@ void PairKernels::RunGroupAvx2(const TPairJob& job, const TLaneGroup& group,
                                const std::int32_t* candidates, std::int32_t count,
                                TCloseRecords& close) {
     PairKernel::RunGroup<TLanes>(job, group, candidates, count, close);
+}
+
+void PairKernels::RunTileAvx2(const TTileJob& job, std::int32_t rows, std::int32_t partners,
+                              TCloseRecords& close, std::int64_t& computed) {
+    TileKernel::RunTile<TOctet>(job, rows, partners, close, computed);
 }
 
 std::int32_t PairKernels::FilterWindowAvx2(const TNeighbourEntry* entries, std::int32_t count,

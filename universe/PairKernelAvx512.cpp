@@ -3,6 +3,7 @@
 
 #include "universe/PairKernel.h"
 #include "universe/PairKernels.h"
+#include "universe/TileKernel.h"
 
 #include <immintrin.h>
 
@@ -37,6 +38,16 @@ struct TLanes {
     static TLanes AddWhere(TMask m, TLanes sum, TLanes term) {
         return {_mm512_mask_add_pd(sum.V, m, sum.V, term.V)};
     }
+    static TLanes SubWhere(TMask m, TLanes sum, TLanes term) {
+        return {_mm512_mask_sub_pd(sum.V, m, sum.V, term.V)};
+    }
+    static double ReduceAdd(TLanes a) {
+        // Through memory: GCC 12 warns about its own 512-to-256-bit intrinsics. Once per row
+        // and strip, so the store costs nothing worth counting.
+        alignas(64) double v[8];
+        _mm512_store_pd(v, a.V);
+        return ((v[0] + v[4]) + (v[2] + v[6])) + ((v[1] + v[5]) + (v[3] + v[7]));
+    }
 };
 
 } // namespace
@@ -45,6 +56,11 @@ void PairKernels::RunGroupAvx512(const TPairJob& job, const TLaneGroup& group,
                                  const std::int32_t* candidates, std::int32_t count,
                                  TCloseRecords& close) {
     PairKernel::RunGroup<TLanes>(job, group, candidates, count, close);
+}
+
+void PairKernels::RunTileAvx512(const TTileJob& job, std::int32_t rows, std::int32_t partners,
+                                TCloseRecords& close, std::int64_t& computed) {
+    TileKernel::RunTile<TLanes>(job, rows, partners, close, computed);
 }
 
 std::int32_t PairKernels::FilterWindowAvx512(const TNeighbourEntry* entries, std::int32_t count,

@@ -3,6 +3,7 @@
 
 #include "universe/PairKernel.h"
 #include "universe/PairKernels.h"
+#include "universe/TileKernel.h"
 
 namespace {
 
@@ -31,7 +32,81 @@ struct TLanes {
     static TLanes AddWhere(TMask m, TLanes sum, TLanes term) { return m ? sum + term : sum; }
 };
 
+// Eight lanes one after another, for the tile kernel.
+struct TOctet {
+    using TMask = unsigned; // lane l selected when bit l is set
+    double V[8];
+
+    template <class TOperation> static TOctet Each(TOperation operation) {
+        TOctet r;
+        for (int l = 0; l < 8; ++l)
+            r.V[l] = operation(l);
+        return r;
+    }
+    template <class TTest> static TMask EachBit(TTest test) {
+        TMask m = 0;
+        for (int l = 0; l < 8; ++l)
+            m |= test(l) ? 1u << l : 0u;
+        return m;
+    }
+    static TOctet Splat(double v) {
+        return Each([&](int) { return v; });
+    }
+    static TOctet Load(const double* p) {
+        return Each([&](int l) { return p[l]; });
+    }
+    void Store(double* p) const {
+        for (int l = 0; l < 8; ++l)
+            p[l] = V[l];
+    }
+    friend TOctet operator+(const TOctet& a, const TOctet& b) {
+        return Each([&](int l) { return a.V[l] + b.V[l]; });
+    }
+    friend TOctet operator-(const TOctet& a, const TOctet& b) {
+        return Each([&](int l) { return a.V[l] - b.V[l]; });
+    }
+    friend TOctet operator*(const TOctet& a, const TOctet& b) {
+        return Each([&](int l) { return a.V[l] * b.V[l]; });
+    }
+    friend TOctet operator/(const TOctet& a, const TOctet& b) {
+        return Each([&](int l) { return a.V[l] / b.V[l]; });
+    }
+    static TOctet Sqrt(const TOctet& a) {
+        return Each([&](int l) { return __builtin_sqrt(a.V[l]); });
+    }
+    static TOctet Abs(const TOctet& a) {
+        return Each([&](int l) { return __builtin_fabs(a.V[l]); });
+    }
+    static TMask Less(const TOctet& a, const TOctet& b) {
+        return EachBit([&](int l) { return a.V[l] < b.V[l]; });
+    }
+    static TMask LessEqual(const TOctet& a, const TOctet& b) {
+        return EachBit([&](int l) { return a.V[l] <= b.V[l]; });
+    }
+    static TMask And(TMask a, TMask b) { return a & b; }
+    static TMask All() { return 0xFFu; }
+    static unsigned Bits(TMask m) { return m; }
+    static TOctet Select(TMask m, const TOctet& a, const TOctet& b) {
+        return Each([&](int l) { return (m >> l & 1) != 0 ? a.V[l] : b.V[l]; });
+    }
+    static TOctet AddWhere(TMask m, const TOctet& sum, const TOctet& term) {
+        return Each([&](int l) { return (m >> l & 1) != 0 ? sum.V[l] + term.V[l] : sum.V[l]; });
+    }
+    static TOctet SubWhere(TMask m, const TOctet& sum, const TOctet& term) {
+        return Each([&](int l) { return (m >> l & 1) != 0 ? sum.V[l] - term.V[l] : sum.V[l]; });
+    }
+    static double ReduceAdd(const TOctet& a) {
+        const double t[4] = {a.V[0] + a.V[4], a.V[1] + a.V[5], a.V[2] + a.V[6], a.V[3] + a.V[7]};
+        return (t[0] + t[2]) + (t[1] + t[3]);
+    }
+};
+
 } // namespace
+
+void PairKernels::RunTileScalar(const TTileJob& job, std::int32_t rows, std::int32_t partners,
+                                TCloseRecords& close, std::int64_t& computed) {
+    TileKernel::RunTile<TOctet>(job, rows, partners, close, computed);
+}
 
 void PairKernels::RunGroupScalar(const TPairJob& job, const TLaneGroup& group,
                                  const std::int32_t* candidates, std::int32_t count,

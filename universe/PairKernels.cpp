@@ -78,6 +78,20 @@ TPairGroupFunction GroupFunction() {
     return RunGroupScalar;
 }
 
+TTileFunction TileFunction() {
+#if defined(ASTRIVO_X86_KERNELS)
+    switch (Current()) {
+    case TInstructionSet::Avx512:
+        return RunTileAvx512;
+    case TInstructionSet::Avx2:
+        return RunTileAvx2;
+    case TInstructionSet::Scalar:
+        break;
+    }
+#endif
+    return RunTileScalar;
+}
+
 TWindowFilterFunction WindowFilter() {
 #if defined(ASTRIVO_X86_KERNELS)
     switch (Current()) {

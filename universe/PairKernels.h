@@ -1,6 +1,7 @@
 #pragma once
 
 #include "universe/PairJob.h"
+#include "universe/TileJob.h"
 
 #include <cstdint>
 
@@ -21,6 +22,7 @@ bool Use(TInstructionSet set);
 const char* NameOf(TInstructionSet set);
 
 TPairGroupFunction GroupFunction();
+TTileFunction TileFunction();
 TWindowFilterFunction WindowFilter();
 
 void RunGroupScalar(const TPairJob& job, const TLaneGroup& group, const std::int32_t* candidates,
@@ -29,6 +31,13 @@ void RunGroupAvx2(const TPairJob& job, const TLaneGroup& group, const std::int32
                   std::int32_t count, TCloseRecords& close);
 void RunGroupAvx512(const TPairJob& job, const TLaneGroup& group, const std::int32_t* candidates,
                     std::int32_t count, TCloseRecords& close);
+
+void RunTileScalar(const TTileJob& job, std::int32_t rows, std::int32_t partners,
+                   TCloseRecords& close, std::int64_t& computed);
+void RunTileAvx2(const TTileJob& job, std::int32_t rows, std::int32_t partners,
+                 TCloseRecords& close, std::int64_t& computed);
+void RunTileAvx512(const TTileJob& job, std::int32_t rows, std::int32_t partners,
+                   TCloseRecords& close, std::int64_t& computed);
 
 std::int32_t FilterWindowScalar(const TNeighbourEntry* entries, std::int32_t count,
                                 std::uint32_t low, std::uint32_t high, std::int32_t* out);

@@ -1,23 +1,32 @@
 #include "universe/StepScratch.h"
 
-#include <algorithm>
+#include "universe/TileSchedule.h"
+#include "universe/Universe.h"
 
-#if defined(_OPENMP)
-#include <omp.h>
-#endif
+#include <algorithm>
+#include <cmath>
+
+#include <thread>
 
 void TStepScratch::Reserve(std::int32_t count, std::int32_t threads) {
     const auto n = static_cast<std::size_t>(std::max(count, 0));
+    ParticleCapacity = count;
+    const std::size_t padded = PaddedCapacity();
     Records.resize(n);
     for (std::vector<double>* v :
          {&Heat, &AX, &AY, &AZ, &FrictionX, &FrictionY, &FrictionZ, &NewHeat})
-        v->resize(n);
-    for (std::vector<std::int32_t>* v :
-         {&Computed, &HigherClose, &CloseFirst, &CloseSeen, &TestedCellX, &TestedCellY,
-          &TestedCellZ, &CellX, &CellY, &CellZ})
+        v->resize(padded);
+    TileData.resize(padded * TileFields);
+    CloseSorted.resize(n + TUniverse::MaxPairs);
+    HeatWeights.resize(256 * TTileJob::Lanes);
+    QPow.resize(static_cast<std::size_t>(TTileSchedule::LargestStripSize(count)) + 1 +
+                TTileJob::Lanes);
+    TablesRadiation = -1;
+    HigherClose.resize(padded);
+    for (std::vector<std::int32_t>* v : {&Computed, &CloseFirst, &CloseSeen, &TestedCellX,
+                                         &TestedCellY, &TestedCellZ, &CellX, &CellY, &CellZ})
         v->resize(n);
     Buckets.Reserve(count);
-    ParticleCapacity = count;
     Threads = 0;
     ReserveThreads(threads);
 }
@@ -30,6 +39,7 @@ void TStepScratch::ReserveThreads(std::int32_t threads) {
     CloseRecordStore.resize(static_cast<std::size_t>(CloseRecordsPerThread()) *
                             static_cast<std::size_t>(threads));
     CloseBooks.resize(static_cast<std::size_t>(threads));
+    TileComputed.resize(ComputedStride * static_cast<std::size_t>(threads));
     Threads = threads;
 }
 
@@ -43,11 +53,7 @@ void TStepScratch::ResetCloseBooks(int threads) {
 std::int32_t TStepScratch::ThreadsFor(std::int32_t setting) {
     if (setting > 0)
         return setting;
-#if defined(_OPENMP)
-    return std::max(omp_get_max_threads(), 1);
-#else
-    return 1;
-#endif
+    return std::max(static_cast<std::int32_t>(std::thread::hardware_concurrency()), 1);
 }
 
 TPairJob TStepScratch::Job() {
@@ -63,5 +69,59 @@ TPairJob TStepScratch::Job() {
     job.NewHeat = NewHeat.data();
     job.Computed = Computed.data();
     job.HigherClose = HigherClose.data();
+    return job;
+}
+
+std::size_t TStepScratch::PaddedCapacity() const {
+    constexpr std::size_t lanes = TTileJob::Lanes;
+    const auto n = static_cast<std::size_t>(std::max(ParticleCapacity, 0));
+    return (n + lanes - 1) / lanes * lanes + lanes;
+}
+
+void TStepScratch::MakeHeatTables(double radiation, std::int32_t stripSize) {
+    const double kept = 1 - radiation;
+    const std::int32_t longest = std::max<std::int32_t>(stripSize, TTileJob::Lanes);
+    for (std::int32_t n = 0; n <= longest; ++n)
+        QPow[static_cast<std::size_t>(n)] = std::pow(kept, n);
+    for (unsigned mask = 0; mask < 256; ++mask) {
+        const int computed = __builtin_popcount(mask);
+        for (int l = 0; l < TTileJob::Lanes; ++l) {
+            const int before = __builtin_popcount(mask & ((1u << l) - 1));
+            HeatWeights[mask * TTileJob::Lanes + static_cast<unsigned>(l)] =
+                (mask >> l & 1) != 0 ? QPow[static_cast<std::size_t>(computed - 1 - before)] : 0;
+        }
+    }
+    TablesRadiation = radiation;
+    TablesStrip = stripSize;
+}
+
+TTileJob TStepScratch::TileJob(std::int32_t count, std::int32_t stripSize, double radiation) {
+    if (radiation != TablesRadiation || stripSize > TablesStrip)
+        MakeHeatTables(radiation, stripSize);
+    const std::size_t padded = PaddedCapacity();
+    const double* data = TileData.data();
+    TTileJob job{};
+    job.X = data;
+    job.Y = data + padded;
+    job.Z = data + 2 * padded;
+    job.VX = data + 3 * padded;
+    job.VY = data + 4 * padded;
+    job.VZ = data + 5 * padded;
+    job.CellX = data + 6 * padded;
+    job.CellY = data + 7 * padded;
+    job.CellZ = data + 8 * padded;
+    job.Slot = data + 9 * padded;
+    job.AX = AX.data();
+    job.AY = AY.data();
+    job.AZ = AZ.data();
+    job.FrictionX = FrictionX.data();
+    job.FrictionY = FrictionY.data();
+    job.FrictionZ = FrictionZ.data();
+    job.Heat = NewHeat.data();
+    job.HigherClose = HigherClose.data();
+    job.HeatWeights = HeatWeights.data();
+    job.QPow = QPow.data();
+    job.Count = count;
+    job.StripSize = stripSize;
     return job;
 }

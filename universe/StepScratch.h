@@ -2,6 +2,8 @@
 
 #include "universe/NearBuckets.h"
 #include "universe/PairJob.h"
+#include "universe/StepTeam.h"
+#include "universe/TileJob.h"
 
 #include <cstdint>
 #include <vector>
@@ -20,13 +22,20 @@ public:
     std::int32_t ThreadCapacity() const { return Threads; }
 
     /// Worker threads for a thread count setting: the setting, or one per processor core
-    /// (OMP_NUM_THREADS may say otherwise) when it is 0 or less.
+    /// when it is 0 or less.
     static std::int32_t ThreadsFor(std::int32_t setting);
 
     /// The kernels' view of the arrays below.
     TPairJob Job();
+    /// The tile kernels' view, for count particles in strips of stripSize; the heat tables
+    /// are made for the given radiation unless they already are.
+    TTileJob TileJob(std::int32_t count, std::int32_t stripSize, double radiation);
 
-    // By source.
+    // Slots up to the next whole group of tile lanes, and room for the tile kernels' last
+    // group.
+    std::size_t PaddedCapacity() const;
+
+    // By source; the sums padded for the tile kernels.
     std::vector<TPairRecord> Records;
     std::vector<double> Heat;
     std::vector<double> AX, AY, AZ, FrictionX, FrictionY, FrictionZ, NewHeat;
@@ -39,6 +48,7 @@ public:
     std::vector<std::int32_t> CellX, CellY, CellZ;
 
     TNearBuckets Buckets;
+    TStepTeam Team;
     std::vector<std::int32_t> Candidates; // CandidateStride per thread
     // A candidate list holds up to every particle, plus room for a vector store past its end.
     std::size_t CandidateStride() const {
@@ -48,14 +58,32 @@ public:
     /// Empties the first `threads` books of close pairs.
     void ResetCloseBooks(int threads);
     // Close pairs found by each thread, room for as many as there are particles (and at
-    // least LeastCloseRecords); a step with more falls back to walking the rows again.
-    static constexpr std::int32_t LeastCloseRecords = 1 << 12;
+    // least LeastCloseRecords, a few times what the list takes); a step with more falls
+    // back to walking the rows again.
+    static constexpr std::int32_t LeastCloseRecords = 1 << 14;
     std::int32_t CloseRecordsPerThread() const {
         return ParticleCapacity > LeastCloseRecords ? ParticleCapacity : LeastCloseRecords;
     }
     std::vector<TCloseRecord> CloseRecordStore;
     std::vector<TCloseRecords> CloseBooks; // per thread
     std::vector<std::int32_t> CloseSeen;   // by slot
+    // Close pairs of the rows that the list takes, put in visiting order.
+    std::vector<TCloseRecord> CloseSorted;
+
+    // The tile kernels' particle data by slot: X, Y, Z, VX, VY, VZ, cells, slot, each
+    // PaddedCapacity() long.
+    static constexpr int TileFields = 10;
+    std::vector<double> TileData;
+    // Pairs computed by each thread's tiles, a cache line apart.
+    static constexpr std::size_t ComputedStride = 8;
+    std::vector<std::int64_t> TileComputed;
+
+private:
+    void MakeHeatTables(double radiation, std::int32_t stripSize);
+    std::vector<double> HeatWeights; // 256 masks of 8 lanes
+    std::vector<double> QPow;
+    double TablesRadiation = -1;
+    std::int32_t TablesStrip = -1;
 
 private:
     std::int32_t ParticleCapacity = 0;

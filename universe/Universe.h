@@ -86,7 +86,9 @@ public:
 
     /// Advances particles First..Last (inclusive) by one step, considering only pairs among
     /// them. An empty range (Last < First) still counts the step. The range must lie within
-    /// 0..LastIndex. Gives the same result as StepLiteral, whatever the thread count.
+    /// 0..LastIndex. Gives the result of StepLiteral: the cells, the close-pair list and the
+    /// figures exactly, the reals up to rounding where most pairs are computed and each pair
+    /// is worked out once; the same bits whatever the thread count.
     /// With a Control, the step reports its progress and stops when asked to: it then
     /// returns false and leaves the universe exactly as it was, every field of every
     /// particle, the counters and the close-pair list. True when the step was taken.
@@ -102,6 +104,12 @@ public:
     /// per processor core for large steps and one thread for small ones.
     void SetStepThreads(std::int32_t Count);
     std::int32_t StepThreads() const { return StepThreadCount; }
+    /// Whether Step may work out each pair once in tiles where most pairs are computed
+    /// (the default); off, it takes every pair from both sides, one particle per lane. For
+    /// the benchmark and the tests, which compare the two.
+    void SetTiles(bool Use) { UseTiles = Use; }
+    /// Whether the last fast step worked out its pairs in tiles.
+    bool LastStepTiled() const { return LastTiled; }
 
     void SetLocalitySize(std::int32_t Value) { LocalitySize = Value; }
     void SetMatrixResolution(std::int32_t Value) { MatrixResolution = Value; }
@@ -121,4 +129,6 @@ private:
     // Working memory of the fast step, sized by Allocate so that a step allocates nothing.
     std::unique_ptr<TStepScratch> Scratch;
     std::int32_t StepThreadCount = 0;
+    bool UseTiles = true;
+    bool LastTiled = false;
 };

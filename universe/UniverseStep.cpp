@@ -1,7 +1,10 @@
-// The fast step. It computes exactly what StepLiteral computes (see PairKernel.h for why the
-// sums agree bit for bit) while doing far less work: a partial step only looks at particles
-// in neighbouring buckets of a cell list, a full step runs the pair kernel over all pairs,
-// both on every core and in vector lanes.
+// The fast step. It computes what StepLiteral computes while doing far less work. Where few
+// pairs are near, a partial step only looks at particles in neighbouring buckets of a cell
+// list and works out each near pair from both sides, which gives the literal bits (see
+// PairKernel.h). Where most pairs are computed (full steps, and partial steps once the
+// clusters have met) it works out each pair once in tiles (see TileKernel.h), which differ
+// from the literal sums only by the order of additions. Either way in vector lanes, on
+// worker threads that sleep while they wait, with the same bits for any thread count.
 
 #include "universe/Universe.h"
 
@@ -11,14 +14,11 @@
 #include "universe/ParticleMove.h"
 #include "universe/StepControl.h"
 #include "universe/StepScratch.h"
+#include "universe/TileSchedule.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <new>
-
-#if defined(_OPENMP)
-#include <omp.h>
-#endif
 
 namespace {
 
@@ -27,18 +27,25 @@ namespace {
 // near, from about this many neighbourhood entries to scan.
 constexpr std::int32_t LeastParticlesForThreadsFull = 1024;
 constexpr std::int64_t LeastEntriesForThreadsPartial = 100000;
+// Tiles meet phase by phase, each meeting a wake-up of the sleeping workers; below this many
+// particles the phases are too short for that to pay, most of all on a busy machine.
+constexpr std::int32_t LeastParticlesForThreadsTiles = 4096;
 // The passes over the particles alone take well under a millisecond below this many; each
 // parallel pass costs a meeting of the threads, which a busy machine can hold up for a
 // whole scheduler time slice.
 constexpr std::int32_t LeastParticlesForParallelPasses = 1 << 16;
 
-int ThreadNumber() {
-#if defined(_OPENMP)
-    return omp_get_thread_num();
-#else
-    return 0;
-#endif
-}
+// Slots per task of the passes over the particles.
+constexpr std::int32_t SlotsPerPassTask = 8192;
+
+// Above this share of near pairs a partial step works out each pair once in tiles over all
+// pairs, masking the far ones, rather than each near pair from both sides through the cell
+// list. Measured by the cell list's entries to scan: each is one lane group meeting one
+// candidate, against one tile group of eight pairs.
+constexpr std::int64_t TileEntriesPerPairGroup = 1;
+// The tiles' heat fold weighs pressures by powers of 1 - Radiation; outside the range the
+// settings give, the per-particle kernel folds one pair at a time instead.
+constexpr double GreatestTileRadiation = 0.01;
 
 struct TStepContext {
     TUniverse& Universe;
@@ -49,15 +56,26 @@ struct TStepContext {
     bool FullStep;
     int Threads;
     bool ParallelPasses; // whether the passes over the particles are shared among threads
+    bool Tiles = false;  // each pair once, in tiles, by slot
 };
+
+// Calls pass(slot) for every slot, shared among the threads where that pays.
+template <class TPass> void ForEachSlot(TStepContext& c, TPass&& pass) {
+    const int threads = c.ParallelPasses ? c.Threads : 1;
+    const std::int32_t tasks = (c.Count + SlotsPerPassTask - 1) / SlotsPerPassTask;
+    c.Scratch.Team.Run(threads, tasks, [&](std::int32_t task, int) {
+        const std::int32_t end = std::min(c.Count, (task + 1) * SlotsPerPassTask);
+        for (std::int32_t slot = task * SlotsPerPassTask; slot < end; ++slot)
+            pass(slot);
+    });
+}
 
 // The step's cells and the cells that the near test uses, per slot. The particles keep
 // their old cells until the step can no longer be cancelled.
 void AssignCells(TStepContext& c, const TMatrixGrid& grid) {
     const TParticle* particles = c.Universe.Particles + c.First;
     TStepScratch& s = c.Scratch;
-#pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
-    for (std::int32_t slot = 0; slot < c.Count; ++slot) {
+    ForEachSlot(c, [&](std::int32_t slot) {
         const TParticle& p = particles[slot];
         s.CellX[slot] = grid.CellOf(p.X, grid.LeastX, grid.ReciprocalX);
         s.CellY[slot] = grid.CellOf(p.Y, grid.LeastY, grid.ReciprocalY);
@@ -65,7 +83,7 @@ void AssignCells(TStepContext& c, const TMatrixGrid& grid) {
         s.TestedCellX[slot] = grid.ElongatedX ? 0 : s.CellX[slot];
         s.TestedCellY[slot] = grid.ElongatedY ? 0 : s.CellY[slot];
         s.TestedCellZ[slot] = grid.ElongatedZ ? 0 : s.CellZ[slot];
-    }
+    });
 }
 
 // The structure-of-arrays copies, in index order on a full step and in bucket order on a
@@ -73,11 +91,33 @@ void AssignCells(TStepContext& c, const TMatrixGrid& grid) {
 void CopyParticles(TStepContext& c) {
     const TParticle* particles = c.Universe.Particles + c.First;
     TStepScratch& s = c.Scratch;
-    const bool bucketed = !c.FullStep;
-#pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
-    for (std::int32_t slot = 0; slot < c.Count; ++slot) {
+    const bool bucketed = !c.FullStep && !c.Tiles;
+    const std::size_t padded = s.PaddedCapacity();
+    double* tile = s.TileData.data();
+    const bool tiles = c.Tiles;
+    ForEachSlot(c, [&](std::int32_t slot) {
         const TParticle& p = particles[slot];
         const std::int32_t source = bucketed ? s.Buckets.SourceOf(slot) : slot;
+        if (tiles) {
+            const double fields[TStepScratch::TileFields] = {
+                p.X,
+                p.Y,
+                p.Z,
+                p.VX,
+                p.VY,
+                p.VZ,
+                static_cast<double>(s.TestedCellX[slot]),
+                static_cast<double>(s.TestedCellY[slot]),
+                static_cast<double>(s.TestedCellZ[slot]),
+                static_cast<double>(slot)};
+            for (int f = 0; f < TStepScratch::TileFields; ++f)
+                tile[static_cast<std::size_t>(f) * padded + static_cast<std::size_t>(slot)] =
+                    fields[f];
+            s.AX[slot] = s.AY[slot] = s.AZ[slot] = 0;
+            s.FrictionX[slot] = s.FrictionY[slot] = s.FrictionZ[slot] = 0;
+            s.NewHeat[slot] = p.Heat;
+            s.HigherClose[slot] = 0;
+        }
         s.Records[source] = TPairRecord{p.X,
                                         p.Y,
                                         p.Z,
@@ -89,7 +129,68 @@ void CopyParticles(TStepContext& c) {
                                         static_cast<double>(s.TestedCellZ[slot]),
                                         static_cast<double>(slot)};
         s.Heat[source] = p.Heat;
+    });
+}
+
+// The tile kernels read and add to whole groups of eight: the slots past the last particle
+// hold harmless values and the padding slot, which nothing takes as a lower partner.
+void PadTiles(TStepContext& c) {
+    TStepScratch& s = c.Scratch;
+    const std::size_t padded = s.PaddedCapacity();
+    constexpr std::size_t lanes = TTileJob::Lanes;
+    const std::size_t end =
+        std::min(padded, (static_cast<std::size_t>(c.Count) + lanes - 1) / lanes * lanes + lanes);
+    for (std::size_t slot = static_cast<std::size_t>(c.Count); slot < end; ++slot) {
+        for (int f = 0; f < TStepScratch::TileFields; ++f)
+            s.TileData[static_cast<std::size_t>(f) * padded + slot] = 0;
+        s.TileData[9 * padded + slot] = TTileJob::PaddingSlot;
+        s.AX[slot] = s.AY[slot] = s.AZ[slot] = 0;
+        s.FrictionX[slot] = s.FrictionY[slot] = s.FrictionZ[slot] = 0;
     }
+}
+
+TTileJob MakeTileJob(TStepContext& c, const TTileSchedule& schedule) {
+    const TUniverse& u = c.Universe;
+    TTileJob job = c.Scratch.TileJob(c.Count, schedule.StripSize, u.Radiation);
+    job.Mass = u.Mass;
+    job.Friction = u.Friction;
+    job.Pressure = u.Pressure;
+    job.Radiation = u.Radiation;
+    job.RedoWeight = u.RedoFrequency;
+    job.Locality = u.LocalitySize;
+    job.CloseBelow = CloseList::SquaredLimit(u.MaxSeparation * 0.1);
+    job.FullStep = c.FullStep;
+    job.Thermodynamics = u.UseThermodynamics;
+    return job;
+}
+
+// Phase by phase; the tiles of a phase share no strip and are taken one at a time by
+// whichever thread is free. A row strip's rows are done with its diagonal tile, the last
+// one it takes part in as rows.
+std::int64_t SumTiles(TStepContext& c, const TTileJob& job, const TTileSchedule& schedule) {
+    const TTileFunction run = PairKernels::TileFunction();
+    TStepScratch& s = c.Scratch;
+    for (int t = 0; t < c.Threads; ++t)
+        s.TileComputed[static_cast<std::size_t>(t) * TStepScratch::ComputedStride] = 0;
+    for (std::int32_t phase = 0; phase < schedule.Phases(); ++phase) {
+        if (StepControl::Cancelled(c.Control))
+            break;
+        s.Team.Run(c.Threads, schedule.TilesIn(phase), [&](std::int32_t t, int thread) {
+            if (StepControl::Cancelled(c.Control))
+                return;
+            std::int32_t rows = 0, partners = 0;
+            schedule.Tile(phase, t, rows, partners);
+            const auto at = static_cast<std::size_t>(thread);
+            run(job, rows, partners, s.CloseBooks[at],
+                s.TileComputed[at * TStepScratch::ComputedStride]);
+            if (rows == partners)
+                StepControl::RowsDone(c.Control, schedule.RowsIn(rows));
+        });
+    }
+    std::int64_t total = 0;
+    for (int t = 0; t < c.Threads; ++t)
+        total += s.TileComputed[static_cast<std::size_t>(t) * TStepScratch::ComputedStride];
+    return total;
 }
 
 TPairJob MakeJob(TStepContext& c) {
@@ -110,20 +211,19 @@ TPairJob MakeJob(TStepContext& c) {
 void SumAllPairs(TStepContext& c, const TPairJob& job) {
     const TPairGroupFunction run = PairKernels::GroupFunction();
     const std::int32_t groups = (c.Count + TLaneGroup::MaxLanes - 1) / TLaneGroup::MaxLanes;
-#pragma omp parallel for num_threads(c.Threads) schedule(dynamic, 1)
-    for (std::int32_t g = 0; g < groups; ++g) {
+    c.Scratch.Team.Run(c.Threads, groups, [&](std::int32_t g, int thread) {
         // A group's rows take well under a millisecond even at the largest counts, so a
         // cancel is seen promptly; the rest of the loop then runs empty.
         if (StepControl::Cancelled(c.Control))
-            continue;
+            return;
         TLaneGroup group{};
         const std::int32_t first = g * TLaneGroup::MaxLanes;
         group.Count = std::min(TLaneGroup::MaxLanes, c.Count - first);
         for (std::int32_t l = 0; l < group.Count; ++l)
             group.Source[l] = first + l;
-        run(job, group, nullptr, c.Count, c.Scratch.CloseBooks[ThreadNumber()]);
+        run(job, group, nullptr, c.Count, c.Scratch.CloseBooks[static_cast<std::size_t>(thread)]);
         StepControl::RowsDone(c.Control, group.Count);
-    }
+    });
 }
 
 void SumNearPairs(TStepContext& c, const TPairJob& job) {
@@ -132,28 +232,26 @@ void SumNearPairs(TStepContext& c, const TPairJob& job) {
     const TNearBuckets& buckets = c.Scratch.Buckets;
     std::int32_t* lists = c.Scratch.Candidates.data();
     const std::size_t stride = c.Scratch.CandidateStride();
-#pragma omp parallel for num_threads(c.Threads) schedule(dynamic, 2)
-    for (std::int32_t g = 0; g < buckets.GroupCount(); ++g) {
+    c.Scratch.Team.Run(c.Threads, buckets.GroupCount(), [&](std::int32_t g, int thread) {
         if (StepControl::Cancelled(c.Control))
-            continue;
+            return;
         const TNearBuckets::TGroup& near = buckets.Group(g);
-        std::int32_t* list = lists + static_cast<std::size_t>(ThreadNumber()) * stride;
+        std::int32_t* list = lists + static_cast<std::size_t>(thread) * stride;
         const std::int32_t found = buckets.Candidates(near, filter, list);
         TLaneGroup group{};
         group.Count = near.Count;
         for (std::int32_t l = 0; l < near.Count; ++l)
             group.Source[l] = near.FirstSource + l;
-        run(job, group, list, found, c.Scratch.CloseBooks[ThreadNumber()]);
+        run(job, group, list, found, c.Scratch.CloseBooks[static_cast<std::size_t>(thread)]);
         StepControl::RowsDone(c.Control, near.Count);
-    }
+    });
 }
 
 void MoveParticles(TStepContext& c) {
     TParticle* particles = c.Universe.Particles + c.First;
     const TStepScratch& s = c.Scratch;
-    const bool bucketed = !c.FullStep;
-#pragma omp parallel for num_threads(c.Threads) schedule(static) if (c.ParallelPasses)
-    for (std::int32_t slot = 0; slot < c.Count; ++slot) {
+    const bool bucketed = !c.FullStep && !c.Tiles;
+    ForEachSlot(c, [&](std::int32_t slot) {
         TParticle& p = particles[slot];
         const std::int32_t source = bucketed ? s.Buckets.SourceOf(slot) : slot;
         p.AX = s.AX[source];
@@ -167,13 +265,15 @@ void MoveParticles(TStepContext& c) {
         p.CellY = s.CellY[slot];
         p.CellZ = s.CellZ[slot];
         MoveParticle(p);
-    }
+    });
 }
 
-std::int64_t ComputedPairs(const TStepContext& c) {
+std::int64_t ComputedPairs(const TStepContext& c, std::int64_t tileComputed) {
     const std::int64_t n = c.Count - 1;
     if (c.FullStep)
         return n * (n + 1) / 2;
+    if (c.Tiles)
+        return tileComputed;
     // Each near pair was counted from both sides.
     std::int64_t computed = 0;
     for (std::int32_t source = 0; source < c.Count; ++source)
@@ -205,6 +305,7 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
 
     std::int64_t computedPairs = 0;
     std::int32_t pairLast = -1;
+    bool tiled = false;
     if (Last >= First) {
         const auto count = static_cast<std::int32_t>(static_cast<std::int64_t>(Last) - First + 1);
         StepControl::AddRows(Control, count);
@@ -218,35 +319,59 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
 
         const TMatrixGrid grid = TMatrixGrid::Lay(Particles, First, Last, MatrixResolution);
         AssignCells(c, grid);
+        const bool tilesFold =
+            !UseThermodynamics || (Radiation >= 0 && Radiation <= GreatestTileRadiation);
+        const std::int64_t pairGroups = static_cast<std::int64_t>(count) * count / 16;
         if (fullStep) {
-            if (!chosen && count < LeastParticlesForThreadsFull)
+            c.Tiles = tilesFold && UseTiles;
+            if (!chosen &&
+                count < (c.Tiles ? LeastParticlesForThreadsTiles : LeastParticlesForThreadsFull))
                 c.Threads = 1;
         } else {
             Scratch->Buckets.Build(Scratch->TestedCellX.data(), Scratch->TestedCellY.data(),
                                    Scratch->TestedCellZ.data(), count, LocalitySize, grid.LastCell,
                                    !grid.ElongatedX, !grid.ElongatedY, !grid.ElongatedZ);
-            if (!chosen && Scratch->Buckets.EntriesToScan() < LeastEntriesForThreadsPartial)
+            const std::int64_t entries = Scratch->Buckets.EntriesToScan();
+            c.Tiles = tilesFold && UseTiles && LocalitySize >= 0 &&
+                      entries >= pairGroups * TileEntriesPerPairGroup;
+            if (!chosen && (c.Tiles ? count < LeastParticlesForThreadsTiles
+                                    : entries < LeastEntriesForThreadsPartial))
                 c.Threads = 1;
         }
         if (StepControl::Cancelled(Control))
             return false;
+        tiled = c.Tiles;
         CopyParticles(c);
-        const TPairJob job = MakeJob(c);
         Scratch->ResetCloseBooks(c.Threads);
-        if (fullStep)
-            SumAllPairs(c, job);
-        else
-            SumNearPairs(c, job);
+        std::int64_t tileComputed = 0;
+        double closeBelow = 0;
+        if (c.Tiles) {
+            PadTiles(c);
+            const TTileSchedule schedule = TTileSchedule::For(count);
+            const TTileJob job = MakeTileJob(c, schedule);
+            closeBelow = job.CloseBelow;
+            tileComputed = SumTiles(c, job, schedule);
+        } else {
+            const TPairJob job = MakeJob(c);
+            closeBelow = job.CloseBelow;
+            if (fullStep)
+                SumAllPairs(c, job);
+            else
+                SumNearPairs(c, job);
+        }
         if (StepControl::Cancelled(Control))
             return false;
         MoveParticles(c);
-        computedPairs = ComputedPairs(c);
-        pairLast =
-            CloseList::Collect(*this, *Scratch, First, count, fullStep, job.CloseBelow, c.Threads);
+        computedPairs = ComputedPairs(c, tileComputed);
+        const CloseList::TWalk walk = fullStep  ? CloseList::TWalk::Every
+                                      : c.Tiles ? CloseList::TWalk::NearBySlot
+                                                : CloseList::TWalk::Buckets;
+        pairLast = CloseList::Collect(*this, *Scratch, First, count, walk, closeBelow, c.Threads);
     }
 
     PairLast = pairLast;
     RedoCountdown = redoCountdown;
+    LastTiled = tiled;
     FinishStep(First, Last, computedPairs);
     return true;
 }

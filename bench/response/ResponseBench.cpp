@@ -2,11 +2,15 @@
 // thread goes without handling a 5 ms timer, while the universe is built and processed;
 // and the steps per second the whole program takes on the default universe.
 //   astrivo-response-bench [--seconds S] [--default-only]
+//   astrivo-response-bench --tour DIR   (on a real display: the largest universe, with a
+//                                        screenshot of the whole screen at each stage)
 
 #include "Main/Main.h"
 #include "Main/Program.h"
 #include "Options/Options.h"
 #if __has_include("universe/UniverseSnapshot.h")
+#include "Childwin/ChildWin.h"
+#include "universe/SimulationRunner.h"
 #include "universe/UniverseSnapshot.h"
 #endif
 #include "universe/SettingsFormulas.h"
@@ -14,6 +18,11 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 
@@ -83,18 +92,99 @@ void Report(const char* what, const TWatch& w, double goal) {
     std::fflush(stdout);
 }
 
+#if __has_include("universe/UniverseSnapshot.h")
+// Waits in the event loop, the window working meanwhile.
+void Pause(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void Shot(const QString& dir, const char* name) {
+    QGuiApplication::primaryScreen()->grabWindow(0).save(dir + "/" + name + ".png");
+    std::printf("  shot %s.png\n", name);
+    std::fflush(stdout);
+}
+
+double Since(TClock::time_point start) {
+    return std::chrono::duration<double>(TClock::now() - start).count() * 1e3;
+}
+
+// What a new user would try at the largest size: Apply All, processing, a menu, a drag in
+// the view and Stop, with the time each took to show.
+int Tour(TMainForm* main, TPropertiesDlg* dialog, const QString& dir) {
+    dialog->TrackBarNumber->setValue(220);
+    main->CreateUniverse();
+    Pause(1500);
+    Shot(dir, "1-building");
+    while (main->Runner().Progress().Work != TSimulationRunner::TWork::Idle)
+        Pause(50);
+    Pause(100);
+    Shot(dir, "2-built");
+    main->SetProcessing(true);
+    Pause(3000);
+    Shot(dir, "3-processing");
+
+    QMenu* menu = main->findChild<QMenu*>(QStringLiteral("Window1"));
+    TClock::time_point asked = TClock::now();
+    menu->popup(main->mapToGlobal(QPoint(60, 30)));
+    while (!menu->isVisible())
+        Pause(1);
+    std::printf("  View menu shown after %.1f ms\n", Since(asked));
+    Pause(300);
+    Shot(dir, "4-menu-open");
+    menu->close();
+
+    TMDIChild* view = main->ActiveView();
+    if (view) {
+        const double azimuth = view->Camera.Azimuth;
+        const QPoint from(100, 100), to(180, 120);
+        asked = TClock::now();
+        QMouseEvent press(QEvent::MouseButtonPress, from, view->mapToGlobal(from), Qt::LeftButton,
+                          Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(view, &press);
+        for (int k = 1; k <= 8; ++k) {
+            const QPoint at = from + (to - from) * k / 8;
+            QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton,
+                             Qt::LeftButton, Qt::ShiftModifier);
+            QApplication::sendEvent(view, &move);
+            Pause(30);
+        }
+        QMouseEvent release(QEvent::MouseButtonRelease, to, view->mapToGlobal(to), Qt::LeftButton,
+                            Qt::NoButton, Qt::ShiftModifier);
+        QApplication::sendEvent(view, &release);
+        std::printf("  drag of 8 moves took %.1f ms; the camera turned %.2f rad\n", Since(asked),
+                    view->Camera.Azimuth - azimuth);
+        Pause(200);
+        Shot(dir, "5-after-drag");
+    }
+
+    asked = TClock::now();
+    main->BtnStopClick();
+    while (main->Runner().Progress().Work != TSimulationRunner::TWork::Idle)
+        Pause(1);
+    std::printf("  engine idle %.1f ms after Stop\n", Since(asked));
+    Pause(300);
+    Shot(dir, "6-stopped");
+    return 0;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
     double seconds = 10;
     bool defaultOnly = false;
+    const char* tour = nullptr;
     for (int a = 1; a < argc; ++a) {
-        if (std::strcmp(argv[a], "--seconds") == 0 && a + 1 < argc)
+        if (std::strcmp(argv[a], "--tour") == 0 && a + 1 < argc)
+            tour = argv[++a];
+        else if (std::strcmp(argv[a], "--seconds") == 0 && a + 1 < argc)
             seconds = std::max(1.0, std::atof(argv[++a]));
         else if (std::strcmp(argv[a], "--default-only") == 0)
             defaultOnly = true;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !tour)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     TProgram program(application);
@@ -102,6 +192,12 @@ int main(int argc, char** argv) {
     TMainForm* main = program.MainForm();
     TPropertiesDlg* dialog = program.PropertiesDlg();
 
+#if __has_include("universe/UniverseSnapshot.h")
+    if (tour) {
+        Pause(1000);
+        return Tour(main, dialog, QString::fromLocal8Bit(tour));
+    }
+#endif
     std::printf("Response, 5 ms timer on the window thread, one view\n");
     // The first build, then processing the default universe.
     {
@@ -118,8 +214,8 @@ int main(int argc, char** argv) {
         main->SetProcessing(false);
         const int steps = Iterations(main) - before;
         Report("default universe, processing:", w, 50);
-        std::printf("  %-36s %8.1f steps/s (%d steps in %.1f s)\n", "default universe:",
-                    steps / w.Elapsed, steps, w.Elapsed);
+        std::printf("  %-36s %8.1f steps/s (%d steps in %.1f s)\n",
+                    "default universe:", steps / w.Elapsed, steps, w.Elapsed);
     }
     if (defaultOnly)
         return 0;

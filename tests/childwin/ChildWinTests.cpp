@@ -34,7 +34,6 @@ TEST_F(ViewTest, CreationDefaults) {
     EXPECT_EQ(View->PartSize(), 10);
     EXPECT_FALSE(View->UseLines());
     EXPECT_FALSE(View->Closing);
-    EXPECT_NE(View->DisplayList, nullptr);
 }
 
 TEST_F(ViewTest, ViewCaptionIsTheSubWindowCaption) {
@@ -73,11 +72,15 @@ TEST_F(ViewTest, PublishedPropertiesGoThroughTheirWriters) {
 
 TEST_F(ViewTest, WritersRedrawOnChangeAndDoNothingOnAnEqualValue) {
     View->FormResize();
+    View->WaitForPicture();
     const auto check = [this](const char* name, auto same, auto other) {
         MarkScreenPoints();
         View->setProperty(name, same);
+        View->WaitForPicture();
         EXPECT_FALSE(Redrawn()) << name << " redrew on an equal value";
         View->setProperty(name, other);
+        EXPECT_FALSE(View->FrameValid) << name << " drew on the window thread";
+        View->WaitForPicture();
         EXPECT_EQ(RendersSince(), 1u) << name << " did not render exactly once";
         EXPECT_TRUE(View->FrameValid) << name;
     };
@@ -150,6 +153,7 @@ TEST_F(ViewTest, ViewOutsideAnMdiAreaKeepsThirtyPixelsToo) {
 TEST_F(ViewTest, ClosingViewIsNeitherResizedNorDrawn) {
     SetClientSize(200, 150);
     View->PresentFrame();
+    View->WaitForPicture();
     View->Closing = true;
     SetClientSize(300, 250);
     EXPECT_EQ(View->Frame.size(), QSize(200, 150));
@@ -158,11 +162,14 @@ TEST_F(ViewTest, ClosingViewIsNeitherResizedNorDrawn) {
     View->PresentFrame();
     View->RenderFrame();
     View->SetContrast(7);
+    View->Redraw();
+    View->WaitForPicture();
     EXPECT_FALSE(Redrawn());
     EXPECT_FALSE(View->FrameValid);
 }
 
 TEST_F(ViewTest, ClosingFreesTheViewButNotTheUniverse) {
+    View->WaitForPicture(); // no picture of it still being drawn
     QPointer<TMDIChild> view = View;
     const long holders = Snapshot.use_count();
     Sub()->close();
@@ -175,14 +182,17 @@ TEST_F(ViewTest, ClosingFreesTheViewButNotTheUniverse) {
     EXPECT_EQ(Snapshot->LastIndex(), 11);
 }
 
-TEST_F(ViewTest, DestroyReleasesFrameAndDisplayList) {
+TEST_F(ViewTest, DestroyReleasesTheFrameAndStopsDrawing) {
     SetClientSize(100, 100);
     View->FormDestroy();
     EXPECT_TRUE(View->Frame.isNull());
-    EXPECT_EQ(View->DisplayList, nullptr);
     View->FrameValid = false;
-    View->PresentFrame(); // nothing left to draw with: stays black, no crash
+    View->PresentFrame(); // nothing left to draw into: stays null, no crash
     EXPECT_TRUE(View->FrameValid);
+    EXPECT_TRUE(View->Frame.isNull());
+    View->Redraw();
+    View->WaitForPicture();
+    EXPECT_TRUE(View->Frame.isNull());
 }
 
 TEST_F(ViewTest, DrawParticleBlendsGreyIntoTheFrameRows) {
@@ -200,6 +210,7 @@ TEST_F(ViewTest, DrawParticleBlendsGreyIntoTheFrameRows) {
 
 TEST_F(ViewTest, PresentedFrameShowsTheUniverseAndMarksItValid) {
     SetClientSize(320, 240);
+    View->WaitForPicture();
     View->Camera.Elevation = 0;
     View->FrameValid = false;
     MarkScreenPoints();
@@ -217,6 +228,7 @@ TEST_F(ViewTest, PresentedFrameShowsTheUniverseAndMarksItValid) {
     EXPECT_FALSE(Redrawn());
     // A stereo method draws no dots.
     View->SetShowAs(saAutoStereo);
+    View->WaitForPicture();
     EXPECT_EQ(View->Frame.pixel(View->CentreX, View->CentreY), qRgb(0, 0, 0));
 }
 
@@ -232,11 +244,14 @@ TEST_F(ViewTest, CloseLinesAreDrawnInPureRed) {
     View->Camera.ZoomX = View->Camera.ZoomY = 1;
     View->Camera.Dolly = -100;
     View->SetUseLines(true);
+    View->WaitForPicture();
     EXPECT_EQ(View->Frame.pixel(100, 50), qRgb(255, 0, 0));
     EXPECT_EQ(View->Frame.pixel(70, 50), qRgb(255, 0, 0));
     EXPECT_EQ(View->Frame.pixel(100, 52), qRgb(0, 0, 0));
     View->SetUseLines(false);
+    View->WaitForPicture();
     EXPECT_NE(View->Frame.pixel(100, 50), qRgb(255, 0, 0));
     View->ShowUniverse(nullptr);
+    View->WaitForPicture();
     EXPECT_EQ(View->Frame.pixel(70, 50), qRgb(0, 0, 0));
 }

@@ -134,3 +134,30 @@ TEST(RoundHalfEven, AgreesWithTheLibraryAcrossMagnitudes) {
     EXPECT_EQ(RoundHalfEven(-std::numeric_limits<double>::infinity()),
               -std::numeric_limits<double>::infinity());
 }
+
+namespace {
+
+// Turn first, then tilt. With azimuth 30 deg and elevation 60 deg the point (1, 2, 3):
+// turn x1 = -cos30 + 3 sin30 and z1 = -sin30 - 3 cos30; tilt Y = 2 cos60 - sin60 z1 and
+// depth = z1 cos60 + 2 sin60 + 50. Tilting first would give another point altogether.
+TEST(CameraTransform, TurnComesBeforeTilt) {
+    TViewCamera c = Camera(1, -50);
+    c.Azimuth = std::numbers::pi / 6;
+    c.Elevation = std::numbers::pi / 3;
+    const double root3 = std::sqrt(3.0);
+    const double x1 = -root3 / 2 + 3 * 0.5;
+    const double z1 = -0.5 - 3 * root3 / 2;
+    const TViewPoint p = TransformPoint(TCameraTransform::FromCamera(c), 1, 2, 3);
+    EXPECT_NEAR(p.X, x1, 1e-14);
+    EXPECT_NEAR(p.Y, 2 * 0.5 - root3 / 2 * z1, 1e-14);
+    EXPECT_NEAR(p.Depth, z1 * 0.5 + 2 * root3 / 2 + 50, 1e-14);
+
+    // Both quarter turns: (1, 0, 0) turns onto -z, which the tilt then raises to Y = 1.
+    c.Azimuth = c.Elevation = std::numbers::pi / 2;
+    const TViewPoint q = TransformPoint(TCameraTransform::FromCamera(c), 1, 0, 0);
+    EXPECT_NEAR(q.X, 0, 1e-15);
+    EXPECT_NEAR(q.Y, 1, 1e-15);
+    EXPECT_NEAR(q.Depth, 50, 1e-15);
+}
+
+} // namespace

@@ -60,19 +60,40 @@ int main(int argc, char** argv) {
     Save(view->Frame, out + "/view-default.png");
 
     view->SetUseLines(true);
+    view->WaitForPicture();
     Save(view->Frame, out + "/view-lines.png");
+
+    // Each display method with lines and luminance on, without and with the grid; the
+    // camera tilted a little so that the grid's plane shows.
+    const TViewCamera plain = view->Camera;
+    view->Camera.Elevation = 0.35;
+    const char* const methods[] = {"monocular", "autostereo", "chromostereo"};
+    for (int method = 0; method < 3; ++method) {
+        view->SetShowAs(static_cast<TShowAs>(method));
+        for (const bool grid : {false, true}) {
+            view->SetShowGrid(grid);
+            view->FrameValid = false;
+            view->PresentFrame();
+            Save(view->Frame, out + "/view-" + methods[method] + (grid ? "-grid" : "") + ".png");
+        }
+    }
+    view->SetShowAs(saMonocular);
+    view->SetShowGrid(false);
+    view->Camera = plain;
 
     const int cx = view->CentreX, cy = view->CentreY;
     view->FormMouseDown(Qt::RightButton, Qt::NoModifier, cx, cy);
     for (int dy = 10; dy <= 150; dy += 10)
         view->FormMouseMove(cx, cy - dy);
     view->FormMouseUp();
+    view->WaitForPicture();
     Save(view->Frame, out + "/view-zoomed.png");
 
     view->FormMouseDown(Qt::LeftButton, Qt::ShiftModifier, cx, cy);
     for (int d = 10; d <= 200; d += 10)
         view->FormMouseMove(cx + d, cy + d / 2);
     view->FormMouseUp();
+    view->WaitForPicture();
     Save(view->Frame, out + "/view-zoomed-rotated.png");
 
     QCoreApplication::processEvents();
@@ -93,6 +114,7 @@ int main(int argc, char** argv) {
     ticks.start();
     QTimer::singleShot(static_cast<int>(runSeconds * 1000), &app, [&] {
         ticks.stop();
+        view->WaitForPicture();
         Save(view->Frame, out + "/view-after-run.png");
         std::printf("%d steps in all\n", universe.IterationCount);
         app.quit();

@@ -5,9 +5,11 @@
 #include "Main/ImageList.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 namespace {
@@ -31,7 +33,8 @@ TEST_F(CommandTest, MenusHaveTheirStatesAndShortcuts) {
     EXPECT_TRUE(Action("FileSaveAsItem")->isEnabled());
     EXPECT_EQ(Action("FileSaveAsItem")->shortcut(), QKeySequence("Shift+Ctrl+S"));
     EXPECT_EQ(Action("MenuViewPreset1")->shortcut(), QKeySequence(Qt::Key_F9));
-    EXPECT_FALSE(Main->findChild<QMenu*>("Edit1")->menuAction()->isVisible());
+    EXPECT_TRUE(Main->findChild<QMenu*>("Edit1")->menuAction()->isVisible());
+    EXPECT_TRUE(Action("ShowGrid1")->isCheckable());
     EXPECT_FALSE(Action("Contents1")->isVisible());
     EXPECT_FALSE(Action("Contents1")->isEnabled());
     EXPECT_FALSE(Action("Close2")->isVisible());
@@ -48,8 +51,12 @@ TEST_F(CommandTest, TheViewMenuListsTheOpenViews) {
     emit menu->aboutToShow();
     QStringList listed;
     QAction* first = nullptr;
+    // The listed views are the checkable items the table did not make (they have no name).
+    const auto listedView = [](QAction* action) {
+        return action->isCheckable() && action->objectName().isEmpty();
+    };
     for (QAction* action : menu->actions())
-        if (action->isCheckable()) {
+        if (listedView(action)) {
             listed.append(action->text());
             if (!first)
                 first = action;
@@ -61,7 +68,7 @@ TEST_F(CommandTest, TheViewMenuListsTheOpenViews) {
     emit menu->aboutToShow(); // rebuilt, not appended
     int count = 0;
     for (QAction* action : menu->actions())
-        count += action->isCheckable() ? 1 : 0;
+        count += listedView(action) ? 1 : 0;
     EXPECT_EQ(count, 3);
 }
 
@@ -128,6 +135,31 @@ TEST_F(CommandTest, OpeningAFileThatIsNoSimulationChangesNothing) {
     QTimer::singleShot(0, Main->OpenDialog, [&] { Main->OpenDialog->reject(); });
     Main->FileOpenItemClick();
     EXPECT_EQ(Main->Views().size(), 1);
+}
+
+// "*.*" hides a file without a dot on this platform; the dialog must list it.
+TEST_F(CommandTest, OpenDialogListsFilesWithoutADot) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* name : {"README", "galaxy.sim"}) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    Main->OpenDialog->setDirectory(dir.path());
+    auto* model = Main->OpenDialog->findChild<QFileSystemModel*>();
+    ASSERT_NE(model, nullptr);
+    const QModelIndex folder = model->index(dir.path());
+    QStringList listed;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            listed.clear();
+            for (int row = 0; row < model->rowCount(folder); ++row)
+                listed.append(model->index(row, 0, folder).data().toString());
+            return listed.size() >= 2;
+        },
+        5000));
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{"README", "galaxy.sim"}));
 }
 
 TEST_F(CommandTest, ExitClosesTheMainWindowAndStopsTheViews) {

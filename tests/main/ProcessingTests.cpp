@@ -33,6 +33,8 @@ TEST_F(MainFormTest, EveryViewDrawsTheNewestStepOnce) {
     Main->OpenView("View 2");
     const QList<TMDIChild*> views = Main->Views();
     ASSERT_EQ(views.size(), 2);
+    for (TMDIChild* view : views)
+        view->WaitForPicture();
     std::uint64_t renders[2] = {views[0]->Renders(), views[1]->Renders()};
     // Three steps published before the window looks: only the newest is drawn.
     for (int k = 0; k < 3; ++k)
@@ -41,6 +43,7 @@ TEST_F(MainFormTest, EveryViewDrawsTheNewestStepOnce) {
     Main->ProcessingTimerTimer();
     Main->ProcessingTimerTimer(); // nothing newer: nothing drawn
     for (int i = 0; i < 2; ++i) {
+        views[i]->WaitForPicture();
         EXPECT_EQ(views[i]->Snapshot(), Main->Snapshot().get());
         EXPECT_EQ(views[i]->Renders(), renders[i] + 1) << "view " << i;
     }

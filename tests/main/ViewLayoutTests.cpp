@@ -102,4 +102,53 @@ TEST(ViewLayout, IconsLineUpAlongTheBottomAndWrapUpwards) {
     EXPECT_EQ(ArrangeIcons(2, 0, 0, 0, 0).size(), 2u);
 }
 
+// Cascading: a stair of title-bar steps; the windows keep 320 x 256 where they can.
+TEST(Cascade, ThreeWindowsInRoomyAreaGrowToReachTheFarCorner) {
+    const auto rects = ViewLayout::Cascade(3, 1000, 800, 25, 320, 256);
+    ASSERT_EQ(rects.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(rects[i].Left, 25 * i);
+        EXPECT_EQ(rects[i].Top, 25 * i);
+        EXPECT_EQ(rects[i].Width, 950);
+        EXPECT_EQ(rects[i].Height, 750);
+    }
+}
+
+TEST(Cascade, ManyWindowsKeepTheirCreationSizeAndStartTheStairAgain) {
+    // 40 steps of 25 would need 975 pixels: the windows stay 320 x 256 and the stair
+    // fits (800 - 256) / 25 = 21 steps, so it starts again with the 23rd window.
+    const auto rects = ViewLayout::Cascade(40, 1000, 800, 25, 320, 256);
+    for (const TViewRect& r : rects) {
+        EXPECT_EQ(r.Width, 320);
+        EXPECT_EQ(r.Height, 256);
+        EXPECT_LE(r.Left + r.Width, 1000);
+        EXPECT_LE(r.Top + r.Height, 800);
+    }
+    EXPECT_EQ(rects[21].Top, 21 * 25);
+    EXPECT_EQ(rects[22].Top, 0);
+}
+
+TEST(Cascade, ASmallAreaGivesTheLargestSizeThatFits) {
+    const auto rects = ViewLayout::Cascade(5, 300, 200, 25, 320, 256);
+    for (const TViewRect& r : rects) {
+        EXPECT_EQ(r.Left, 0);
+        EXPECT_EQ(r.Width, 300);
+        EXPECT_EQ(r.Height, 200);
+    }
+    // Wide but low: full height, the stair cannot move down, so none moves.
+    const auto low = ViewLayout::Cascade(3, 1000, 240, 25, 320, 256);
+    EXPECT_EQ(low[2].Left, 0);
+    EXPECT_EQ(low[2].Height, 240);
+    EXPECT_EQ(low[2].Width, 950);
+}
+
+TEST(Cascade, DegenerateInputGivesSoundRectangles) {
+    EXPECT_TRUE(ViewLayout::Cascade(0, 100, 100, 25, 320, 256).empty());
+    for (const TViewRect& r : ViewLayout::Cascade(100000, 0, -5, 0, 320, 256)) {
+        ASSERT_GE(r.Width, 1);
+        ASSERT_GE(r.Height, 1);
+        ASSERT_GE(r.Left, 0);
+    }
+}
+
 } // namespace

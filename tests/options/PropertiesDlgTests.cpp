@@ -227,20 +227,42 @@ TEST_F(PropertiesDlgTest, ShowAsActsOnlyForTheUsersChoice) {
     Host.View = nullptr;
 }
 
-TEST_F(PropertiesDlgTest, AnActivatedViewShowsItsMethodAndContrast) {
+TEST_F(PropertiesDlgTest, AnActivatedViewShowsAllItsSettingsOnTheViewPage) {
     TMDIChild view;
     view.SetShowAs(saAutoStereo);
     view.SetContrast(130);
     view.SetPartSize(33);
+    view.SetShowLuminance(true);
+    view.SetUseLines(true);
     Host.View = &view;
     Dialog->ViewActivated(&view);
     EXPECT_EQ(Dialog->ListBoxShowAs->currentRow(), 1);
     EXPECT_EQ(Dialog->Contrast(), 130);
     EXPECT_EQ(Dialog->TrackBarContrast->value(), 130);
-    EXPECT_EQ(Dialog->PartSize(), 0); // part size, luminance and lines are not taken
+    EXPECT_EQ(Dialog->PartSize(), 33);
+    EXPECT_EQ(Dialog->TrackBarPartSize->value(), 33);
+    EXPECT_EQ(LabelText("PartSize"), "33");
+    EXPECT_TRUE(Dialog->CheckBoxShowLuminance->isChecked());
+    EXPECT_TRUE(Dialog->CheckBoxUseLines->isChecked());
     EXPECT_EQ(view.Contrast(), 130);
+
+    // Another view with the boxes off: the page follows, and unticking reaches nothing
+    // else; then a tick on the page turns the view's luminance on again.
+    TMDIChild plain;
+    plain.SetContrast(100);
+    plain.SetPartSize(10);
+    Host.View = &plain;
+    Dialog->ViewActivated(&plain);
+    EXPECT_FALSE(Dialog->CheckBoxShowLuminance->isChecked());
+    EXPECT_FALSE(Dialog->CheckBoxUseLines->isChecked());
+    EXPECT_EQ(Dialog->TrackBarPartSize->value(), 10);
+    EXPECT_TRUE(view.ShowLuminance());
+    EXPECT_TRUE(view.UseLines());
+    Dialog->CheckBoxShowLuminance->click();
+    EXPECT_TRUE(plain.ShowLuminance());
+
     Dialog->ViewActivated(nullptr);
-    EXPECT_EQ(Dialog->Contrast(), 130);
+    EXPECT_EQ(Dialog->Contrast(), 100);
     Host.View = nullptr;
 }
 

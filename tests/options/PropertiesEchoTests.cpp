@@ -101,9 +101,12 @@ TEST_F(PropertiesDlgTest, CheckBoxesEchoOnceAndStop) {
     EXPECT_EQ(toggles.count(), 2);
 }
 
-TEST_F(PropertiesDlgTest, ShowLuminanceLeavesItsCheckBoxAlone) {
+// The box shows the value however it was written, so it never contradicts the view.
+TEST_F(PropertiesDlgTest, ShowLuminanceMovesItsCheckBox) {
     Dialog->SetShowLuminance(true);
     EXPECT_TRUE(Dialog->ShowLuminance());
+    EXPECT_TRUE(Dialog->CheckBoxShowLuminance->isChecked());
+    Dialog->SetShowLuminance(false);
     EXPECT_FALSE(Dialog->CheckBoxShowLuminance->isChecked());
 }
 

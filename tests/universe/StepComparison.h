@@ -103,3 +103,16 @@ inline ::testing::AssertionResult SameStepResult(const TUniverse& fast, const TU
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << differences << " differences: " << why.str();
 }
+
+// Steps the universe with the fast step until its clusters have met: `inARow` partial steps
+// in a row that compute more than 80 % of all pairs. False if that takes over `most` steps.
+inline bool StepUntilMerged(TUniverse& u, int inARow, int most) {
+    int run = 0;
+    for (int k = 0; k < most && run < inARow; ++k) {
+        const bool full = u.RedoCountdown <= 1;
+        u.Step(0, u.LastIndex);
+        if (!full)
+            run = u.Optimisation < 0.2f ? run + 1 : 0;
+    }
+    return run >= inARow;
+}

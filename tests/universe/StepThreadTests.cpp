@@ -65,6 +65,18 @@ TEST(StepThreads, SameBitsWithoutThermodynamicsAndWithEveryPairNear) {
     ExpectThreadCountsAgree(s, 6, 3);
 }
 
+TEST(StepThreads, SameBitsWhereEveryPairIsWorkedOutOnce) {
+    // Dense enough for the tile kernel on partial steps, and big enough for several strips.
+    TUniverseSettings s;
+    s.Number = 45; // 2,205 particles, one cluster
+    s.Formation = 0;
+    s.MatrixResolution = 20;
+    s.LocalitySize = 12;
+    s.RedoFrequency = 3;
+    s.MaxSeparation = 40;
+    ExpectThreadCountsAgree(s, 9, 4);
+}
+
 TEST(StepThreads, InstructionSetsGiveTheSameBits) {
     using PairKernels::TInstructionSet;
     const TInstructionSet before = PairKernels::Current();
@@ -72,6 +84,7 @@ TEST(StepThreads, InstructionSetsGiveTheSameBits) {
     s.Number = 36; // 720 particles
     s.RedoFrequency = 2;
     s.MaxSeparation = 30;
+    s.LocalitySize = 40; // partial steps dense enough for tiles too
     TUniverse reference;
     ASSERT_TRUE(SettingsFormulas::BuildUniverse(reference, s, 8));
     TUniverse start;

@@ -1,7 +1,12 @@
+#include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <fstream>
+#include <limits>
 #include <map>
 
 namespace {
@@ -26,6 +31,34 @@ TEST(UniverseLife, AllocateZeroLeavesNoParticlesAndReleaseIsHarmless) {
     u.ReleaseParticles();
     EXPECT_EQ(u.LastIndex, -1);
     EXPECT_FALSE(u.Allocate(-3));
+}
+
+// The largest count asks for about 260 GB, which a machine that does not promise memory
+// it lacks refuses at once. The sanitizer run lets the allocator return null here too, so
+// this takes the program's own "not enough memory" path rather than aborting.
+TEST(UniverseLife, ABlockTheHeapCannotSupplyLeavesNoParticles) {
+    std::ifstream policy("/proc/sys/vm/overcommit_memory");
+    int overcommit = 0;
+    if (!(policy >> overcommit) || overcommit == 1)
+        GTEST_SKIP() << "this machine may promise the memory and then run out while zeroing";
+    const double bytes = 2147483647.0 * sizeof(TParticle);
+    const double physical =
+        static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGE_SIZE));
+    if (physical >= bytes / 2)
+        GTEST_SKIP() << "this machine has memory enough to try";
+
+    TUniverse u;
+    ASSERT_TRUE(u.Allocate(5));
+    EXPECT_FALSE(u.Allocate(std::numeric_limits<std::int32_t>::max()));
+    EXPECT_EQ(u.Particles, nullptr);
+    EXPECT_EQ(u.LastIndex, -1);
+    EXPECT_EQ(u.PairLast, -1);
+
+    TUniverseSettings settings;
+    settings.Number = std::numeric_limits<std::int32_t>::max();
+    EXPECT_FALSE(SettingsFormulas::BuildUniverse(u, settings, 1));
+    EXPECT_EQ(u.Particles, nullptr);
+    ASSERT_TRUE(u.Allocate(5)); // and the heap is still usable
 }
 
 TEST(UniverseLife, AllocateSetsTheIndexAndTheCountdown) {
