@@ -31,10 +31,11 @@ test: deps
 
 bench: deps
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS) --target astrivo-bench astrivo-render-bench astrivo-response-bench
+	cmake --build --preset release -j $(JOBS) --target astrivo-bench astrivo-render-bench astrivo-response-bench astrivo-storage-bench
 	build/release/bench/astrivo-bench $(BENCH_ARGS)
 	build/release/bench/astrivo-render-bench
 	build/release/bench/astrivo-response-bench
+	build/release/bench/astrivo-storage-bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

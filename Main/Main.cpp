@@ -3,6 +3,7 @@
 #include "About/About.h"
 #include "Childwin/ChildWin.h"
 #include "Main/ImageList.h"
+#include "Main/RecorderLink.h"
 #include "Options/Options.h"
 #include "universe/SimulationRunner.h"
 #include "universe/UniverseSnapshot.h"
@@ -42,6 +43,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     BuildToolBar();
     BuildProgress();
+    BuildRecorder();
     FormCreate();
 }
 
@@ -85,6 +87,8 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::FormShow() {
+    if (!FStartFile.isEmpty() && OpenSimulation(FStartFile))
+        return;
     CreateUniverse();
     OpenView(QStringLiteral("View %1").arg(Views().size() + 1));
 }
@@ -146,10 +150,17 @@ void TMainForm::ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot) 
     FSnapshot = snapshot;
     const bool newBuild = snapshot->BuildCount != FBuildsSeen;
     FBuildsSeen = snapshot->BuildCount;
+    // A new universe ends the showing of a recorded frame; until then the frame stays.
+    if (newBuild)
+        LeavePlayback();
+    if (FShownFrame >= 0)
+        return;
     if (FPropertiesDlg && snapshot->FromStep) {
         FPropertiesDlg->SetOptimisation(snapshot->Optimisation);
         FPropertiesDlg->SetIterationCount(snapshot->IterationCount);
     }
+    if (FRecording)
+        ShowRecorderPosition();
     const QList<TMDIChild*> views = Views();
     for (qsizetype i = views.size() - 1; i >= 0; --i)
         views[i]->ShowUniverse(snapshot);
@@ -182,6 +193,11 @@ void TMainForm::ToolButton6Click() {
 }
 
 void TMainForm::ContinueProcessing1Click() {
+    // On a recorded frame: carry on from that frame's exact state.
+    if (FShownFrame >= 0) {
+        ResumeAt(FShownFrame, true);
+        return;
+    }
     SetProcessing(!FProcessing);
 }
 

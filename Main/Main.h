@@ -24,7 +24,10 @@ class TAboutBox;
 class TImageList;
 class TMDIChild;
 class TPropertiesDlg;
+class TPositionBar;
 class TSimulationRunner;
+struct TRecorderLink;
+struct TSimulationContents;
 struct TUniverseSnapshot;
 
 /// The main window: a multiple-document frame whose children are the views. It owns the
@@ -110,8 +113,9 @@ public:
     void SpeedButton1Click();
     void SpeedButton3Click();
     void FileOpenItemClick();
-    void FileSaveItemClick() {}
-    void FileSaveAsItemClick() {}
+    void FileSaveItemClick();
+    void FileSaveAsItemClick();
+    void NewSimulation1Click();
     void FileExportItemClick(); // the active view's picture to a PNG file (MainPicture.cpp)
     void FileExitItemClick();
     void CutItemClick() {}
@@ -127,6 +131,35 @@ public:
     void WindowArrangeItemClick();
     void WindowMinimizeItemClick();
     void HelpAboutItemClick();
+
+    // Simulation files (MainFiles.cpp).
+    /// Reads path and, when it is good, replaces the universe, settings and views with it;
+    /// a bad file changes nothing and is reported in a message box.
+    bool OpenSimulation(const QString& path);
+    /// Sends a save to path to the engine, which writes the state between steps; the
+    /// outcome arrives later (caption, or a message box that says what failed).
+    bool SaveSimulation(const QString& path);
+    const QString& CurrentFile() const { return FCurrentFile; }
+    /// A file to open instead of building the default universe at first show.
+    void SetStartFile(const QString& path) { FStartFile = path; }
+
+    // The recorder (MainRecorder.cpp).
+    void StartRecording1Click();
+    void StartRecording2Click();
+    void Play1Click();
+    void ResumeProcessingatEnd1Click();
+    void Erase1Click();
+    void ExportFrames1Click();
+    /// Shows recorded frame index in every view instead of the live universe.
+    bool ShowRecordedFrame(int index);
+    /// The frame shown, or -1 while the live universe is shown.
+    int ShownFrame() const { return FShownFrame; }
+    bool Recording() const { return FRecording; }
+    bool Playing() const { return FPlaying; }
+    /// Frames in the recording (0 without one).
+    int RecordedFrames() const;
+    /// The recording, shared with the engine thread: hold its mutex to use it.
+    TRecorderLink& Recorder() const { return *FRecorder; }
 
     // Components.
     QMdiArea* MDIClient = nullptr;
@@ -144,6 +177,10 @@ public:
     QMenu* Window1 = nullptr;
     QAction* ContinueProcessing1 = nullptr;
     QAction* StepOnce1 = nullptr;
+    QAction* StartRecording2 = nullptr;
+    QAction* Play1 = nullptr;
+    QTimer* PlayTimer = nullptr;
+    TPositionBar* PositionBar = nullptr;
     QFileDialog* OpenDialog = nullptr;
     QFileDialog* ExportDialog = nullptr; // "Export Picture...": a PNG file to write
 
@@ -183,6 +220,30 @@ private:
     std::uint64_t FBuildsSeen = 0;
     double FSpace = 0; // of the universe last sent to be built: new views' cameras start there
     bool FEverBuilt = false; // a build has succeeded
+
+    // Files and the recorder.
+    void BuildRecorder();
+    void UpdateCaption();
+    void SaveEnded(const QString& path, const QString& error);
+    void ApplySimulation(TSimulationContents& contents, const QString& path);
+    bool AskToDiscardRecording();
+    bool StartNewRecording(const QString& path, int particles);
+    void SetRecording(bool value);
+    void RecordingFailed(const QString& error);
+    void SetPlaying(bool value);
+    void PlayTimerTimer();
+    void LeavePlayback();
+    bool ResumeAt(int index, bool askToDiscard);
+    void ShowRecorderPosition();
+    void ShowFigures(float optimisation, int iteration);
+    QString TemporaryRecordingPath();
+    QString FCurrentFile;
+    QString FStartFile;
+    std::shared_ptr<TRecorderLink> FRecorder;
+    bool FRecording = false;
+    bool FPlaying = false;
+    bool FRecordingSaved = true; // no frames were taken since the file was last saved
+    int FShownFrame = -1;
     bool FProcessing = false;
     bool FUniverseReady = false;
     bool FShown = false;

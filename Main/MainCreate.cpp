@@ -17,6 +17,7 @@ void TMainForm::CreateUniverse() {
     // Ready from now on, as far as the commands go: they queue behind the build. A failure
     // takes it back when nothing was ever built.
     FUniverseReady = true;
+    ShowRecorderPosition();
 }
 
 void TMainForm::BuildEnded(const TUniverseSnapshot& snapshot) {

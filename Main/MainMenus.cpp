@@ -51,10 +51,9 @@ constexpr TBinding MenuBindings[] = {
 };
 
 constexpr TBinding ToolBindings[] = {
-    {"ToolButton1", &TMainForm::ToolButton1Click},
-    {"ToolButton6", &TMainForm::ToolButton6Click},
-    {"ToolButton8", &TMainForm::ToolButton8Click},
-    {"ToolButton7", &TMainForm::ToolButton7Click},
+    {"ToolButton1", &TMainForm::ToolButton1Click},  {"ToolButton3", &TMainForm::FileOpenItemClick},
+    {"ToolButton5", &TMainForm::FileSaveItemClick}, {"ToolButton6", &TMainForm::ToolButton6Click},
+    {"ToolButton8", &TMainForm::ToolButton8Click},  {"ToolButton7", &TMainForm::ToolButton7Click},
 };
 
 } // namespace

@@ -132,15 +132,6 @@ void TMainForm::MenuViewNewClick() {
     ToolButton8Click();
 }
 
-void TMainForm::FileOpenItemClick() {
-    if (OpenDialog->exec() != QDialog::Accepted)
-        return;
-    const QStringList files = OpenDialog->selectedFiles();
-    if (files.isEmpty())
-        return;
-    OpenView(QDir::toNativeSeparators(QFileInfo(files.first()).absoluteFilePath()));
-}
-
 void TMainForm::FileExitItemClick() {
     close();
 }

@@ -39,15 +39,16 @@ constexpr std::array<TMenuItemRow, 13> ViewItems{{
     {"WindowMinimizeItem", "&Minimize All", "", "Minimize all windows"},
 }};
 
-constexpr std::array<TMenuItemRow, 8> RecorderItems{{
+constexpr std::array<TMenuItemRow, 9> RecorderItems{{
     {"StartRecording1", "New Recording...", "", ""},
-    {"StartRecording2", "Start Recording", "", ""},
-    {"Play1", "Play", "", ""},
+    {"StartRecording2", "Start Recording", "", "", true, true, true},
+    {"Play1", "Play", "", "", true, true, true},
     {"ContinueProcessing1", "Resume Processing Here", "F5", ""},
     {"StepOnce1", "Step Once", "F6", "Take one step while processing is off"},
     {"ResumeProcessingatEnd1", "Resume Processing from End", "", "", false},
     {"N3", "-", "", ""},
     {"Erase1", "Recorder Options...", "", ""},
+    {"ExportFrames1", "Export Frames...", "", "Write recorded frames of the active view as numbered PNG pictures", false},
 }};
 
 constexpr std::array<TMenuItemRow, 3> HelpItems{{
@@ -60,7 +61,7 @@ constexpr std::array<TMenuRow, 5> Menus{{
     {"File1", "&File", "File related commands", true, FileItems},
     {"Edit1", "&Edit", "Edit related commands", true, EditItems},
     {"Window1", "&View", "Window related commands such as Tile and Cascade", true, ViewItems},
-    {"Recorder1", "&Recorder", "", false, RecorderItems},
+    {"Recorder1", "&Recorder", "Record, play back and resume", true, RecorderItems},
     {"Help1", "&Help", "Help topics", true, HelpItems},
 }};
 

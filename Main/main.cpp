@@ -1,10 +1,51 @@
+#include "Main/Main.h"
+#include "Main/CommandLine.h"
 #include "Main/Program.h"
 
 #include <QApplication>
+#include <QFile>
+
+#include <cstdio>
+#include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
+    const std::string program = argc > 0 ? argv[0] : "astrivo";
+    // Help and version need no display: answer them before the windowing system starts.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word(argv[i]);
+        if (word == "--")
+            break;
+        const std::string_view one[] = {word};
+        const TCommandLine::TAction action = TCommandLine::Parse(one).Action;
+        if (action == TCommandLine::TAction::Help) {
+            std::fputs(TCommandLine::HelpText(program).c_str(), stdout);
+            return 0;
+        }
+        if (action == TCommandLine::TAction::Version) {
+            std::fputs(TCommandLine::VersionText().c_str(), stdout);
+            return 0;
+        }
+    }
     QApplication application(argc, argv);
-    TProgram program(application);
-    program.Show();
+    // Qt has taken its own options (-platform and the like); the rest are ours.
+    std::vector<std::string> words;
+    const QStringList arguments = application.arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        words.push_back(QFile::encodeName(arguments[i]).toStdString());
+    const std::vector<std::string_view> views(words.begin(), words.end());
+    const TCommandLine command = TCommandLine::Parse(views);
+    switch (command.Action) {
+    case TCommandLine::TAction::Error:
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), command.Message.c_str(),
+                     TCommandLine::HelpText(program).c_str());
+        return 2;
+    default:
+        break;
+    }
+    TProgram astrivo(application);
+    if (!command.File.empty())
+        astrivo.MainForm()->SetStartFile(QFile::decodeName(command.File.c_str()));
+    astrivo.Show();
     return application.exec();
 }

@@ -82,6 +82,18 @@ void TSimulationRunner::Run(std::function<void(TUniverse&)> job) {
     Send(std::move(command), false, false);
 }
 
+void TSimulationRunner::Replace(std::function<bool(TUniverse&)> job) {
+    TCommand command = Command(TCommand::TKind::Replace);
+    command.Replacer = std::move(job);
+    Send(std::move(command), true, true);
+}
+
+void TSimulationRunner::SetStepObserver(std::function<void(const TUniverse&)> observer) {
+    Run([this, observer = std::move(observer)](TUniverse&) mutable {
+        StepObserver = std::move(observer);
+    });
+}
+
 void TSimulationRunner::SetStepInterval(std::chrono::nanoseconds interval) {
     {
         const std::lock_guard lock(Mutex);
@@ -205,6 +217,19 @@ void TSimulationRunner::Apply(TCommand& command, std::unique_lock<std::mutex>& l
         command.Job(*Universe);
         lock.lock();
         break;
+    case TKind::Replace: {
+        StepAsked = false;
+        lock.unlock();
+        const bool replaced = command.Replacer(*Universe);
+        if (!replaced)
+            Universe->ReleaseParticles();
+        ++BuildCount;
+        LastBuild = replaced ? TUniverseSnapshot::TBuild::Built : TUniverseSnapshot::TBuild::Failed;
+        Publish(LastBuild, false);
+        lock.lock();
+        EverBuilt = true;
+        break;
+    }
     }
 }
 
@@ -216,8 +241,11 @@ void TSimulationRunner::TakeStep(std::unique_lock<std::mutex>& lock, bool once) 
     lock.unlock();
 
     const bool taken = Universe->Step(0, Universe->LastIndex, &Control);
-    if (taken)
+    if (taken) {
+        if (StepObserver)
+            StepObserver(*Universe);
         Publish(LastBuild, true);
+    }
 
     lock.lock();
     Work = TWork::Idle;

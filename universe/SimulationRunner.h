@@ -69,6 +69,14 @@ public:
     void Stop();
     /// Runs Job on the engine thread between steps, in its turn among the commands.
     void Run(std::function<void(TUniverse&)> Job);
+    /// Like a build, but Job gives the universe its new state (from a file, a recorded
+    /// frame): cancels the running step and build, and publishes the result as a new build,
+    /// Built when Job returns true and Failed (no particles) when it returns false.
+    void Replace(std::function<bool(TUniverse&)> Job);
+    /// Observer, when set, sees the universe on the engine thread after every completed
+    /// step, before the step's snapshot is published (a recorder takes its frames there).
+    /// It must not call the runner's waits. Applies in its turn among the commands.
+    void SetStepObserver(std::function<void(const TUniverse&)> Observer);
 
     /// The least time from the start of one step to the start of the next; applies at once.
     void SetStepInterval(std::chrono::nanoseconds Interval);
@@ -99,13 +107,15 @@ private:
             Processing,
             StepOnce,
             Stop,
-            Run
+            Run,
+            Replace
         };
         TKind Kind = TKind::Run;
         std::int32_t Value = 0;
         TUniverseSettings Settings{};
         std::optional<std::uint64_t> Seed;
         std::function<void(TUniverse&)> Job;
+        std::function<bool(TUniverse&)> Replacer;
     };
 
     static TCommand Command(TCommand::TKind Kind, std::int32_t Value = 0);
@@ -141,6 +151,7 @@ private:
     // Engine thread only.
     std::uint64_t Serial = 0;
     std::uint64_t BuildCount = 0;
+    std::function<void(const TUniverse&)> StepObserver;
     // Carried by every snapshot, so that a reader who skipped the build's own still learns.
     TUniverseSnapshot::TBuild LastBuild = TUniverseSnapshot::TBuild::Built;
 

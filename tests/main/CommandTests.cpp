@@ -28,8 +28,9 @@ protected:
 };
 
 TEST_F(CommandTest, MenusHaveTheirStatesAndShortcuts) {
-    EXPECT_FALSE(Action("FileSaveItem")->isEnabled());
-    EXPECT_FALSE(Action("FileSaveAsItem")->isEnabled());
+    // Saving needs a universe, which showing the window built.
+    EXPECT_TRUE(Action("FileSaveItem")->isEnabled());
+    EXPECT_TRUE(Action("FileSaveAsItem")->isEnabled());
     EXPECT_EQ(Action("FileSaveAsItem")->shortcut(), QKeySequence("Shift+Ctrl+S"));
     EXPECT_EQ(Action("MenuViewPreset1")->shortcut(), QKeySequence(Qt::Key_F9));
     EXPECT_TRUE(Main->findChild<QMenu*>("Edit1")->menuAction()->isVisible());
@@ -40,9 +41,7 @@ TEST_F(CommandTest, MenusHaveTheirStatesAndShortcuts) {
     EXPECT_EQ(Main->findChild<QMenu*>("Window1")->title(), "&View");
     EXPECT_EQ(Main->findChild<QMenu*>("Help1")->menuAction()->statusTip(), "Help topics");
     // The commands with no action leave everything as it was.
-    Action("FileSaveItem")->setEnabled(true);
-    Action("FileSaveItem")->trigger();
-    Action("NewSimulation1")->trigger();
+    Action("ShowGrid1")->trigger();
     EXPECT_EQ(Main->Views().size(), 1);
 }
 
@@ -110,23 +109,32 @@ TEST_F(CommandTest, CascadeOverlapsTheViews) {
     EXPECT_TRUE(views[0]->SubWindow()->geometry().intersects(views[1]->SubWindow()->geometry()));
 }
 
-TEST_F(CommandTest, OpenSimulationCaptionsAViewWithTheChosenPath) {
+TEST_F(CommandTest, OpeningAFileThatIsNoSimulationChangesNothing) {
     QTemporaryFile file;
     ASSERT_TRUE(file.open());
+    file.write("not a simulation");
+    file.flush();
     const QString path = QFileInfo(file.fileName()).absoluteFilePath();
-    EXPECT_EQ(Main->OpenDialog->nameFilters(), QStringList{"All files (*)"});
+    const auto* shown = Main->Snapshot().get();
 
+    TMessageBoxCloser closer;
     QTimer::singleShot(0, Main->OpenDialog, [&] {
+        EXPECT_EQ(Main->OpenDialog->nameFilters(),
+                  (QStringList{"Astrivo simulations (*.astrivo)", "All files (*)"}));
         Main->OpenDialog->selectFile(path);
         QMetaObject::invokeMethod(Main->OpenDialog, "accept"); // as its Open button does
     });
     Action("FileOpenItem")->trigger();
-    ASSERT_EQ(Main->Views().size(), 2);
-    EXPECT_EQ(Main->Views().at(1)->SubWindow()->windowTitle(), QDir::toNativeSeparators(path));
+    EXPECT_EQ(closer.Count, 1);
+    EXPECT_EQ(closer.Icon, QMessageBox::Critical);
+    EXPECT_TRUE(closer.Text.contains("not an HDF5 file")) << closer.Text.toStdString();
+    EXPECT_EQ(Main->Views().size(), 1);
+    EXPECT_EQ(Main->Snapshot().get(), shown);
+    EXPECT_EQ(Main->windowTitle(), "Astrivo 2");
 
     QTimer::singleShot(0, Main->OpenDialog, [&] { Main->OpenDialog->reject(); });
     Main->FileOpenItemClick();
-    EXPECT_EQ(Main->Views().size(), 2);
+    EXPECT_EQ(Main->Views().size(), 1);
 }
 
 // "*.*" hides a file without a dot on this platform; the dialog must list it.

@@ -131,9 +131,9 @@ TEST_F(ShortcutTest, ProcessingPictureAndFileCommandsByKey) {
 
     EXPECT_EQ(PressForDialog(Qt::Key_O, Qt::ControlModifier), "OpenDialog");
     EXPECT_EQ(PressForDialog(Qt::Key_E, Qt::ControlModifier), "ExportDialog");
-    // The save commands are disabled: their keys do nothing.
-    EXPECT_EQ(PressForDialog(Qt::Key_S, Qt::ControlModifier), "");
-    EXPECT_EQ(PressForDialog(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier), "");
+    // With no current file both save commands ask for a name.
+    EXPECT_EQ(PressForDialog(Qt::Key_S, Qt::ControlModifier), "SaveDialog");
+    EXPECT_EQ(PressForDialog(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier), "SaveDialog");
     Press(Qt::Key_F1); // no help
     EXPECT_EQ(Main->Views().size(), 1);
 

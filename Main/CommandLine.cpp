@@ -1,0 +1,38 @@
+#include "Main/CommandLine.h"
+
+TCommandLine TCommandLine::Parse(std::span<const std::string_view> arguments) {
+    TCommandLine result;
+    bool optionsEnded = false;
+    for (const std::string_view argument : arguments) {
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
+            return {TAction::Help, {}, {}};
+        } else if (!optionsEnded && (argument == "--version" || argument == "-v")) {
+            return {TAction::Version, {}, {}};
+        } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
+            return {TAction::Error, {}, "unknown option " + std::string(argument)};
+        } else if (!result.File.empty()) {
+            return {TAction::Error, {}, "only one simulation file can be opened"};
+        } else {
+            result.File = argument;
+        }
+    }
+    return result;
+}
+
+std::string TCommandLine::HelpText(std::string_view program) {
+    const std::string name(program.empty() ? "astrivo" : program);
+    return "Usage: " + name +
+           " [FILE]\n"
+           "Simulates a small gravitating universe of up to 192,080 particles.\n"
+           "\n"
+           "  FILE           open this simulation (*.astrivo) at start instead of\n"
+           "                 building a new universe\n"
+           "  -h, --help     print this help and exit\n"
+           "  -v, --version  print the version and exit\n";
+}
+
+std::string TCommandLine::VersionText() {
+    return "Astrivo 2.0.0\n";
+}

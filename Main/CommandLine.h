@@ -1,0 +1,20 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+/// What the command line asks for: run (opening File at start when one is given), print
+/// the help or the version and end, or end with a usage error.
+struct TCommandLine {
+    enum class TAction { Run, Help, Version, Error };
+    TAction Action = TAction::Run;
+    std::string File;    // the simulation to open at start; empty for a new universe
+    std::string Message; // for Error: what was wrong
+
+    /// Parses the arguments after the program's name.
+    static TCommandLine Parse(std::span<const std::string_view> arguments);
+    /// The --help text, with program as the command's name.
+    static std::string HelpText(std::string_view program);
+    static std::string VersionText();
+};

@@ -1,0 +1,187 @@
+#include "Storage/AtomicFile.h"
+
+#include "Storage/H5Access.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+#include <vector>
+
+namespace AtomicFile {
+
+namespace {
+
+std::string SystemText(int error) {
+    return std::strerror(error);
+}
+
+// Forces the file's bytes (or a folder's entries) to the disk, so that the rename below
+// never publishes a name whose contents a power cut could still lose.
+bool SyncPath(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
+// Creates an empty, uniquely named file beside path and returns its name.
+std::string CreateTemporary(const std::string& path) {
+    const std::filesystem::path target(path);
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    std::filesystem::path hidden(".");
+    hidden += target.filename();
+    hidden += ".XXXXXX";
+    const std::string pattern = (folder / hidden).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    errno = 0;
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        throw TStorageError("Cannot write in the folder " + folder.string() + ": " +
+                            SystemText(errno) + ".");
+    ::close(fd);
+    return name.data();
+}
+
+} // namespace
+
+namespace {
+
+// Writes all of bytes to the file, retrying short writes.
+void WriteAll(const std::string& temporary, const std::vector<char>& bytes) {
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        throw TStorageError("The file cannot be written.");
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            const int cause = errno;
+            ::close(fd);
+            errno = cause;
+            throw TStorageError("The file cannot be written.");
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    if (::fsync(fd) != 0) {
+        const int cause = errno;
+        ::close(fd);
+        errno = cause;
+        throw TStorageError("The file cannot be written to the disk.");
+    }
+    if (::close(fd) != 0)
+        throw TStorageError("The file cannot be written to the disk.");
+}
+
+// The in-memory file's buffer, handed over when HDF5 closes the file: only then has it
+// written everything (a flushed image still marks the file open for writing).
+struct TImage {
+    std::vector<char> Bytes;
+    std::size_t Size = 0;
+};
+
+void* ImageMalloc(std::size_t size, H5FD_file_image_op_t, void* image) {
+    static_cast<TImage*>(image)->Size = size;
+    return std::calloc(1, size);
+}
+void* ImageMemcpy(void* to, const void* from, std::size_t size, H5FD_file_image_op_t, void*) {
+    return std::memcpy(to, from, size);
+}
+void* ImageRealloc(void* block, std::size_t size, H5FD_file_image_op_t, void* image) {
+    void* grown = std::realloc(block, size);
+    if (grown != nullptr)
+        static_cast<TImage*>(image)->Size = size;
+    return grown;
+}
+herr_t ImageFree(void* block, H5FD_file_image_op_t operation, void* image) {
+    auto* target = static_cast<TImage*>(image);
+    if (operation == H5FD_FILE_IMAGE_OP_FILE_CLOSE && block != nullptr) {
+        try {
+            const auto* bytes = static_cast<const char*>(block);
+            target->Bytes.assign(bytes, bytes + target->Size);
+        } catch (const std::bad_alloc&) {
+            target->Bytes.clear();
+        }
+    }
+    std::free(block);
+    return 0;
+}
+void* ImageCopy(void* image) {
+    return image;
+}
+herr_t ImageRelease(void*) {
+    return 0;
+}
+
+// Builds the whole file in memory. HDF5 then never meets a failing disk: after a failed
+// write it keeps the file open and stumbles over it again when the program ends. The
+// bytes past the file's end (the memory grows in steps) are zeros, which readers ignore.
+std::vector<char> BuildInMemory(const std::function<void(hid_t file)>& write) {
+    TImage image;
+    TH5Handle access = H5Access::FileAccessList();
+    H5Access::Check(H5Pset_fapl_core(access, 1 << 16, 0), "HDF5 cannot be set up.");
+    H5FD_file_image_callbacks_t callbacks{ImageMalloc, ImageMemcpy,  ImageRealloc, ImageFree,
+                                          ImageCopy,   ImageRelease, &image};
+    H5Access::Check(H5Pset_file_image_callbacks(access, &callbacks), "HDF5 cannot be set up.");
+    TH5Handle file(H5Fcreate("astrivo-image", H5F_ACC_TRUNC, H5P_DEFAULT, access), H5Fclose);
+    H5Access::Check(file.Get(), "The file cannot be created.");
+    write(file);
+    if (!file.Close() || image.Bytes.empty())
+        throw TStorageError("The file cannot be completed.");
+    return std::move(image.Bytes);
+}
+
+} // namespace
+
+TStorageResult Write(const std::string& path, const std::function<void(hid_t file)>& write,
+                     bool inMemory) {
+    H5Access::SilenceErrors();
+    std::string temporary;
+    try {
+        temporary = CreateTemporary(path);
+        errno = 0;
+        if (inMemory) {
+            WriteAll(temporary, BuildInMemory(write));
+        } else {
+            TH5Handle access = H5Access::FileAccessList();
+            TH5Handle file(H5Fcreate(temporary.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, access),
+                           H5Fclose);
+            H5Access::Check(file.Get(), "The file cannot be created.");
+            write(file);
+            // HDF5 writes its remaining metadata when the file is closed: that can fail too.
+            if (H5Fflush(file, H5F_SCOPE_LOCAL) < 0 || !file.Close())
+                throw TStorageError("The file cannot be completed.");
+            if (!SyncPath(temporary, O_RDONLY))
+                throw TStorageError("The file cannot be written to the disk.");
+        }
+        if (std::rename(temporary.c_str(), path.c_str()) != 0)
+            throw TStorageError("The file cannot be put in place.");
+    } catch (const TStorageError& error) {
+        const int cause = errno;
+        if (!temporary.empty())
+            std::remove(temporary.c_str());
+        std::string message = "Saving " + path + " failed. " + error.what();
+        // The system's reason (disk full, no permission) is what the user can act on.
+        if (cause != 0 && message.find(SystemText(cause)) == std::string::npos)
+            message += " (" + SystemText(cause) + ")";
+        return TStorageResult::Failure(message);
+    } catch (const std::bad_alloc&) {
+        if (!temporary.empty())
+            std::remove(temporary.c_str());
+        return TStorageResult::Failure("Saving " + path + " failed: not enough memory.");
+    }
+    const std::filesystem::path target(path);
+    SyncPath(target.has_parent_path() ? target.parent_path().string() : ".",
+             O_RDONLY | O_DIRECTORY);
+    return TStorageResult::Success();
+}
+
+} // namespace AtomicFile

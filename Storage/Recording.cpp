@@ -1,0 +1,395 @@
+// Making a recording: creating and opening its file, appending frames and keyframes, and
+// cutting it short. Reading frames back is in RecordingRead.cpp.
+#include "Storage/Recording.h"
+
+#include "Storage/H5Access.h"
+#include "Storage/H5Series.h"
+#include "Storage/SimulationFile.h"
+#include "Storage/UniverseIO.h"
+#include "universe/Universe.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace {
+
+using H5Access::Check;
+
+constexpr hsize_t ListChunkRows = 1024;
+constexpr hsize_t PairChunkRows = 4096;
+constexpr std::int32_t MaxOption = 10000;
+constexpr std::int32_t MaxPlaybackRate = 240;
+
+std::string KeyframeName(std::int32_t frame) {
+    return "Keyframe" + std::to_string(frame);
+}
+
+// Everything but the particles that decides how the next step goes: when any of it
+// changes between frames, the steps between them cannot be replayed from the earlier one.
+std::vector<double> Parameters(const TUniverse& u) {
+    return {static_cast<double>(u.LastIndex),
+            u.UseThermodynamics ? 1.0 : 0.0,
+            static_cast<double>(u.Formation),
+            u.Distribution,
+            u.Space,
+            u.Velocity,
+            u.Mass,
+            u.Globular,
+            u.Friction,
+            u.Pressure,
+            u.Separation,
+            u.Radiation,
+            static_cast<double>(u.LocalitySize),
+            static_cast<double>(u.RedoFrequency),
+            static_cast<double>(u.MatrixResolution),
+            static_cast<double>(u.MaxSeparation)};
+}
+
+TStorageResult Failure(const TStorageError& error) {
+    return TStorageResult::Failure(error.what());
+}
+
+} // namespace
+
+std::string TRecorderOptions::Problem() const {
+    if (KeyframeInterval < 1 || KeyframeInterval > MaxOption)
+        return "The keyframe interval must be 1 to " + std::to_string(MaxOption) + ".";
+    if (RecordEvery < 1 || RecordEvery > MaxOption)
+        return "The step spacing of frames must be 1 to " + std::to_string(MaxOption) + ".";
+    if (PlaybackRate < 1 || PlaybackRate > MaxPlaybackRate)
+        return "The playback rate must be 1 to " + std::to_string(MaxPlaybackRate) +
+               " frames per second.";
+    return {};
+}
+
+TRecording::~TRecording() {
+    if (File.Valid())
+        H5Fflush(File, H5F_SCOPE_LOCAL);
+}
+
+TStorageResult TRecording::Create(const std::string& path, std::int32_t particleCount,
+                                  const TRecorderOptions& options,
+                                  std::unique_ptr<TRecording>& recording) {
+    H5Access::SilenceErrors();
+    if (const std::string problem = options.Problem(); !problem.empty())
+        return TStorageResult::Failure(problem);
+    if (particleCount < 1 || particleCount > UniverseIO::MaxParticles())
+        return TStorageResult::Failure("A recording needs 1 to " +
+                                       std::to_string(UniverseIO::MaxParticles()) + " particles.");
+    try {
+        TH5Handle access = H5Access::FileAccessList();
+        TH5Handle file(H5Fcreate(path.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, access), H5Fclose);
+        Check(file.Get(), "The recording " + path + " cannot be created.");
+        H5Access::WriteInt(file, "FormatVersion", SimulationFile::FormatVersion);
+        H5Access::WriteString(file, "Program", "Astrivo 2");
+        TH5Handle group = H5Access::CreateGroup(file, "Recording");
+        H5Access::WriteInt(group, "ParticleCount", particleCount);
+        H5Access::WriteInt(group, "KeyframeInterval", options.KeyframeInterval);
+        H5Access::WriteInt(group, "RecordEvery", options.RecordEvery);
+        H5Access::WriteInt(group, "PlaybackRate", options.PlaybackRate);
+        const auto n = static_cast<hsize_t>(particleCount);
+        const std::array<hsize_t, 2> positionRow{n, 3};
+        const std::array<hsize_t, 1> heatRow{n};
+        const std::array<hsize_t, 1> pairRow{2};
+        const std::span<const hsize_t> scalarRow;
+        H5Series::Create(group, "IterationCount", H5T_NATIVE_INT32, scalarRow, ListChunkRows);
+        H5Series::Create(group, "Optimisation", H5T_NATIVE_FLOAT, scalarRow, ListChunkRows);
+        H5Series::Create(group, "Position", H5T_NATIVE_FLOAT, positionRow, 1);
+        H5Series::Create(group, "Heat", H5T_NATIVE_FLOAT, heatRow, 1);
+        H5Series::Create(group, "PairOffset", H5T_NATIVE_INT64, scalarRow, ListChunkRows);
+        H5Series::Create(group, "PairCount", H5T_NATIVE_INT32, scalarRow, ListChunkRows);
+        H5Series::Create(group, "PairIndex", H5T_NATIVE_INT32, pairRow, PairChunkRows);
+        H5Series::Create(group, "PairDistance", H5T_NATIVE_FLOAT, scalarRow, PairChunkRows);
+        H5Series::Create(group, "KeyframeList", H5T_NATIVE_INT32, scalarRow, ListChunkRows);
+        H5Access::CreateGroup(group, "Keyframes");
+        Check(H5Fflush(file, H5F_SCOPE_LOCAL), "The recording " + path + " cannot be written.");
+    } catch (const TStorageError& error) {
+        std::remove(path.c_str());
+        return Failure(error);
+    }
+    return Open(path, recording);
+}
+
+TStorageResult TRecording::Open(const std::string& path, std::unique_ptr<TRecording>& recording) {
+    H5Access::SilenceErrors();
+    try {
+        std::unique_ptr<TRecording> opened(new TRecording);
+        opened->Attach(path, false);
+        recording = std::move(opened);
+    } catch (const TStorageError& error) {
+        return TStorageResult::Failure("Cannot open the recording in " + path + ". " +
+                                       error.what());
+    }
+    return TStorageResult::Success();
+}
+
+TStorageResult TRecording::Extract(const std::string& source, const std::string& path,
+                                   std::unique_ptr<TRecording>& recording) {
+    H5Access::SilenceErrors();
+    try {
+        TH5Handle from(H5Fopen(source.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
+        Check(from.Get(), "Cannot read " + source + ".");
+        if (!H5Access::Exists(from, "Recording"))
+            throw TStorageError(source + " holds no recording.");
+        TH5Handle access = H5Access::FileAccessList();
+        TH5Handle to(H5Fcreate(path.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, access), H5Fclose);
+        Check(to.Get(), "The recording " + path + " cannot be created.");
+        H5Access::WriteInt(to, "FormatVersion", SimulationFile::FormatVersion);
+        H5Access::WriteString(to, "Program", "Astrivo 2");
+        Check(H5Ocopy(from, "Recording", to, "Recording", H5P_DEFAULT, H5P_DEFAULT),
+              "The recording in " + source + " cannot be copied.");
+        if (!to.Close())
+            throw TStorageError("The recording " + path + " cannot be written.");
+    } catch (const TStorageError& error) {
+        std::remove(path.c_str());
+        return Failure(error);
+    }
+    return Open(path, recording);
+}
+
+void TRecording::Attach(const std::string& path, bool) {
+    FilePath = path;
+    File = TH5Handle(H5Fopen(path.c_str(), H5F_ACC_RDWR, H5P_DEFAULT), H5Fclose);
+    Check(File.Get(), "It is not an HDF5 file, or it is damaged or cannot be written.");
+    Group = H5Access::OpenGroup(File, "Recording");
+    Particles = H5Access::ReadInt(Group, "ParticleCount");
+    if (Particles < 1 || Particles > UniverseIO::MaxParticles())
+        throw TStorageError("Its particle count " + std::to_string(Particles) +
+                            " is outside 1 to " + std::to_string(UniverseIO::MaxParticles()) + ".");
+    FOptions.KeyframeInterval = H5Access::ReadInt(Group, "KeyframeInterval");
+    FOptions.RecordEvery = H5Access::ReadInt(Group, "RecordEvery");
+    FOptions.PlaybackRate = H5Access::ReadInt(Group, "PlaybackRate");
+    if (const std::string problem = FOptions.Problem(); !problem.empty())
+        throw TStorageError(problem);
+
+    const auto n = static_cast<hsize_t>(Particles);
+    const std::array<hsize_t, 2> positionRow{n, 3};
+    const std::array<hsize_t, 1> heatRow{n};
+    const std::array<hsize_t, 1> pairRow{2};
+    const std::span<const hsize_t> scalarRow;
+    hsize_t frames = 0, rows = 0, pairs = 0, keyframes = 0;
+    IterationSet = H5Series::Open(Group, "IterationCount", H5T_NATIVE_INT32, scalarRow, frames);
+    // A frame counts once its iteration is written, which an append does last: longer
+    // datasets beside it are the remains of an append that did not finish.
+    const auto atLeastFrames = [&](TH5Handle set, hsize_t found, const char* name) {
+        if (found < frames)
+            throw TStorageError(std::string("The dataset ") + name +
+                                " is shorter than the frame list.");
+        return set;
+    };
+    OptimisationSet = H5Series::Open(Group, "Optimisation", H5T_NATIVE_FLOAT, scalarRow, rows);
+    OptimisationSet = atLeastFrames(std::move(OptimisationSet), rows, "Optimisation");
+    PositionSet = H5Series::Open(Group, "Position", H5T_NATIVE_FLOAT, positionRow, rows);
+    PositionSet = atLeastFrames(std::move(PositionSet), rows, "Position");
+    HeatSet = H5Series::Open(Group, "Heat", H5T_NATIVE_FLOAT, heatRow, rows);
+    HeatSet = atLeastFrames(std::move(HeatSet), rows, "Heat");
+    PairOffsetSet = H5Series::Open(Group, "PairOffset", H5T_NATIVE_INT64, scalarRow, rows);
+    PairOffsetSet = atLeastFrames(std::move(PairOffsetSet), rows, "PairOffset");
+    PairCountSet = H5Series::Open(Group, "PairCount", H5T_NATIVE_INT32, scalarRow, rows);
+    PairCountSet = atLeastFrames(std::move(PairCountSet), rows, "PairCount");
+    PairIndexSet = H5Series::Open(Group, "PairIndex", H5T_NATIVE_INT32, pairRow, pairs);
+    PairDistanceSet = H5Series::Open(Group, "PairDistance", H5T_NATIVE_FLOAT, scalarRow, rows);
+    if (rows < pairs)
+        throw TStorageError("The dataset PairDistance is shorter than PairIndex.");
+    KeyframeSet = H5Series::Open(Group, "KeyframeList", H5T_NATIVE_INT32, scalarRow, keyframes);
+    H5Access::OpenGroup(Group, "Keyframes");
+    if (frames > static_cast<hsize_t>(INT32_MAX) || keyframes > frames + 1)
+        throw TStorageError("Its frame list is damaged.");
+
+    Iterations.resize(frames);
+    PairOffsets.resize(frames);
+    PairCounts.resize(frames);
+    KeyframeList.resize(keyframes);
+    H5Series::Read(IterationSet, H5T_NATIVE_INT32, 0, frames, Iterations.data());
+    H5Series::Read(PairOffsetSet, H5T_NATIVE_INT64, 0, frames, PairOffsets.data());
+    H5Series::Read(PairCountSet, H5T_NATIVE_INT32, 0, frames, PairCounts.data());
+    H5Series::Read(KeyframeSet, H5T_NATIVE_INT32, 0, keyframes, KeyframeList.data());
+
+    std::int64_t expected = 0;
+    for (std::size_t k = 0; k < frames; ++k) {
+        if (PairOffsets[k] != expected || PairCounts[k] < 0 || PairCounts[k] > TUniverse::MaxPairs)
+            throw TStorageError("The close pairs of frame " + std::to_string(k) + " are damaged.");
+        expected += PairCounts[k];
+        if (Iterations[k] < 0 || (k > 0 && Iterations[k] < Iterations[k - 1] &&
+                                  !std::binary_search(KeyframeList.begin(), KeyframeList.end(),
+                                                      static_cast<std::int32_t>(k))))
+            throw TStorageError("The iteration count of frame " + std::to_string(k) +
+                                " is damaged.");
+    }
+    if (expected > static_cast<std::int64_t>(pairs))
+        throw TStorageError("The close-pair list is shorter than its frames need.");
+    PairTotal = expected;
+    // Keyframes beyond the last whole frame belong to an append that did not finish.
+    while (!KeyframeList.empty() && KeyframeList.back() >= static_cast<std::int32_t>(frames))
+        KeyframeList.pop_back();
+    for (std::size_t k = 0; k < KeyframeList.size(); ++k)
+        if (KeyframeList[k] < 0 || (k > 0 && KeyframeList[k] <= KeyframeList[k - 1]))
+            throw TStorageError("Its keyframe list is damaged.");
+    if (frames > 0 && (KeyframeList.empty() || KeyframeList.front() != 0))
+        throw TStorageError("Its first frame has no keyframe.");
+    ForceKeyframe = true;
+}
+
+TStorageResult TRecording::SetOptions(const TRecorderOptions& options) {
+    H5Access::SilenceErrors();
+    if (const std::string problem = options.Problem(); !problem.empty())
+        return TStorageResult::Failure(problem);
+    try {
+        for (const auto& [name, value] : {std::pair{"KeyframeInterval", options.KeyframeInterval},
+                                          std::pair{"RecordEvery", options.RecordEvery},
+                                          std::pair{"PlaybackRate", options.PlaybackRate}}) {
+            Check(H5Adelete(Group, name), "The recorder options cannot be written.");
+            H5Access::WriteInt(Group, name, value);
+        }
+    } catch (const TStorageError& error) {
+        return Failure(error);
+    }
+    if (options.RecordEvery != FOptions.RecordEvery)
+        ForceKeyframe = true;
+    FOptions = options;
+    return TStorageResult::Success();
+}
+
+TStorageResult TRecording::Begin(const TUniverse& universe) {
+    ForceKeyframe = true;
+    return Append(universe);
+}
+
+TStorageResult TRecording::StepTaken(const TUniverse& universe) {
+    ++StepsSinceFrame;
+    if (StepsSinceFrame < FOptions.RecordEvery && !Iterations.empty())
+        return TStorageResult::Success();
+    return Append(universe);
+}
+
+bool TRecording::ContinuesRun(const TUniverse& universe) const {
+    return !ForceKeyframe && !Iterations.empty() && Parameters(universe) == LastParameters &&
+           static_cast<std::int64_t>(universe.IterationCount) ==
+               static_cast<std::int64_t>(Iterations.back()) + StepsSinceFrame;
+}
+
+TStorageResult TRecording::Append(const TUniverse& universe) {
+    H5Access::SilenceErrors();
+    if (universe.LastIndex + 1 != Particles)
+        return TStorageResult::Failure(
+            "The universe has " + std::to_string(universe.LastIndex + 1) +
+            " particles; this recording is of " + std::to_string(Particles) + ".");
+    const bool keyframe = !ContinuesRun(universe) || KeyframeList.empty() ||
+                          FrameCount() - KeyframeList.back() >= FOptions.KeyframeInterval;
+    try {
+        AppendFrame(universe, keyframe);
+    } catch (const TStorageError& error) {
+        // The frame lists in memory were not advanced: the file's partial rows beyond them
+        // are overwritten by the next append.
+        ForceKeyframe = true;
+        return Failure(error);
+    }
+    StepsSinceFrame = 0;
+    ForceKeyframe = false;
+    LastParameters = Parameters(universe);
+    return TStorageResult::Success();
+}
+
+void TRecording::AppendFrame(const TUniverse& u, bool keyframe) {
+    const auto frame = static_cast<hsize_t>(Iterations.size());
+    const auto n = static_cast<std::size_t>(Particles);
+    std::vector<float> values(3 * n);
+    for (std::size_t i = 0; i < n; ++i) {
+        values[3 * i] = static_cast<float>(u.Particles[i].X);
+        values[3 * i + 1] = static_cast<float>(u.Particles[i].Y);
+        values[3 * i + 2] = static_cast<float>(u.Particles[i].Z);
+    }
+    H5Series::Write(PositionSet, H5T_NATIVE_FLOAT, frame, 1, values.data());
+    for (std::size_t i = 0; i < n; ++i)
+        values[i] = static_cast<float>(u.Particles[i].Heat);
+    H5Series::Write(HeatSet, H5T_NATIVE_FLOAT, frame, 1, values.data());
+
+    const std::int32_t pairs = std::clamp(u.PairLast + 1, 0, TUniverse::MaxPairs);
+    std::vector<std::int32_t> indices(2 * static_cast<std::size_t>(pairs));
+    std::vector<float> distances(static_cast<std::size_t>(pairs));
+    for (std::size_t k = 0; k < distances.size(); ++k) {
+        indices[2 * k] = u.Pairs[k].Upper;
+        indices[2 * k + 1] = u.Pairs[k].Lower;
+        distances[k] = static_cast<float>(u.Pairs[k].Distance);
+    }
+    const auto offset = static_cast<hsize_t>(PairTotal);
+    H5Series::Write(PairIndexSet, H5T_NATIVE_INT32, offset, distances.size(), indices.data());
+    H5Series::Write(PairDistanceSet, H5T_NATIVE_FLOAT, offset, distances.size(), distances.data());
+    H5Series::Write(PairOffsetSet, H5T_NATIVE_INT64, frame, 1, &PairTotal);
+    H5Series::Write(PairCountSet, H5T_NATIVE_INT32, frame, 1, &pairs);
+    H5Series::Write(OptimisationSet, H5T_NATIVE_FLOAT, frame, 1, &u.Optimisation);
+
+    const auto index = static_cast<std::int32_t>(frame);
+    if (keyframe) {
+        TH5Handle keyframes = H5Access::OpenGroup(Group, "Keyframes");
+        const std::string name = KeyframeName(index);
+        // Left over from an append that failed after writing it.
+        if (H5Access::Exists(keyframes, name))
+            H5Ldelete(keyframes, name.c_str(), H5P_DEFAULT);
+        UniverseIO::Write(H5Access::CreateGroup(keyframes, name), u);
+        H5Series::Write(KeyframeSet, H5T_NATIVE_INT32, KeyframeList.size(), 1, &index);
+    }
+    // Written last: from here on the frame counts.
+    H5Series::Write(IterationSet, H5T_NATIVE_INT32, frame, 1, &u.IterationCount);
+
+    Iterations.push_back(u.IterationCount);
+    PairOffsets.push_back(PairTotal);
+    PairCounts.push_back(pairs);
+    PairTotal += pairs;
+    if (keyframe) {
+        KeyframeList.push_back(index);
+        // A keyframe is the point a crash can fall back to: make it reach the disk.
+        H5Fflush(File, H5F_SCOPE_LOCAL);
+    }
+}
+
+TStorageResult TRecording::Truncate(std::int32_t lastKept) {
+    H5Access::SilenceErrors();
+    const std::int32_t frames = std::clamp(lastKept + 1, 0, FrameCount());
+    try {
+        Shrink(frames);
+    } catch (const TStorageError& error) {
+        return Failure(error);
+    }
+    return TStorageResult::Success();
+}
+
+void TRecording::Shrink(std::int32_t frames) {
+    const auto kept = static_cast<std::size_t>(frames);
+    const std::int64_t pairs = kept < PairOffsets.size() ? PairOffsets[kept] : PairTotal;
+    // The iteration list first: should anything below fail, the file still reads as the
+    // shorter recording.
+    H5Series::Resize(IterationSet, kept);
+    TH5Handle keyframes = H5Access::OpenGroup(Group, "Keyframes");
+    while (!KeyframeList.empty() && KeyframeList.back() >= frames) {
+        H5Ldelete(keyframes, KeyframeName(KeyframeList.back()).c_str(), H5P_DEFAULT);
+        KeyframeList.pop_back();
+    }
+    H5Series::Resize(KeyframeSet, KeyframeList.size());
+    for (const hid_t set : {OptimisationSet.Get(), PositionSet.Get(), HeatSet.Get(),
+                            PairOffsetSet.Get(), PairCountSet.Get()})
+        H5Series::Resize(set, kept);
+    H5Series::Resize(PairIndexSet, static_cast<hsize_t>(pairs));
+    H5Series::Resize(PairDistanceSet, static_cast<hsize_t>(pairs));
+    Iterations.resize(kept);
+    PairOffsets.resize(kept);
+    PairCounts.resize(kept);
+    PairTotal = pairs;
+    ForceKeyframe = true;
+    StepsSinceFrame = 0;
+    Check(H5Fflush(File, H5F_SCOPE_LOCAL), "The recording cannot be written.");
+}
+
+TStorageResult TRecording::Flush() {
+    H5Access::SilenceErrors();
+    if (H5Fflush(File, H5F_SCOPE_LOCAL) < 0)
+        return TStorageResult::Failure("The recording " + FilePath + " cannot be written.");
+    return TStorageResult::Success();
+}
+
+void TRecording::CopyInto(hid_t file) const {
+    H5Access::Check(H5Fflush(File, H5F_SCOPE_LOCAL), "The recording cannot be read.");
+    H5Access::Check(H5Ocopy(File, "Recording", file, "Recording", H5P_DEFAULT, H5P_DEFAULT),
+                    "The recording cannot be copied into the file.");
+}

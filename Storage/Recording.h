@@ -1,0 +1,117 @@
+#pragma once
+
+#include "Storage/H5Handle.h"
+#include "Storage/StorageError.h"
+#include "universe/UniverseSnapshot.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TUniverse;
+
+/// How a recording is made and played.
+struct TRecorderOptions {
+    std::int32_t KeyframeInterval = 100; // every this many frames one keeps the full state
+    std::int32_t RecordEvery = 1;        // a frame every this many steps
+    std::int32_t PlaybackRate = 30;      // frames per second
+
+    bool operator==(const TRecorderOptions&) const = default;
+    /// Empty when every option is in its range, else what is wrong.
+    std::string Problem() const;
+};
+
+/// A recording: frames streamed into an HDF5 file as they are taken, so memory stays
+/// bounded however long it runs. Every KeyframeInterval-th frame also keeps the universe's
+/// full state; so does a frame after anything that breaks the run of steps (a changed
+/// setting, a new universe, a pause in recording), so that any frame's exact state is its
+/// keyframe's state stepped forward by the difference of their iteration counts.
+///
+/// Not thread-safe: one thread at a time may use a recording.
+class TRecording {
+public:
+    ~TRecording();
+    TRecording(const TRecording&) = delete;
+    TRecording& operator=(const TRecording&) = delete;
+
+    /// A new, empty recording in a new file at path (replacing any file there).
+    static TStorageResult Create(const std::string& path, std::int32_t particleCount,
+                                 const TRecorderOptions& options,
+                                 std::unique_ptr<TRecording>& recording);
+    /// The recording in file path, opened for reading and appending.
+    static TStorageResult Open(const std::string& path, std::unique_ptr<TRecording>& recording);
+    /// Copies the recording that the simulation file source holds into a new file at path
+    /// and opens that, so the source is never written.
+    static TStorageResult Extract(const std::string& source, const std::string& path,
+                                  std::unique_ptr<TRecording>& recording);
+
+    const std::string& Path() const { return FilePath; }
+    std::int32_t ParticleCount() const { return Particles; }
+    std::int32_t FrameCount() const { return static_cast<std::int32_t>(Iterations.size()); }
+    const TRecorderOptions& Options() const { return FOptions; }
+    /// Stores new options; the keyframe interval and step spacing apply from the next frame.
+    TStorageResult SetOptions(const TRecorderOptions& options);
+    std::int32_t FrameIteration(std::int32_t index) const { return Iterations.at(index); }
+    const std::vector<std::int32_t>& Keyframes() const { return KeyframeList; }
+
+    /// Records universe as the next frame, a keyframe whatever came before.
+    TStorageResult Begin(const TUniverse& universe);
+    /// One step was taken: every RecordEvery-th call records the universe as a frame.
+    TStorageResult StepTaken(const TUniverse& universe);
+    /// Records universe as the next frame now.
+    TStorageResult Append(const TUniverse& universe);
+
+    /// Frame index as a snapshot for drawing: its figures, and positions and heat as the
+    /// frame keeps them (single precision), Space and UseThermodynamics from its keyframe.
+    /// Serial and BuildCount are left for the caller.
+    TStorageResult ReadFrame(std::int32_t index, TUniverseSnapshot& frame) const;
+    /// The state at the keyframe at or before index, not stepped forward: the parameters
+    /// and particle count that playback draws a frame with.
+    TStorageResult ReadKeyframe(std::int32_t index, std::unique_ptr<TUniverse>& universe) const;
+    /// Frame index's exact state: its keyframe's state stepped forward. Cancel, when set,
+    /// stops between steps with a failure and no universe.
+    TStorageResult RestoreState(std::int32_t index, std::unique_ptr<TUniverse>& universe,
+                                const std::atomic<bool>* cancel = nullptr) const;
+    /// Drops every frame after lastKept (-1 drops them all). The next frame is a keyframe.
+    TStorageResult Truncate(std::int32_t lastKept);
+    /// Writes what is buffered to the disk.
+    TStorageResult Flush();
+
+    /// Copies the whole recording into file as its Recording group; throws TStorageError.
+    void CopyInto(hid_t file) const;
+
+    /// Puts a frame into a universe, for views that draw a universe: positions, heat,
+    /// figures and the close pairs that name particles it holds.
+    static void ApplyFrame(const TUniverseSnapshot& frame, TUniverse& universe);
+
+private:
+    TRecording() = default;
+    void Attach(const std::string& path, bool created);
+    void AppendFrame(const TUniverse& universe, bool keyframe);
+    bool ContinuesRun(const TUniverse& universe) const;
+    std::int32_t KeyframeAtOrBefore(std::int32_t index) const;
+    void Shrink(std::int32_t frames);
+
+    std::string FilePath;
+    TH5Handle File;
+    TH5Handle Group;
+    TH5Handle IterationSet, OptimisationSet, PositionSet, HeatSet;
+    TH5Handle PairOffsetSet, PairCountSet, PairIndexSet, PairDistanceSet, KeyframeSet;
+    std::int32_t Particles = 0;
+    TRecorderOptions FOptions;
+
+    // Per frame, kept in memory to find frames and keyframes without reading: a few bytes
+    // a frame.
+    std::vector<std::int32_t> Iterations;
+    std::vector<std::int64_t> PairOffsets;
+    std::vector<std::int32_t> PairCounts;
+    std::vector<std::int32_t> KeyframeList;
+    std::int64_t PairTotal = 0;
+
+    // What tells whether the next frame continues the run of steps since the last one.
+    bool ForceKeyframe = true;
+    std::int32_t StepsSinceFrame = 0;
+    std::vector<double> LastParameters;
+};

@@ -1,0 +1,126 @@
+#include "Storage/SimulationFile.h"
+
+#include "Storage/AtomicFile.h"
+#include "Storage/H5Access.h"
+#include "Storage/Recording.h"
+#include "Storage/SettingsSchema.h"
+#include "Storage/UniverseIO.h"
+#include "Storage/ViewsIO.h"
+#include "universe/Universe.h"
+
+#include <filesystem>
+#include <string>
+
+namespace SimulationFile {
+
+namespace {
+
+constexpr const char* ProgramName = "Astrivo 2";
+// Up to this many recorded frames a save is built in memory (at most a few hundred MB at
+// the largest universes); longer recordings are written straight to the disk.
+constexpr std::int32_t InMemoryFrames = 100;
+
+std::int32_t FindSetting(std::span<const TSettingValue> settings, std::string_view name) {
+    for (const TSettingValue& setting : settings)
+        if (setting.Name == name)
+            return setting.Value;
+    return -1;
+}
+
+// The four processing settings pass straight from the properties window to the universe,
+// so the two always agree; a file where they do not could not continue as it was saved.
+void RequireAgreement(std::span<const TSettingValue> settings, const TUniverse& universe) {
+    const std::pair<const char*, std::int32_t> shared[] = {
+        {"LocalitySize", universe.LocalitySize},
+        {"RedoFrequency", universe.RedoFrequency},
+        {"MatrixResolution", universe.MatrixResolution},
+        {"MaxSeparation", universe.MaxSeparation},
+    };
+    for (const auto& [name, value] : shared)
+        if (FindSetting(settings, name) != value)
+            throw TStorageError("The setting " + std::string(name) +
+                                " disagrees with the universe's.");
+}
+
+void CheckVersion(hid_t file) {
+    if (H5Aexists(file, "FormatVersion") <= 0)
+        throw TStorageError("It is an HDF5 file, but not an Astrivo simulation (it has no "
+                            "FormatVersion attribute).");
+    const std::int32_t version = H5Access::ReadInt(file, "FormatVersion");
+    if (version > FormatVersion)
+        throw TStorageError("It was written by a newer version of Astrivo (file format " +
+                            std::to_string(version) + "; this program reads format " +
+                            std::to_string(FormatVersion) + " and older).");
+    if (version < 1)
+        throw TStorageError("Its FormatVersion " + std::to_string(version) + " is not valid.");
+}
+
+std::vector<TSettingValue> ReadSettings(hid_t group) {
+    std::vector<TSettingValue> settings;
+    for (const TSettingRange& range : SettingsSchema::All()) {
+        const std::string name(range.Name);
+        settings.push_back({name, H5Access::ReadInt(group, name.c_str())});
+    }
+    SettingsSchema::Validate(settings);
+    return settings;
+}
+
+} // namespace
+
+TStorageResult Save(const std::string& path, const TUniverse& universe,
+                    std::span<const TSettingValue> settings, const TViewsRecord& views,
+                    const TRecording* recording) {
+    try {
+        SettingsSchema::Validate(settings);
+        UniverseIO::Validate(universe);
+        ViewsIO::Validate(views);
+        RequireAgreement(settings, universe);
+    } catch (const TStorageError& error) {
+        return TStorageResult::Failure("Saving " + path + " failed. " + error.what());
+    }
+    return AtomicFile::Write(
+        path,
+        [&](hid_t file) {
+            H5Access::WriteInt(file, "FormatVersion", FormatVersion);
+            H5Access::WriteString(file, "Program", ProgramName);
+            UniverseIO::Write(H5Access::CreateGroup(file, "Universe"), universe);
+            TH5Handle group = H5Access::CreateGroup(file, "Settings");
+            for (const TSettingValue& setting : settings)
+                H5Access::WriteInt(group, setting.Name.c_str(), setting.Value);
+            ViewsIO::Write(H5Access::CreateGroup(file, "Views"), views);
+            if (recording != nullptr)
+                recording->CopyInto(file);
+        },
+        recording == nullptr || recording->FrameCount() <= InMemoryFrames);
+}
+
+TStorageResult Load(const std::string& path, TSimulationContents& contents) {
+    H5Access::SilenceErrors();
+    try {
+        std::error_code error;
+        if (!std::filesystem::exists(path, error))
+            throw TStorageError("The file does not exist.");
+        const htri_t isHdf5 = H5Fis_hdf5(path.c_str());
+        if (isHdf5 < 0)
+            throw TStorageError("It cannot be opened.");
+        if (isHdf5 == 0)
+            throw TStorageError("It is not an Astrivo simulation (not an HDF5 file).");
+        TH5Handle file(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
+        H5Access::Check(file.Get(), "It is damaged or truncated.");
+        CheckVersion(file);
+
+        TSimulationContents loaded;
+        loaded.Settings = ReadSettings(H5Access::OpenGroup(file, "Settings"));
+        loaded.Universe = UniverseIO::Read(H5Access::OpenGroup(file, "Universe"));
+        RequireAgreement(loaded.Settings, *loaded.Universe);
+        if (H5Access::Exists(file, "Views"))
+            loaded.Views = ViewsIO::Read(H5Access::OpenGroup(file, "Views"));
+        loaded.HasRecording = H5Access::Exists(file, "Recording");
+        contents = std::move(loaded);
+    } catch (const TStorageError& error) {
+        return TStorageResult::Failure("Cannot open " + path + ". " + error.what());
+    }
+    return TStorageResult::Success();
+}
+
+} // namespace SimulationFile

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Storage/SimulationRecord.h"
+#include "Storage/StorageError.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+class TRecording;
+
+/// Astrivo's simulation files: HDF5 files holding the universe's state, the properties
+/// window's settings, the open views and optionally a recording. docs/file-format.md
+/// describes the layout.
+namespace SimulationFile {
+
+/// The layout this program writes; it reads this one and every older one.
+constexpr std::int32_t FormatVersion = 1;
+
+/// Saves atomically to path: a failure leaves whatever was there untouched and returns a
+/// message naming the cause. A recording, when given, is copied into the file whole.
+/// Settings must hold every kept setting within its range, and the universe particles
+/// with finite state; otherwise nothing is written and the result says why.
+TStorageResult Save(const std::string& path, const TUniverse& universe,
+                    std::span<const TSettingValue> settings, const TViewsRecord& views,
+                    const TRecording* recording = nullptr);
+
+/// Reads path into contents. On failure contents is left as it was and the result names
+/// the problem: not an HDF5 file, damaged or truncated, a missing or misshapen part, a
+/// value outside its range, a newer format.
+TStorageResult Load(const std::string& path, TSimulationContents& contents);
+
+} // namespace SimulationFile

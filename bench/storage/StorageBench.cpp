@@ -1,0 +1,158 @@
+// Storage benchmark: the size of recorded frames, the time to open the largest simulation,
+// the cost of recording while stepping and the rate at which frames read back. Stepping
+// with and without recording run in this process, alternately, so the ratio holds on a
+// busy machine. Files go to the folder given as the first argument (default /tmp).
+
+#include "Storage/Recording.h"
+#include "Storage/SettingsSchema.h"
+#include "Storage/SimulationFile.h"
+#include "universe/SettingsFormulas.h"
+#include "universe/Universe.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::unique_ptr<TUniverse> Build(std::int32_t number) {
+    auto universe = std::make_unique<TUniverse>();
+    TUniverseSettings settings;
+    settings.Number = number;
+    SettingsFormulas::BuildUniverse(*universe, settings, 1);
+    return universe;
+}
+
+std::vector<TSettingValue> DefaultSettings(std::int32_t number) {
+    const TUniverseSettings defaults;
+    std::vector<TSettingValue> values;
+    for (const TSettingRange& range : SettingsSchema::All()) {
+        std::int32_t value = std::clamp(1, range.Min, range.Max);
+        const std::string name(range.Name);
+        if (name == "Number")
+            value = number;
+        else if (name == "RedoFrequency")
+            value = defaults.RedoFrequency;
+        else if (name == "MatrixResolution")
+            value = defaults.MatrixResolution;
+        else if (name == "LocalitySize")
+            value = defaults.LocalitySize;
+        else if (name == "MaxSeparation")
+            value = defaults.MaxSeparation;
+        values.push_back({name, value});
+    }
+    return values;
+}
+
+std::uintmax_t SizeOf(const std::string& path) {
+    return std::filesystem::file_size(path);
+}
+
+// Bytes a plain frame and a keyframe add to a recording, the frames standing still.
+void FrameBytes(std::int32_t number, const std::string& folder) {
+    std::unique_ptr<TUniverse> universe = Build(number);
+    const std::string path = folder + "/bench-frames.astrivo";
+    std::unique_ptr<TRecording> recording;
+    TRecorderOptions options;
+    options.KeyframeInterval = 3;
+    if (!TRecording::Create(path, universe->LastIndex + 1, options, recording).Ok)
+        return;
+    std::vector<std::uintmax_t> sizes{SizeOf(path)};
+    for (int f = 0; f < 4; ++f) {
+        universe->SetIterationCount(universe->IterationCount + 1);
+        recording->StepTaken(*universe);
+        recording->Flush();
+        sizes.push_back(SizeOf(path));
+    }
+    // Frame 0 and 3 are keyframes; 1 and 2 are plain.
+    const double plain = static_cast<double>(sizes[3] - sizes[1]) / 2;
+    const double key = static_cast<double>(sizes[4] - sizes[3]);
+    std::printf("%9d particles: plain frame %10.0f bytes, keyframe %11.0f bytes, "
+                "%10.0f bytes a frame with a keyframe every 100\n",
+                universe->LastIndex + 1, plain, key, plain + (key - plain) / 100);
+    recording.reset();
+    std::filesystem::remove(path);
+}
+
+void OpenLargest(const std::string& folder) {
+    std::unique_ptr<TUniverse> universe = Build(220);
+    const std::string path = folder + "/bench-largest.astrivo";
+    const auto saveStart = Clock::now();
+    const TStorageResult saved =
+        SimulationFile::Save(path, *universe, DefaultSettings(220), TViewsRecord{});
+    const double save = SecondsSince(saveStart);
+    if (!saved.Ok) {
+        std::printf("save failed: %s\n", saved.Message.c_str());
+        return;
+    }
+    double best = 1e9;
+    for (int run = 0; run < 5; ++run) {
+        TSimulationContents contents;
+        const auto start = Clock::now();
+        SimulationFile::Load(path, contents);
+        best = std::min(best, SecondsSince(start));
+    }
+    std::printf("192,080 particles: file %.1f MB, save %.3f s, open %.3f s (best of 5)\n",
+                static_cast<double>(SizeOf(path)) / 1e6, save, best);
+    std::filesystem::remove(path);
+}
+
+void RecordingOverhead(const std::string& folder) {
+    std::unique_ptr<TUniverse> universe = Build(100);
+    const std::string path = folder + "/bench-record.astrivo";
+    std::unique_ptr<TRecording> recording;
+    if (!TRecording::Create(path, universe->LastIndex + 1, TRecorderOptions{}, recording).Ok)
+        return;
+    recording->Begin(*universe);
+    // Alternate rounds of 15 steps (one redo cycle) with and without recording.
+    double plain = 0, recorded = 0;
+    for (int round = 0; round < 4; ++round) {
+        for (const bool record : {false, true}) {
+            const auto start = Clock::now();
+            for (int s = 0; s < 15; ++s) {
+                universe->Step(0, universe->LastIndex);
+                if (record)
+                    recording->StepTaken(*universe);
+            }
+            (record ? recorded : plain) += SecondsSince(start);
+            if (!record)
+                recording->Begin(*universe); // the skipped steps break the run
+        }
+    }
+    std::printf("28,880 particles: %.1f ms a step, %.1f ms a step while recording: "
+                "recording costs %.1f %%\n",
+                plain / 60 * 1e3, recorded / 60 * 1e3, (recorded / plain - 1) * 100);
+
+    TUniverseSnapshot frame;
+    const std::int32_t frames = recording->FrameCount();
+    const auto start = Clock::now();
+    for (std::int32_t k = 0; k < frames; ++k)
+        recording->ReadFrame(k, frame);
+    const double read = SecondsSince(start);
+    std::printf("28,880 particles: %d frames read back at %.0f frames/s (%.0f KB each on disk)\n",
+                frames, frames / read, static_cast<double>(SizeOf(path)) / frames / 1e3);
+    recording.reset();
+    std::filesystem::remove(path);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string folder = argc > 1 ? argv[1] : "/tmp";
+    std::printf("Astrivo 2 storage benchmark (files in %s)\n", folder.c_str());
+    FrameBytes(40, folder);
+    FrameBytes(220, folder);
+    OpenLargest(folder);
+    RecordingOverhead(folder);
+    return 0;
+}

@@ -1,0 +1,153 @@
+#include "MainTestSupport.h"
+
+#include "universe/UniverseSnapshot.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QTemporaryDir>
+
+namespace {
+
+class FileCommandTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        ShowMain();
+        ASSERT_TRUE(Main->WaitForEngine());
+    }
+
+    void Steps(int count) {
+        for (int s = 0; s < count; ++s) {
+            Main->StepOnce1Click();
+            ASSERT_TRUE(Main->WaitForEngine());
+        }
+    }
+
+    // Saving happens on the engine thread; its outcome reaches the window as an event.
+    bool Save(const QString& path) {
+        if (!Main->SaveSimulation(path) || !Main->WaitForEngine())
+            return false;
+        QApplication::processEvents();
+        return Main->CurrentFile() == QFileInfo(path).absoluteFilePath();
+    }
+
+    std::vector<TUniverseSnapshot::TPoint> Points() const { return Main->Snapshot()->Particles; }
+
+    QTemporaryDir Folder;
+};
+
+bool SamePoints(const std::vector<TUniverseSnapshot::TPoint>& a,
+                const std::vector<TUniverseSnapshot::TPoint>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].X != b[i].X || a[i].Y != b[i].Y || a[i].Z != b[i].Z || a[i].Heat != b[i].Heat)
+            return false;
+    return true;
+}
+
+TEST_F(FileCommandTest, SavingAndOpeningBringsBackUniverseSettingsAndViews) {
+    EXPECT_TRUE(Action("FileSaveItem")->isEnabled());
+    EXPECT_TRUE(Action("FileSaveAsItem")->isEnabled());
+    Steps(3);
+    Main->MenuViewNewClick();
+    TMDIChild* second = Main->Views().at(1);
+    second->Camera.Azimuth = 0.75;
+    second->SetPartSize(17);
+    second->SubWindow()->setGeometry(30, 40, 250, 200);
+    Dialog->ChangeMass(77);
+    const QString path = Folder.filePath("run.astrivo");
+    ASSERT_TRUE(Save(path));
+    EXPECT_EQ(Main->windowTitle(), "Astrivo 2 - run.astrivo");
+
+    const std::int32_t iteration = Main->Snapshot()->IterationCount;
+    const auto saved = Points();
+    Steps(2);
+    const auto later = Points();
+    Dialog->ChangeMass(12);
+    Main->MenuViewCloseAllClick();
+    Settle();
+    Main->SetProcessing(true);
+
+    ASSERT_TRUE(Main->OpenSimulation(path));
+    ASSERT_TRUE(Main->WaitForEngine());
+    Settle();
+    EXPECT_FALSE(Main->Processing());
+    EXPECT_EQ(Main->Snapshot()->IterationCount, iteration);
+    EXPECT_TRUE(SamePoints(Points(), saved));
+    EXPECT_EQ(Dialog->Mass(), 77);
+    EXPECT_EQ(Dialog->IterationCount(), iteration);
+    const QList<TMDIChild*> views = Main->Views();
+    ASSERT_EQ(views.size(), 2);
+    EXPECT_EQ(views[0]->windowTitle(), "View 1");
+    EXPECT_EQ(views[1]->Camera.Azimuth, 0.75);
+    EXPECT_EQ(views[1]->PartSize(), 17);
+    EXPECT_EQ(views[1]->SubWindow()->geometry(), QRect(30, 40, 250, 200));
+    EXPECT_EQ(Main->ActiveView(), views[1]);
+    for (TMDIChild* view : views)
+        EXPECT_EQ(view->Snapshot(), Main->Snapshot().get());
+    // Continuing gives the steps the saved universe took.
+    Steps(2);
+    EXPECT_TRUE(SamePoints(Points(), later));
+}
+
+TEST_F(FileCommandTest, SaveAsksForANameOnlyTheFirstTime) {
+    const QString path = Folder.filePath("first");
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->nameFilters(),
+                  (QStringList{"Astrivo simulations (*.astrivo)", "All files (*)"}));
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept"); // as its Save button does
+    });
+    Action("FileSaveItem")->trigger();
+    ASSERT_TRUE(Main->WaitForEngine());
+    QApplication::processEvents();
+    const QString saved = Folder.filePath("first.astrivo");
+    ASSERT_TRUE(QFile::exists(saved));
+    EXPECT_EQ(Main->CurrentFile(), saved);
+    Steps(1);
+    // The tool button saves to the current file without asking.
+    Main->findChild<QToolButton*>("ToolButton5")->click();
+    ASSERT_TRUE(Main->WaitForEngine());
+    QApplication::processEvents();
+    EXPECT_EQ(QDir(Folder.path()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(FileCommandTest, AFailedSaveSaysWhyAndKeepsTheCaption) {
+    TMessageBoxCloser closer;
+    EXPECT_FALSE(Save(Folder.filePath("gone/run.astrivo")));
+    QTest::qWait(50);
+    EXPECT_EQ(closer.Count, 1);
+    EXPECT_TRUE(closer.Text.contains("No such file or directory")) << closer.Text.toStdString();
+    EXPECT_EQ(Main->windowTitle(), "Astrivo 2");
+    EXPECT_TRUE(Main->CurrentFile().isEmpty());
+}
+
+TEST_F(FileCommandTest, AFileGivenAtStartOpensInsteadOfANewUniverse) {
+    const QString path = Folder.filePath("start.astrivo");
+    Steps(4);
+    ASSERT_TRUE(Save(path));
+    const std::int32_t iteration = Main->Snapshot()->IterationCount;
+    Program.reset();
+    Settle();
+
+    // A fresh program, given the file before it is first shown.
+    Program = std::make_unique<TProgram>(*qobject_cast<QApplication*>(qApp));
+    Main = Program->MainForm();
+    Dialog = Program->PropertiesDlg();
+    Main->SetStartFile(path);
+    ShowMain();
+    ASSERT_TRUE(Main->WaitForEngine());
+    EXPECT_EQ(Main->Snapshot()->IterationCount, iteration);
+    EXPECT_EQ(Main->windowTitle(), "Astrivo 2 - start.astrivo");
+    ASSERT_EQ(Main->Views().size(), 1);
+    // Processing works on the opened universe, which was never built here.
+    Steps(1);
+    EXPECT_EQ(Main->Snapshot()->IterationCount, iteration + 1);
+}
+
+} // namespace

@@ -1,0 +1,205 @@
+#include "MainTestSupport.h"
+
+#include "Main/PositionBar.h"
+#include "Main/RecorderLink.h"
+#include "universe/UniverseSnapshot.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTemporaryDir>
+
+namespace {
+
+// Answers every question box by clicking a button, remembering what it asked.
+class TQuestionAnswerer {
+public:
+    explicit TQuestionAnswerer(QMessageBox::StandardButton answer) {
+        Timer.setInterval(5);
+        QObject::connect(&Timer, &QTimer::timeout, [this, answer] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                Text = box->text();
+                ++Count;
+                // question() reports the button clicked, not the dialog's result.
+                box->button(answer)->click();
+            }
+        });
+        Timer.start();
+    }
+    QTimer Timer;
+    QString Text;
+    int Count = 0;
+};
+
+class RecorderTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        ShowMain();
+        ASSERT_TRUE(Main->WaitForEngine());
+    }
+
+    // Takes count steps, keeping each step's iteration and one particle's position.
+    void RecordSteps(int count) {
+        for (int s = 0; s < count; ++s) {
+            Main->StepOnce1Click();
+            ASSERT_TRUE(Main->WaitForEngine());
+            Iterations.push_back(Main->Snapshot()->IterationCount);
+            Positions.push_back(Main->Snapshot()->Particles[5].X);
+        }
+    }
+
+    void Record(int steps) {
+        Action("StartRecording2")->trigger();
+        ASSERT_TRUE(Main->WaitForEngine());
+        RecordSteps(steps);
+        Action("StartRecording2")->trigger();
+        ASSERT_TRUE(Main->WaitForEngine());
+    }
+
+    std::vector<std::int32_t> Iterations;
+    std::vector<double> Positions;
+};
+
+TEST_F(RecorderTest, RecordingTakesAFramePerStepAndPlaysThemBack) {
+    QAction* record = Action("StartRecording2");
+    EXPECT_FALSE(Action("Play1")->isEnabled());
+    EXPECT_FALSE(Action("ResumeProcessingatEnd1")->isEnabled());
+    record->trigger();
+    EXPECT_TRUE(record->isChecked());
+    EXPECT_EQ(record->text(), "Stop Recording");
+    ASSERT_TRUE(Main->WaitForEngine());
+    RecordSteps(6);
+    record->trigger();
+    ASSERT_TRUE(Main->WaitForEngine());
+    EXPECT_EQ(record->text(), "Start Recording");
+    EXPECT_EQ(Main->RecordedFrames(), 7);
+    EXPECT_TRUE(Action("Play1")->isEnabled());
+    EXPECT_TRUE(Action("ResumeProcessingatEnd1")->isEnabled());
+
+    // Scrubbing to a frame shows it in the views and the figures, not the live universe.
+    auto* bar = Main->findChild<TPositionBar*>("PositionBar");
+    ASSERT_NE(bar, nullptr);
+    bar->Slider->setValue(3);
+    EXPECT_EQ(Main->ShownFrame(), 3);
+    EXPECT_EQ(bar->Label->text(), QString("frame 4 of 7, iteration %1").arg(Iterations[2]));
+    EXPECT_EQ(Dialog->IterationCount(), Iterations[2]);
+    TMDIChild* view = Main->Views().at(0);
+    ASSERT_NE(view->Snapshot(), Main->Snapshot().get());
+    EXPECT_EQ(view->Snapshot()->Particles[5].X, static_cast<float>(Positions[2]));
+    // The arrow keys step one frame.
+    QTest::keyClick(Main, Qt::Key_Right);
+    EXPECT_EQ(Main->ShownFrame(), 4);
+    QTest::keyClick(Main, Qt::Key_Left);
+    QTest::keyClick(Main, Qt::Key_Left);
+    EXPECT_EQ(Main->ShownFrame(), 2);
+
+    // Play runs to the last frame and stops.
+    {
+        const std::lock_guard lock(Main->Recorder().Mutex);
+        Main->Recorder().File->SetOptions({100, 1, 240});
+    }
+    Action("Play1")->trigger();
+    EXPECT_TRUE(Main->Playing());
+    EXPECT_FALSE(Main->Processing());
+    for (int wait = 0; wait < 200 && Main->Playing(); ++wait)
+        QTest::qWait(10);
+    EXPECT_FALSE(Main->Playing());
+    EXPECT_EQ(Main->ShownFrame(), 6);
+}
+
+TEST_F(RecorderTest, ResumingHereRestoresTheFrameAndDropsTheFramesAfterIt) {
+    const std::int32_t start = Main->Snapshot()->IterationCount;
+    Record(8);
+    Main->ShowRecordedFrame(3);
+    {
+        TQuestionAnswerer no(QMessageBox::No);
+        Main->ContinueProcessing1->trigger();
+        EXPECT_EQ(no.Count, 1);
+        EXPECT_TRUE(no.Text.contains("5 recorded frames")) << no.Text.toStdString();
+    }
+    EXPECT_EQ(Main->ShownFrame(), 3);
+    EXPECT_EQ(Main->RecordedFrames(), 9);
+    {
+        TQuestionAnswerer yes(QMessageBox::Yes);
+        Main->ContinueProcessing1->trigger();
+        EXPECT_EQ(yes.Count, 1);
+    }
+    EXPECT_EQ(Main->ShownFrame(), -1);
+    EXPECT_TRUE(Main->Processing());
+    Main->SetProcessing(false);
+    ASSERT_TRUE(Main->WaitForEngine());
+    EXPECT_EQ(Main->RecordedFrames(), 4);
+    EXPECT_GE(Main->Snapshot()->IterationCount, start + 3);
+
+    // The frame's exact state: stepping on from it gives the original run.
+    Main->ShowRecordedFrame(3);
+    {
+        TQuestionAnswerer yes(QMessageBox::Yes);
+        Main->ContinueProcessing1->trigger();
+    }
+    Main->SetProcessing(false);
+    ASSERT_TRUE(Main->WaitForEngine());
+    // Processing may have taken some steps before it was stopped: compare at that step.
+    const std::int32_t reached = Main->Snapshot()->IterationCount;
+    const std::size_t index = static_cast<std::size_t>(reached - start - 1);
+    if (index < Positions.size()) {
+        EXPECT_EQ(Main->Snapshot()->Particles[5].X, Positions[index]);
+    }
+
+    // With no frame shown, F5 toggles processing as before.
+    Main->ContinueProcessing1->trigger();
+    EXPECT_TRUE(Main->Processing());
+    Main->ContinueProcessing1->trigger();
+    EXPECT_FALSE(Main->Processing());
+}
+
+TEST_F(RecorderTest, ASavedRecordingComesBackWithItsFile) {
+    QTemporaryDir folder;
+    Record(5);
+    const QString path = folder.filePath("recorded.astrivo");
+    ASSERT_TRUE(Main->SaveSimulation(path));
+    ASSERT_TRUE(Main->WaitForEngine());
+    QApplication::processEvents();
+    ASSERT_EQ(Main->CurrentFile(), path);
+    Main->StepOnce1Click();
+    ASSERT_TRUE(Main->OpenSimulation(path));
+    ASSERT_TRUE(Main->WaitForEngine());
+    EXPECT_EQ(Main->RecordedFrames(), 6);
+    // Resume from the end continues the saved run from its last frame.
+    Action("ResumeProcessingatEnd1")->trigger();
+    EXPECT_TRUE(Main->Processing());
+    Main->SetProcessing(false);
+    ASSERT_TRUE(Main->WaitForEngine());
+    EXPECT_GE(Main->Snapshot()->IterationCount, Iterations.back());
+    EXPECT_EQ(Main->RecordedFrames(), 6);
+}
+
+TEST_F(RecorderTest, TheOptionsDialogErasesOnlyAfterAsking) {
+    Record(3);
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* rate = dialog->findChild<QSpinBox*>("SpinPlaybackRate");
+        EXPECT_EQ(rate->value(), 30);
+        rate->setValue(12);
+        // Erase asks; the answer Yes erases.
+        QTimer::singleShot(0, [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            box->button(QMessageBox::Yes)->click();
+        });
+        dialog->findChild<QPushButton*>("BtnErase")->click();
+        dialog->accept();
+    });
+    Action("Erase1")->trigger();
+    EXPECT_EQ(Main->RecordedFrames(), 0);
+    {
+        const std::lock_guard lock(Main->Recorder().Mutex);
+        EXPECT_EQ(Main->Recorder().File->Options().PlaybackRate, 12);
+    }
+    EXPECT_FALSE(Action("Play1")->isEnabled());
+}
+
+} // namespace

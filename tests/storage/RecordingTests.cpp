@@ -1,0 +1,222 @@
+#include "StorageTestSupport.h"
+
+#include "Storage/Recording.h"
+#include "Storage/SimulationFile.h"
+
+#include <cstring>
+
+namespace {
+
+// A copy of a universe's state, to compare a restored frame with what was recorded.
+struct TSnapshot {
+    std::vector<TParticle> Particles;
+    std::vector<TPairEntry> Pairs;
+    std::int32_t IterationCount = 0;
+    std::int32_t RedoCountdown = 0;
+    float Optimisation = 0;
+};
+
+TSnapshot Take(const TUniverse& u) {
+    TSnapshot s;
+    s.Particles.assign(u.Particles, u.Particles + u.LastIndex + 1);
+    s.Pairs.assign(u.Pairs.begin(), u.Pairs.begin() + (u.PairLast + 1));
+    s.IterationCount = u.IterationCount;
+    s.RedoCountdown = u.RedoCountdown;
+    s.Optimisation = u.Optimisation;
+    return s;
+}
+
+void ExpectState(const TSnapshot& s, const TUniverse& u) {
+    ASSERT_EQ(s.Particles.size(), static_cast<std::size_t>(u.LastIndex + 1));
+    EXPECT_EQ(s.IterationCount, u.IterationCount);
+    EXPECT_EQ(s.RedoCountdown, u.RedoCountdown);
+    EXPECT_EQ(s.Optimisation, u.Optimisation);
+    for (std::size_t i = 0; i < s.Particles.size(); ++i)
+        ASSERT_EQ(std::memcmp(&s.Particles[i], &u.Particles[i], offsetof(TParticle, CellX)), 0)
+            << "particle " << i;
+    ASSERT_EQ(s.Pairs.size(), static_cast<std::size_t>(u.PairLast + 1));
+    for (std::size_t k = 0; k < s.Pairs.size(); ++k) {
+        EXPECT_EQ(s.Pairs[k].Upper, u.Pairs[k].Upper);
+        EXPECT_EQ(s.Pairs[k].Lower, u.Pairs[k].Lower);
+        EXPECT_EQ(s.Pairs[k].Distance, u.Pairs[k].Distance);
+    }
+}
+
+class RecordingTest : public ::testing::Test {
+protected:
+    // Records frames while stepping, keeping the exact state of each frame beside it.
+    void Record(TRecording& recording, int steps) {
+        for (int s = 0; s < steps; ++s) {
+            Universe->Step(0, Universe->LastIndex);
+            const std::int32_t before = recording.FrameCount();
+            ASSERT_TRUE(recording.StepTaken(*Universe).Ok);
+            if (recording.FrameCount() > before)
+                Frames.push_back(Take(*Universe));
+        }
+    }
+
+    std::unique_ptr<TRecording> Create(const TRecorderOptions& options) {
+        std::unique_ptr<TRecording> recording;
+        const TStorageResult result =
+            TRecording::Create(Path, Universe->LastIndex + 1, options, recording);
+        EXPECT_TRUE(result.Ok) << result.Message;
+        EXPECT_TRUE(recording->Begin(*Universe).Ok);
+        Frames.push_back(Take(*Universe));
+        return recording;
+    }
+
+    void ExpectEveryFrameRestores(const TRecording& recording) {
+        ASSERT_EQ(recording.FrameCount(), static_cast<std::int32_t>(Frames.size()));
+        for (std::int32_t k = 0; k < recording.FrameCount(); ++k) {
+            SCOPED_TRACE("frame " + std::to_string(k));
+            std::unique_ptr<TUniverse> state;
+            const TStorageResult result = recording.RestoreState(k, state);
+            ASSERT_TRUE(result.Ok) << result.Message;
+            ExpectState(Frames[static_cast<std::size_t>(k)], *state);
+        }
+    }
+
+    TTempFolder Folder;
+    std::string Path = Folder.File("recording.astrivo");
+    std::unique_ptr<TUniverse> Universe = BuildSmall();
+    std::vector<TSnapshot> Frames;
+};
+
+TEST_F(RecordingTest, ResumingAtAFrameGivesItsStateAndTheOriginalRunAfterIt) {
+    TRecorderOptions options;
+    options.KeyframeInterval = 8;
+    std::unique_ptr<TRecording> recording = Create(options);
+    Record(*recording, 30);
+    EXPECT_EQ(recording->Keyframes(), (std::vector<std::int32_t>{0, 8, 16, 24}));
+    ExpectEveryFrameRestores(*recording);
+
+    // From a frame between keyframes, the steps that follow are the original run's.
+    std::unique_ptr<TUniverse> resumed;
+    ASSERT_TRUE(recording->RestoreState(13, resumed).Ok);
+    for (std::size_t k = 14; k < Frames.size(); ++k) {
+        resumed->Step(0, resumed->LastIndex);
+        ExpectState(Frames[k], *resumed);
+    }
+}
+
+TEST_F(RecordingTest, FramesHoldTheFiguresPositionsHeatAndClosePairs) {
+    std::unique_ptr<TRecording> recording = Create(TRecorderOptions{});
+    Record(*recording, 6);
+    for (std::int32_t k = 0; k < recording->FrameCount(); ++k) {
+        TUniverseSnapshot frame;
+        ASSERT_TRUE(recording->ReadFrame(k, frame).Ok);
+        const TSnapshot& s = Frames[static_cast<std::size_t>(k)];
+        EXPECT_EQ(frame.IterationCount, s.IterationCount);
+        EXPECT_EQ(frame.Optimisation, s.Optimisation);
+        EXPECT_EQ(frame.Space, Universe->Space);
+        EXPECT_TRUE(frame.UseThermodynamics);
+        ASSERT_EQ(frame.Particles.size(), s.Particles.size());
+        for (std::size_t i = 0; i < s.Particles.size(); ++i) {
+            EXPECT_EQ(frame.Particles[i].Y, static_cast<float>(s.Particles[i].Y));
+            EXPECT_EQ(frame.Particles[i].Heat, static_cast<float>(s.Particles[i].Heat));
+        }
+        ASSERT_EQ(frame.Pairs.size(), s.Pairs.size());
+        for (std::size_t p = 0; p < s.Pairs.size(); ++p) {
+            EXPECT_EQ(frame.Pairs[p].Upper, s.Pairs[p].Upper);
+            EXPECT_EQ(frame.Pairs[p].Lower, s.Pairs[p].Lower);
+        }
+    }
+    TUniverseSnapshot none;
+    EXPECT_FALSE(recording->ReadFrame(recording->FrameCount(), none).Ok);
+    EXPECT_FALSE(recording->ReadFrame(-1, none).Ok);
+}
+
+TEST_F(RecordingTest, ChangedSettingsAndPausesStillRestoreExactly) {
+    TRecorderOptions options;
+    options.KeyframeInterval = 50;
+    options.RecordEvery = 3;
+    std::unique_ptr<TRecording> recording = Create(options);
+    Record(*recording, 10);
+    // A setting moved between frames: the frames before it replay with the old value, the
+    // frames after it with the new one.
+    Universe->SetMaxSeparation(5);
+    Universe->SetLocalitySize(1);
+    Record(*recording, 10);
+    // Steps taken while not recording, then recording again.
+    for (int s = 0; s < 4; ++s)
+        Universe->Step(0, Universe->LastIndex);
+    ASSERT_TRUE(recording->Begin(*Universe).Ok);
+    Frames.push_back(Take(*Universe));
+    Record(*recording, 9);
+    ExpectEveryFrameRestores(*recording);
+    EXPECT_GT(recording->Keyframes().size(), 2u);
+}
+
+TEST_F(RecordingTest, ARecordingReopensAndCutsShortAfterAFrame) {
+    TRecorderOptions options;
+    options.KeyframeInterval = 5;
+    {
+        std::unique_ptr<TRecording> recording = Create(options);
+        Record(*recording, 17);
+    }
+    std::unique_ptr<TRecording> recording;
+    ASSERT_TRUE(TRecording::Open(Path, recording).Ok);
+    EXPECT_EQ(recording->Options(), options);
+    ExpectEveryFrameRestores(*recording);
+
+    // Resume at frame 7: the frames after it go, and recording goes on from its state.
+    std::unique_ptr<TUniverse> resumed;
+    ASSERT_TRUE(recording->RestoreState(7, resumed).Ok);
+    ASSERT_TRUE(recording->Truncate(7).Ok);
+    EXPECT_EQ(recording->FrameCount(), 8);
+    EXPECT_EQ(recording->Keyframes(), (std::vector<std::int32_t>{0, 5}));
+    Frames.resize(8);
+    Universe = std::move(resumed);
+    Record(*recording, 6);
+    recording.reset();
+
+    ASSERT_TRUE(TRecording::Open(Path, recording).Ok);
+    ExpectEveryFrameRestores(*recording);
+    ASSERT_TRUE(recording->Truncate(-1).Ok);
+    EXPECT_EQ(recording->FrameCount(), 0);
+}
+
+TEST_F(RecordingTest, AUniverseOfAnotherSizeIsNotRecordedIntoIt) {
+    std::unique_ptr<TRecording> recording = Create(TRecorderOptions{});
+    std::unique_ptr<TUniverse> other = BuildSmall(31);
+    EXPECT_FALSE(recording->Append(*other).Ok);
+    EXPECT_EQ(recording->FrameCount(), 1);
+}
+
+TEST_F(RecordingTest, OptionsOutsideTheirRangesAreRefused) {
+    std::unique_ptr<TRecording> recording = Create(TRecorderOptions{});
+    for (const TRecorderOptions bad :
+         {TRecorderOptions{0, 1, 30}, TRecorderOptions{100, 0, 30}, TRecorderOptions{100, 1, 0},
+          TRecorderOptions{100, 1, 1000}}) {
+        EXPECT_FALSE(bad.Problem().empty());
+        EXPECT_FALSE(recording->SetOptions(bad).Ok);
+    }
+    EXPECT_EQ(recording->Options(), TRecorderOptions{});
+    const TRecorderOptions changed{20, 2, 60};
+    ASSERT_TRUE(recording->SetOptions(changed).Ok);
+    recording.reset();
+    ASSERT_TRUE(TRecording::Open(Path, recording).Ok);
+    EXPECT_EQ(recording->Options(), changed);
+}
+
+TEST_F(RecordingTest, ASavedSimulationCarriesItsRecording) {
+    TRecorderOptions options;
+    options.KeyframeInterval = 4;
+    std::unique_ptr<TRecording> recording = Create(options);
+    Record(*recording, 9);
+    const std::string file = Folder.File("with-recording.astrivo");
+    ASSERT_TRUE(SimulationFile::Save(file, *Universe, SettingsFor(SmallSettings()), TwoViews(),
+                                     recording.get())
+                    .Ok);
+    TSimulationContents contents;
+    ASSERT_TRUE(SimulationFile::Load(file, contents).Ok);
+    EXPECT_TRUE(contents.HasRecording);
+
+    std::unique_ptr<TRecording> extracted;
+    const TStorageResult result =
+        TRecording::Extract(file, Folder.File("extracted.astrivo"), extracted);
+    ASSERT_TRUE(result.Ok) << result.Message;
+    ExpectEveryFrameRestores(*extracted);
+}
+
+} // namespace

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "Storage/SettingsSchema.h"
+#include "Storage/SimulationRecord.h"
+#include "universe/SettingsFormulas.h"
+#include "universe/Universe.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+// A private folder per test, removed afterwards.
+class TTempFolder {
+public:
+    TTempFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "astrivo-storage-XXXXXX").string();
+        Path = ::mkdtemp(pattern.data());
+    }
+    ~TTempFolder() {
+        std::error_code ignored;
+        std::filesystem::permissions(Path, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(Path, ignored);
+    }
+    std::string File(const std::string& name) const { return (Path / name).string(); }
+    std::filesystem::path Path;
+};
+
+// A small seeded collision with thermodynamics on: every stage of the step has work to do.
+inline TUniverseSettings SmallSettings(std::int32_t number = 30) {
+    TUniverseSettings settings;
+    settings.Number = number;
+    settings.MatrixResolution = 20;
+    settings.LocalitySize = 3;
+    settings.RedoFrequency = 4;
+    settings.MaxSeparation = 30;
+    return settings;
+}
+
+inline std::unique_ptr<TUniverse> BuildSmall(std::int32_t number = 30, std::uint64_t seed = 7) {
+    auto universe = std::make_unique<TUniverse>();
+    EXPECT_TRUE(SettingsFormulas::BuildUniverse(*universe, SmallSettings(number), seed));
+    return universe;
+}
+
+// The properties window's settings matching SmallSettings, by property name.
+inline std::vector<TSettingValue> SettingsFor(const TUniverseSettings& s) {
+    std::vector<TSettingValue> values;
+    for (const TSettingRange& range : SettingsSchema::All()) {
+        const std::string name(range.Name);
+        std::int32_t value = range.Min;
+        const std::pair<const char*, std::int32_t> known[] = {
+            {"Number", s.Number},
+            {"Mass", s.Mass},
+            {"Globular", s.Globular},
+            {"Separation", s.Separation},
+            {"Space", s.Space},
+            {"Velocity", s.Velocity},
+            {"Distribution", s.Distribution},
+            {"RedoFrequency", s.RedoFrequency},
+            {"MatrixResolution", s.MatrixResolution},
+            {"LocalitySize", s.LocalitySize},
+            {"Pressure", s.Pressure},
+            {"FrictionEffect", s.Friction},
+            {"Radiation", s.Radiation},
+            {"PartSize", 50},
+            {"Contrast", 200},
+            {"MaxSeparation", s.MaxSeparation},
+            {"UseThermoCalc", s.UseThermodynamics ? 1 : 0},
+            {"ShowLuminance", 1},
+            {"UseLines", 1},
+            {"AutoApply", 0},
+            {"StartFormation", s.Formation}};
+        for (const auto& [key, v] : known)
+            if (name == key)
+                value = v;
+        values.push_back({name, value});
+    }
+    return values;
+}
+
+inline TViewsRecord TwoViews() {
+    TViewsRecord views;
+    TViewRecord first;
+    first.Caption = "View 1";
+    first.Camera = TViewCamera{1.5, -2.25, -30, 0.5, -0.25, 42, 43};
+    first.ShowLuminance = true;
+    first.Contrast = 300;
+    first.PartSize = 12;
+    first.UseLines = true;
+    first.X = 10;
+    first.Y = 20;
+    first.Width = 400;
+    first.Height = 300;
+    TViewRecord second = first;
+    second.Caption = "Vue 2 \xc3\xa9"; // UTF-8 survives
+    second.ShowAs = 2;
+    second.WindowState = TWindowState::Maximised;
+    views.Views = {first, second};
+    views.ActiveView = 1;
+    return views;
+}
+
+// Every field of the state, compared bit for bit (doubles by their bytes, so -0 and NaN
+// payloads count too).
+inline void ExpectSameState(const TUniverse& a, const TUniverse& b) {
+    ASSERT_EQ(a.LastIndex, b.LastIndex);
+    EXPECT_EQ(a.IterationCount, b.IterationCount);
+    EXPECT_EQ(a.RedoCountdown, b.RedoCountdown);
+    EXPECT_EQ(a.PairLast, b.PairLast);
+    EXPECT_EQ(std::memcmp(&a.Optimisation, &b.Optimisation, sizeof(float)), 0);
+    for (std::int32_t i = 0; i <= a.LastIndex; ++i) {
+        const TParticle& p = a.Particles[i];
+        const TParticle& q = b.Particles[i];
+        EXPECT_EQ(std::memcmp(&p, &q, offsetof(TParticle, CellX)), 0) << "particle " << i;
+        EXPECT_EQ(p.CellX, q.CellX);
+        EXPECT_EQ(p.CellY, q.CellY);
+        EXPECT_EQ(p.CellZ, q.CellZ);
+    }
+    for (std::int32_t k = 0; k <= a.PairLast; ++k) {
+        EXPECT_EQ(a.Pairs[k].Upper, b.Pairs[k].Upper);
+        EXPECT_EQ(a.Pairs[k].Lower, b.Pairs[k].Lower);
+        EXPECT_EQ(std::memcmp(&a.Pairs[k].Distance, &b.Pairs[k].Distance, sizeof(double)), 0);
+    }
+}
