@@ -26,6 +26,7 @@ class TMDIChild;
 class TPropertiesDlg;
 class TPositionBar;
 class TSimulationRunner;
+struct TFrameRange;
 struct TRecorderLink;
 struct TSimulationContents;
 struct TUniverseSnapshot;
@@ -150,6 +151,10 @@ public:
     void ResumeProcessingatEnd1Click();
     void Erase1Click();
     void ExportFrames1Click();
+    /// Writes frames range (numbered from 1) of the active view as numbered PNG files in
+    /// folder, which is created if missing, with a progress dialog whose Cancel stops it.
+    /// Shows again what was shown before. False when cancelled or a file failed (reported).
+    bool ExportFrames(const TFrameRange& range, const QString& folder);
     /// Shows recorded frame index in every view instead of the live universe.
     bool ShowRecordedFrame(int index);
     /// The frame shown, or -1 while the live universe is shown.
@@ -238,6 +243,7 @@ private:
     void ShowFigures(float optimisation, int iteration);
     QString TemporaryRecordingPath();
     QString FCurrentFile;
+    QString FExportFolder; // where frames were exported last
     QString FStartFile;
     std::shared_ptr<TRecorderLink> FRecorder;
     bool FRecording = false;

@@ -1,5 +1,5 @@
 // The recorder: frames taken on the engine thread after each step, playing them back in
-// every view, resuming from a frame's exact state, its options and exporting frames.
+// every view, resuming from a frame's exact state, and its options.
 #include "Main/Main.h"
 
 #include "Childwin/ChildWin.h"
@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTimer>
@@ -388,7 +387,7 @@ void TMainForm::ResumeProcessingatEnd1Click() {
     ResumeAt(RecordedFrames() - 1, false);
 }
 
-// ---- Options and export ----
+// ---- Options ----
 
 void TMainForm::Erase1Click() {
     TRecorderOptions current;
@@ -421,35 +420,4 @@ void TMainForm::Erase1Click() {
             PlayTimer->start(std::max(1, 1000 / dialog.Options().PlaybackRate));
     }
     ShowRecorderPosition();
-}
-
-void TMainForm::ExportFrames1Click() {
-    TMDIChild* view = ActiveView();
-    const int count = RecordedFrames();
-    if (count == 0 || !view)
-        return;
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("Export Frames To Folder"));
-    if (folder.isEmpty())
-        return;
-    SetPlaying(false);
-    // From the frame shown (the first when none is) to the last.
-    const int first = FShownFrame >= 0 ? FShownFrame : 0;
-    QProgressDialog progress(QStringLiteral("Exporting frames..."), QStringLiteral("Cancel"), first,
-                             count, this);
-    progress.setObjectName(QStringLiteral("ExportProgress"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    for (int k = first; k < count; ++k) {
-        progress.setValue(k);
-        if (progress.wasCanceled() || !ShowRecordedFrame(k))
-            break;
-        const QString name =
-            QDir(folder).filePath(QStringLiteral("frame%1.png").arg(k, 6, 10, QLatin1Char('0')));
-        if (!view->Frame.save(name, "PNG")) {
-            ShowError(this, QStringLiteral("Cannot write %1.").arg(name));
-            break;
-        }
-    }
-    progress.setValue(count);
 }

@@ -1,66 +1,15 @@
-#include "MainTestSupport.h"
+#include "RecorderTestSupport.h"
 
 #include "Main/PositionBar.h"
 #include "Main/RecorderLink.h"
 #include "universe/UniverseSnapshot.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
 
 namespace {
-
-// Answers every question box by clicking a button, remembering what it asked.
-class TQuestionAnswerer {
-public:
-    explicit TQuestionAnswerer(QMessageBox::StandardButton answer) {
-        Timer.setInterval(5);
-        QObject::connect(&Timer, &QTimer::timeout, [this, answer] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                Text = box->text();
-                ++Count;
-                // question() reports the button clicked, not the dialog's result.
-                box->button(answer)->click();
-            }
-        });
-        Timer.start();
-    }
-    QTimer Timer;
-    QString Text;
-    int Count = 0;
-};
-
-class RecorderTest : public MainFormTest {
-protected:
-    void SetUp() override {
-        MainFormTest::SetUp();
-        ShowMain();
-        ASSERT_TRUE(Main->WaitForEngine());
-    }
-
-    // Takes count steps, keeping each step's iteration and one particle's position.
-    void RecordSteps(int count) {
-        for (int s = 0; s < count; ++s) {
-            Main->StepOnce1Click();
-            ASSERT_TRUE(Main->WaitForEngine());
-            Iterations.push_back(Main->Snapshot()->IterationCount);
-            Positions.push_back(Main->Snapshot()->Particles[5].X);
-        }
-    }
-
-    void Record(int steps) {
-        Action("StartRecording2")->trigger();
-        ASSERT_TRUE(Main->WaitForEngine());
-        RecordSteps(steps);
-        Action("StartRecording2")->trigger();
-        ASSERT_TRUE(Main->WaitForEngine());
-    }
-
-    std::vector<std::int32_t> Iterations;
-    std::vector<double> Positions;
-};
 
 TEST_F(RecorderTest, RecordingTakesAFramePerStepAndPlaysThemBack) {
     QAction* record = Action("StartRecording2");

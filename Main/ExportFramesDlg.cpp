@@ -1,0 +1,97 @@
+#include "Main/ExportFramesDlg.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+TExportFramesDlg::TExportFramesDlg(const TFrameRange& offered, int frameCount,
+                                   const QString& folder, QWidget* parent)
+    : QDialog(parent), FrameCount(frameCount) {
+    setObjectName(QStringLiteral("ExportFramesDlg"));
+    setWindowTitle(QStringLiteral("Export Frames"));
+    const TFrameRange range = offered.Clamped(frameCount);
+    const int last = std::max(frameCount, 1);
+    SpinFirst = new QSpinBox(this);
+    SpinFirst->setObjectName(QStringLiteral("SpinFirst"));
+    SpinFirst->setRange(1, last);
+    SpinFirst->setValue(range.First);
+    SpinLast = new QSpinBox(this);
+    SpinLast->setObjectName(QStringLiteral("SpinLast"));
+    SpinLast->setRange(1, last);
+    SpinLast->setValue(range.Last);
+    SpinLast->setSuffix(QStringLiteral(" of %1").arg(frameCount));
+    // Moving one end past the other takes the other along, so the range is never empty.
+    connect(SpinFirst, &QSpinBox::valueChanged, this, [this](int value) {
+        if (SpinLast->value() < value)
+            SpinLast->setValue(value);
+        ShowState();
+    });
+    connect(SpinLast, &QSpinBox::valueChanged, this, [this](int value) {
+        if (SpinFirst->value() > value)
+            SpinFirst->setValue(value);
+        ShowState();
+    });
+
+    EditFolder = new QLineEdit(QDir::toNativeSeparators(folder), this);
+    EditFolder->setObjectName(QStringLiteral("EditFolder"));
+    EditFolder->setMinimumWidth(260);
+    BtnBrowse = new QPushButton(QStringLiteral("&Browse..."), this);
+    BtnBrowse->setObjectName(QStringLiteral("BtnBrowse"));
+    connect(BtnBrowse, &QPushButton::clicked, this, &TExportFramesDlg::BtnBrowseClick);
+    connect(EditFolder, &QLineEdit::textChanged, this, &TExportFramesDlg::ShowState);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(EditFolder, 1);
+    folderRow->addWidget(BtnBrowse);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&First frame:"), SpinFirst);
+    form->addRow(QStringLiteral("&Last frame:"), SpinLast);
+    form->addRow(QStringLiteral("F&older:"), folderRow);
+    LabelNames = new QLabel(this);
+    LabelNames->setObjectName(QStringLiteral("LabelNames"));
+    LabelNames->setWordWrap(true);
+
+    Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    Buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Export"));
+    connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(LabelNames);
+    layout->addWidget(Buttons);
+    ShowState();
+}
+
+TFrameRange TExportFramesDlg::Range() const {
+    return TFrameRange{SpinFirst->value(), SpinLast->value()}.Clamped(FrameCount);
+}
+
+QString TExportFramesDlg::Folder() const {
+    return QDir::fromNativeSeparators(EditFolder->text().trimmed());
+}
+
+void TExportFramesDlg::BtnBrowseClick() {
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Export Frames To Folder"), Folder());
+    if (!chosen.isEmpty())
+        EditFolder->setText(QDir::toNativeSeparators(chosen));
+}
+
+void TExportFramesDlg::ShowState() {
+    const TFrameRange range = Range();
+    const QString first = QString::fromStdString(FrameRange::FileName(range.First, FrameCount));
+    const QString last = QString::fromStdString(FrameRange::FileName(range.Last, FrameCount));
+    LabelNames->setText(range.Count() == 1
+                            ? QStringLiteral("One picture of the active view: %1.").arg(first)
+                            : QStringLiteral("%1 pictures of the active view: %2 to %3.")
+                                  .arg(range.Count())
+                                  .arg(first, last));
+    Buttons->button(QDialogButtonBox::Ok)->setEnabled(range.Count() > 0 && !Folder().isEmpty());
+}
