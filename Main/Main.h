@@ -232,7 +232,8 @@ private:
     void SaveEnded(const QString& path, const QString& error);
     void ApplySimulation(TSimulationContents& contents, const QString& path);
     bool AskToDiscardRecording();
-    bool StartNewRecording(const QString& path, int particles);
+    /// A temporary recording's file goes with it; one the user named stays.
+    bool StartNewRecording(const QString& path, int particles, bool temporary);
     void SetRecording(bool value);
     void RecordingFailed(const QString& error);
     void SetPlaying(bool value);

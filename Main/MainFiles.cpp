@@ -166,6 +166,7 @@ bool TMainForm::OpenSimulation(const QString& path) {
                                       .arg(path, QString::fromStdString(extracted.Message)));
             return false;
         }
+        recording->SetTemporary(true);
     }
     if (!AskToDiscardRecording())
         return false;

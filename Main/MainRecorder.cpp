@@ -137,7 +137,7 @@ bool TMainForm::AskToDiscardRecording() {
            QMessageBox::Yes;
 }
 
-bool TMainForm::StartNewRecording(const QString& path, int particles) {
+bool TMainForm::StartNewRecording(const QString& path, int particles, bool temporary) {
     TRecorderOptions options;
     {
         const std::lock_guard lock(FRecorder->Mutex);
@@ -150,6 +150,7 @@ bool TMainForm::StartNewRecording(const QString& path, int particles) {
         ShowError(this, QString::fromStdString(result.Message));
         return false;
     }
+    recording->SetTemporary(temporary);
     SetPlaying(false);
     LeavePlayback();
     const std::lock_guard lock(FRecorder->Mutex);
@@ -169,8 +170,8 @@ void TMainForm::SetRecording(bool value) {
             const std::lock_guard lock(FRecorder->Mutex);
             fits = FRecorder->File && FRecorder->File->ParticleCount() == particles;
         }
-        if (!fits &&
-            (!AskToDiscardRecording() || !StartNewRecording(TemporaryRecordingPath(), particles)))
+        if (!fits && (!AskToDiscardRecording() ||
+                      !StartNewRecording(TemporaryRecordingPath(), particles, true)))
             value = false;
     }
     if (value) {
@@ -234,7 +235,7 @@ void TMainForm::StartRecording1Click() {
     if (path.isEmpty())
         return;
     SetRecording(false);
-    if (StartNewRecording(path, FSnapshot->LastIndex() + 1))
+    if (StartNewRecording(path, FSnapshot->LastIndex() + 1, false))
         SetRecording(true);
 }
 

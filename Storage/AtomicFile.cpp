@@ -139,26 +139,61 @@ std::vector<char> BuildInMemory(const std::function<void(hid_t file)>& write) {
     return std::move(image.Bytes);
 }
 
+// Takes bytes of disk space for the file now. HDF5 must never meet a full disk while it
+// writes: it then frees memory twice while copying datasets, and keeps the file half
+// closed. The room is the caller's upper bound of the file's size; TrimToContents gives
+// back what was not used.
+void Reserve(const std::string& temporary, std::uintmax_t bytes) {
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw TStorageError("The file cannot be written.");
+    const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes));
+    ::close(fd);
+    if (error != 0) {
+        errno = error;
+        throw TStorageError("There is not room for the file (" + std::to_string(bytes >> 20) +
+                            " MB).");
+    }
+}
+
+// Cuts the file back to the end of what HDF5 wrote in it.
+void TrimToContents(const std::string& temporary) {
+    haddr_t end = 0;
+    {
+        TH5Handle file(H5Fopen(temporary.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
+        if (!file.Valid() || H5Fget_eoa(file, &end) < 0 || end == 0)
+            throw TStorageError("The file cannot be read back.");
+    }
+    if (::truncate(temporary.c_str(), static_cast<off_t>(end)) != 0)
+        throw TStorageError("The file cannot be completed.");
+}
+
 } // namespace
 
 TStorageResult Write(const std::string& path, const std::function<void(hid_t file)>& write,
-                     bool inMemory) {
+                     std::uintmax_t directBytes) {
     H5Access::SilenceErrors();
     std::string temporary;
     try {
         temporary = CreateTemporary(path);
         errno = 0;
-        if (inMemory) {
+        if (directBytes == 0) {
             WriteAll(temporary, BuildInMemory(write));
         } else {
+            // A trial reservation first, so that a disk without the room fails here, before
+            // HDF5 is involved at all.
+            Reserve(temporary, directBytes);
             TH5Handle access = H5Access::FileAccessList();
             TH5Handle file(H5Fcreate(temporary.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, access),
                            H5Fclose);
             H5Access::Check(file.Get(), "The file cannot be created.");
+            // Creating emptied the file: the room is taken again for HDF5 to write into.
+            Reserve(temporary, directBytes);
             write(file);
             // HDF5 writes its remaining metadata when the file is closed: that can fail too.
             if (H5Fflush(file, H5F_SCOPE_LOCAL) < 0 || !file.Close())
                 throw TStorageError("The file cannot be completed.");
+            TrimToContents(temporary);
             if (!SyncPath(temporary, O_RDONLY))
                 throw TStorageError("The file cannot be written to the disk.");
         }

@@ -4,6 +4,7 @@
 
 #include <hdf5.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -15,11 +16,12 @@ namespace AtomicFile {
 /// folder is gone or not writable) the temporary file is removed, whatever was at path is
 /// left as it was, and the result says what failed.
 ///
-/// InMemory builds the whole file in memory first and writes it out itself, so that HDF5
-/// never sees a failing disk (it keeps a file whose writes failed open, and trips over it
-/// when the program ends). Files too large for memory (long recordings) go straight to the
-/// disk instead.
+/// HDF5 must never see a failing disk: it then keeps the file half closed, and may free
+/// memory twice while copying datasets. So by default the whole file is built in memory
+/// and written out here. Files too large for memory (long recordings) go straight to the
+/// disk instead when directBytes, an upper bound of their size, is given: that much room is
+/// taken on the disk before HDF5 writes, and what was not used is given back.
 TStorageResult Write(const std::string& path, const std::function<void(hid_t file)>& write,
-                     bool inMemory = true);
+                     std::uintmax_t directBytes = 0);
 
 } // namespace AtomicFile

@@ -86,6 +86,12 @@ std::uint64_t Checksum(const void* data, std::size_t bytes) {
 }
 
 void SilenceErrors() {
+    // A file whose writes failed (a full disk) cannot be closed: HDF5 keeps it half torn
+    // down, and its own clean-up at program exit then crashes on it. Every file we open is
+    // closed by its handle, so that clean-up has nothing to do; it is left out. This must
+    // come before HDF5's first use, which SilenceErrors always is in this program.
+    static const bool noExitCleanUp = H5dont_atexit() >= 0;
+    (void)noExitCleanUp;
     H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
 }
 

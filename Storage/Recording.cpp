@@ -64,8 +64,16 @@ std::string TRecorderOptions::Problem() const {
 }
 
 TRecording::~TRecording() {
-    if (File.Valid())
-        H5Fflush(File, H5F_SCOPE_LOCAL);
+    if (!Temporary) {
+        if (File.Valid())
+            H5Fflush(File, H5F_SCOPE_LOCAL);
+        return;
+    }
+    for (TH5Handle* handle :
+         {&KeyframeSet, &PairDistanceSet, &PairIndexSet, &PairCountSet, &PairOffsetSet, &HeatSet,
+          &PositionSet, &OptimisationSet, &IterationSet, &Group, &File})
+        handle->Reset();
+    std::remove(FilePath.c_str());
 }
 
 TStorageResult TRecording::Create(const std::string& path, std::int32_t particleCount,
@@ -386,6 +394,13 @@ TStorageResult TRecording::Flush() {
     if (H5Fflush(File, H5F_SCOPE_LOCAL) < 0)
         return TStorageResult::Failure("The recording " + FilePath + " cannot be written.");
     return TStorageResult::Success();
+}
+
+std::uint64_t TRecording::FileSize() const {
+    H5Access::SilenceErrors();
+    H5Fflush(File, H5F_SCOPE_LOCAL);
+    hsize_t size = 0;
+    return H5Fget_filesize(File, &size) < 0 ? 0 : size;
 }
 
 void TRecording::CopyInto(hid_t file) const {

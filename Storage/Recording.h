@@ -48,6 +48,8 @@ public:
                                   std::unique_ptr<TRecording>& recording);
 
     const std::string& Path() const { return FilePath; }
+    /// A recording kept in a scratch file of its own: the file goes when the recording does.
+    void SetTemporary(bool value) { Temporary = value; }
     std::int32_t ParticleCount() const { return Particles; }
     std::int32_t FrameCount() const { return static_cast<std::int32_t>(Iterations.size()); }
     const TRecorderOptions& Options() const { return FOptions; }
@@ -78,6 +80,8 @@ public:
     TStorageResult Truncate(std::int32_t lastKept);
     /// Writes what is buffered to the disk.
     TStorageResult Flush();
+    /// The size of the recording's file in bytes, what is buffered included.
+    std::uint64_t FileSize() const;
 
     /// Copies the whole recording into file as its Recording group; throws TStorageError.
     void CopyInto(hid_t file) const;
@@ -95,6 +99,7 @@ private:
     void Shrink(std::int32_t frames);
 
     std::string FilePath;
+    bool Temporary = false;
     TH5Handle File;
     TH5Handle Group;
     TH5Handle IterationSet, OptimisationSet, PositionSet, HeatSet;

@@ -8,6 +8,7 @@
 #include "Storage/ViewsIO.h"
 #include "universe/Universe.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -65,6 +66,17 @@ std::vector<TSettingValue> ReadSettings(hid_t group) {
     return settings;
 }
 
+// More than a file with this universe and recording can take: the recording's file (the
+// copy has the same datasets, without the space earlier cuts left unused) and the
+// universe's arrays with their attributes, each with room to spare.
+std::uintmax_t SizeBound(const TUniverse& universe, const TRecording& recording) {
+    const auto particles = static_cast<std::uintmax_t>(std::max(universe.LastIndex + 1, 0));
+    const std::uintmax_t state =
+        2 * (particles * sizeof(TParticle) + TUniverse::MaxPairs * sizeof(TPairEntry));
+    const std::uintmax_t copied = recording.FileSize();
+    return copied + copied / 4 + state + (std::uintmax_t{8} << 20);
+}
+
 } // namespace
 
 TStorageResult Save(const std::string& path, const TUniverse& universe,
@@ -91,7 +103,9 @@ TStorageResult Save(const std::string& path, const TUniverse& universe,
             if (recording != nullptr)
                 recording->CopyInto(file);
         },
-        recording == nullptr || recording->FrameCount() <= InMemoryFrames);
+        recording == nullptr || recording->FrameCount() <= InMemoryFrames
+            ? 0
+            : SizeBound(universe, *recording));
 }
 
 TStorageResult Load(const std::string& path, TSimulationContents& contents) {

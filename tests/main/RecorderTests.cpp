@@ -4,10 +4,18 @@
 #include "Main/RecorderLink.h"
 #include "universe/UniverseSnapshot.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -123,6 +131,62 @@ TEST_F(RecorderTest, ASavedRecordingComesBackWithItsFile) {
     ASSERT_TRUE(Main->WaitForEngine());
     EXPECT_GE(Main->Snapshot()->IterationCount, Iterations.back());
     EXPECT_EQ(Main->RecordedFrames(), 6);
+}
+
+std::string ReadBytes(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A recording too long to be saved in memory goes straight to the disk; failing there must
+// be as harmless as anywhere else. The test program's normal end is part of the test.
+TEST_F(RecorderTest, ALongRecordingThatCannotBeSavedLeavesTheOldFileAndSaysWhy) {
+    Record(110);
+    ASSERT_GT(Main->RecordedFrames(), 100);
+    QTemporaryDir temporary;
+    const QString folder = temporary.filePath("runs");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = QDir(folder).filePath("long.astrivo");
+    ASSERT_TRUE(Main->SaveSimulation(path));
+    ASSERT_TRUE(Main->WaitForEngine());
+    QApplication::processEvents();
+    ASSERT_EQ(Main->CurrentFile(), path);
+    const std::string before = ReadBytes(path);
+    const auto saveFails = [&](const char* why) {
+        TMessageBoxCloser closer;
+        ASSERT_TRUE(Main->SaveSimulation(path));
+        ASSERT_TRUE(Main->WaitForEngine());
+        QTest::qWait(50);
+        EXPECT_EQ(closer.Count, 1);
+        EXPECT_EQ(closer.Icon, QMessageBox::Critical);
+        EXPECT_TRUE(closer.Text.contains(why)) << closer.Text.toStdString();
+    };
+
+    // The disk full: files of this process may not grow past half the old file's size.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limited = old;
+    limited.rlim_cur = before.size() / 2;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    saveFails("File too large");
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    // The folder read-only, for a user whom that stops.
+    std::filesystem::permissions(folder.toStdString(), std::filesystem::perms::owner_read |
+                                                           std::filesystem::perms::owner_exec);
+    if (::access(folder.toLocal8Bit().constData(), W_OK) != 0) {
+        saveFails("Permission denied");
+        EXPECT_EQ(ReadBytes(path), before);
+    }
+    std::filesystem::permissions(folder.toStdString(), std::filesystem::perms::owner_all);
+
+    // The folder gone.
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    saveFails("No such file or directory");
+    EXPECT_EQ(Main->CurrentFile(), path);
 }
 
 TEST_F(RecorderTest, TheOptionsDialogErasesOnlyAfterAsking) {

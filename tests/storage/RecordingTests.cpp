@@ -219,4 +219,17 @@ TEST_F(RecordingTest, ASavedSimulationCarriesItsRecording) {
     ExpectEveryFrameRestores(*extracted);
 }
 
+TEST_F(RecordingTest, AScratchRecordingTakesItsFileAlongAndANamedOneLeavesIt) {
+    std::unique_ptr<TRecording> named = Create(TRecorderOptions{});
+    Record(*named, 3);
+    named.reset();
+    EXPECT_TRUE(std::filesystem::exists(Path));
+    std::unique_ptr<TRecording> reopened;
+    ASSERT_TRUE(TRecording::Open(Path, reopened).Ok);
+    EXPECT_EQ(reopened->FrameCount(), 4);
+    reopened->SetTemporary(true);
+    reopened.reset();
+    EXPECT_FALSE(std::filesystem::exists(Path));
+}
+
 } // namespace
