@@ -193,8 +193,9 @@ void TMainForm::ToolButton6Click() {
 }
 
 void TMainForm::ContinueProcessing1Click() {
-    // On a recorded frame: carry on from that frame's exact state.
-    if (FShownFrame >= 0) {
+    // On a recorded frame: carry on from that frame's exact state (and while that is being
+    // worked out, stop it).
+    if (FShownFrame >= 0 && FResumingFrame < 0) {
         ResumeAt(FShownFrame, true);
         return;
     }

@@ -161,6 +161,8 @@ public:
     int ShownFrame() const { return FShownFrame; }
     bool Recording() const { return FRecording; }
     bool Playing() const { return FPlaying; }
+    /// The frame the engine is working out to resume processing from, or -1.
+    int ResumingFrame() const { return FResumingFrame; }
     /// Frames in the recording (0 without one).
     int RecordedFrames() const;
     /// The recording, shared with the engine thread: hold its mutex to use it.
@@ -240,6 +242,9 @@ private:
     void PlayTimerTimer();
     void LeavePlayback();
     bool ResumeAt(int index, bool askToDiscard);
+    /// The engine finished restoring frame index: restored, or not (error says why; empty
+    /// when it was stopped).
+    void ResumeEnded(int index, bool restored, const QString& error);
     void ShowRecorderPosition();
     void ShowFigures(float optimisation, int iteration);
     QString TemporaryRecordingPath();
@@ -251,6 +256,8 @@ private:
     bool FPlaying = false;
     bool FRecordingSaved = true; // no frames were taken since the file was last saved
     int FShownFrame = -1;
+    int FResumingFrame = -1;      // the frame the engine is restoring to resume from it
+    bool FResumeDiscards = false; // and whether that drops frames after it
     bool FProcessing = false;
     bool FUniverseReady = false;
     bool FShown = false;

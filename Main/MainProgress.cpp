@@ -9,6 +9,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // Work shorter than this comes and goes without a flicker of the bar.
@@ -49,13 +51,26 @@ void TMainForm::ProgressTimerTimer() {
         ProgressBar->hide();
         return;
     }
-    const QString text =
-        progress.Work == TSimulationRunner::TWork::Building
-            ? QStringLiteral("Building universe\u2026")
-            : QStringLiteral("Step %1\u2026").arg(QLocale().toString(progress.Iteration));
-    ProgressLabel->setText(text);
-    const double share =
+    using TWork = TSimulationRunner::TWork;
+    const double stepShare =
         progress.Rows > 0 ? static_cast<double>(progress.RowsDone) / progress.Rows : 0;
+    QString text;
+    double share = stepShare;
+    if (progress.Work == TWork::Building) {
+        text = QStringLiteral("Building universe\u2026");
+    } else if (progress.Work == TWork::Restoring) {
+        // Restoring a recorded frame: its keyframe stepped forward, one step after another.
+        text = QStringLiteral("Restoring frame %1: step %2 of %3\u2026 (Stop cancels)")
+                   .arg(QLocale().toString(FResumingFrame + 1))
+                   .arg(QLocale().toString(std::min(progress.StepsDone + 1, progress.Steps)))
+                   .arg(QLocale().toString(progress.Steps));
+        share = progress.Steps > 0
+                    ? (progress.StepsDone + std::clamp(stepShare, 0.0, 1.0)) / progress.Steps
+                    : 0;
+    } else {
+        text = QStringLiteral("Step %1\u2026").arg(QLocale().toString(progress.Iteration));
+    }
+    ProgressLabel->setText(text);
     ProgressBar->setValue(static_cast<int>(std::clamp(share, 0.0, 1.0) * 1000));
     ProgressLabel->show();
     ProgressBar->show();

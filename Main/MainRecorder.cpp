@@ -1,5 +1,5 @@
 // The recorder: frames taken on the engine thread after each step, playing them back in
-// every view, resuming from a frame's exact state, and its options.
+// every view, and its options. Resuming is in MainResume.cpp.
 #include "Main/Main.h"
 
 #include "Childwin/ChildWin.h"
@@ -258,7 +258,8 @@ bool TMainForm::ShowRecordedFrame(int index) {
         ShowError(this, QString::fromStdString(result.Message));
         return false;
     }
-    if (FShownFrame < 0) {
+    // Leaving the live universe, or a resume under way, for a frame stops processing.
+    if (FShownFrame < 0 || FResumingFrame >= 0) {
         SetProcessing(false);
         SetRecording(false);
     }
@@ -326,66 +327,6 @@ void TMainForm::PlayTimerTimer() {
 
 void TMainForm::Play1Click() {
     SetPlaying(Play1->isChecked());
-}
-
-// ---- Resuming ----
-
-bool TMainForm::ResumeAt(int index, bool askToDiscard) {
-    const int frames = RecordedFrames();
-    if (index < 0 || index >= frames)
-        return false;
-    const int after = frames - 1 - index;
-    if (askToDiscard && after > 0 &&
-        QMessageBox::question(this, QStringLiteral("Resume Processing Here"),
-                              QStringLiteral("Resuming here discards the %1 recorded frames "
-                                             "after this one. Go on?")
-                                  .arg(after)) != QMessageBox::Yes)
-        return false;
-    SetPlaying(false);
-    SetProcessing(false);
-    // The engine restores the frame (its keyframe, stepped forward) in place of the
-    // universe, keeping the processing settings the properties window shows.
-    const std::shared_ptr<TRecorderLink> link = FRecorder;
-    const std::int32_t settings[] = {FMaxSeparation, FLocalitySize, FMatrixResolution,
-                                     FRedoFrequency};
-    FRunner->Replace([this, link, index, settings](TUniverse& universe) {
-        std::unique_ptr<TUniverse> state;
-        TStorageResult result;
-        {
-            const std::lock_guard lock(link->Mutex);
-            result = link->File ? link->File->RestoreState(index, state)
-                                : TStorageResult::Failure("There is no recording.");
-            if (result.Ok && index < link->File->FrameCount() - 1)
-                result = link->File->Truncate(index);
-        }
-        if (result.Ok && !UniverseIO::CopyState(*state, universe))
-            result = TStorageResult::Failure("There is not enough memory to resume.");
-        if (!result.Ok) {
-            const QString error = QString::fromStdString(result.Message);
-            QMetaObject::invokeMethod(
-                this, [this, error] { ShowError(this, error); }, Qt::QueuedConnection);
-            return false;
-        }
-        universe.SetMaxSeparation(settings[0]);
-        universe.SetLocalitySize(settings[1]);
-        universe.SetMatrixResolution(settings[2]);
-        universe.SetRedoFrequency(settings[3]);
-        return true;
-    });
-    if (after > 0)
-        FRecordingSaved = false;
-    {
-        const std::lock_guard lock(FRecorder->Mutex);
-        ShowFigures(0, FRecorder->File->FrameIteration(index));
-    }
-    FShownFrame = -1;
-    SetProcessing(true);
-    ShowRecorderPosition();
-    return true;
-}
-
-void TMainForm::ResumeProcessingatEnd1Click() {
-    ResumeAt(RecordedFrames() - 1, false);
 }
 
 // ---- Options ----

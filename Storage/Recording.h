@@ -11,6 +11,7 @@
 #include <vector>
 
 class TUniverse;
+struct TStepControl;
 
 /// How a recording is made and played.
 struct TRecorderOptions {
@@ -72,10 +73,14 @@ public:
     /// The state at the keyframe at or before index, not stepped forward: the parameters
     /// and particle count that playback draws a frame with.
     TStorageResult ReadKeyframe(std::int32_t index, std::unique_ptr<TUniverse>& universe) const;
-    /// Frame index's exact state: its keyframe's state stepped forward. Cancel, when set,
-    /// stops between steps with a failure and no universe.
-    TStorageResult RestoreState(std::int32_t index, std::unique_ptr<TUniverse>& universe,
-                                const std::atomic<bool>* cancel = nullptr) const;
+    /// Frame index's exact state: its keyframe's state stepped forward.
+    TStorageResult RestoreState(std::int32_t index, std::unique_ptr<TUniverse>& universe) const;
+    /// Steps a keyframe's state on to iteration, as the frames after it were taken. With a
+    /// control, every step checks its Cancel and reports its rows; a cancelled run returns
+    /// false, leaving state between two steps. StepsDone, when given, counts the steps.
+    static bool StepForward(TUniverse& state, std::int32_t iteration,
+                            TStepControl* control = nullptr,
+                            std::atomic<std::int32_t>* stepsDone = nullptr);
     /// Drops every frame after lastKept (-1 drops them all). The next frame is a keyframe.
     TStorageResult Truncate(std::int32_t lastKept);
     /// Writes what is buffered to the disk.

@@ -4,6 +4,7 @@
 #include "Storage/H5Access.h"
 #include "Storage/H5Series.h"
 #include "Storage/UniverseIO.h"
+#include "universe/StepControl.h"
 #include "universe/Universe.h"
 
 #include <algorithm>
@@ -100,26 +101,39 @@ TStorageResult TRecording::ReadKeyframe(std::int32_t index,
     return TStorageResult::Success();
 }
 
-TStorageResult TRecording::RestoreState(std::int32_t index, std::unique_ptr<TUniverse>& universe,
-                                        const std::atomic<bool>* cancel) const {
+TStorageResult TRecording::RestoreState(std::int32_t index,
+                                        std::unique_ptr<TUniverse>& universe) const {
     std::unique_ptr<TUniverse> state;
     if (TStorageResult read = ReadKeyframe(index, state); !read.Ok)
         return read;
-    // Frames after a keyframe, up to the next, follow from it step by step with nothing
-    // changed in between; the recording made sure of that when it took them.
-    const std::int64_t steps =
-        static_cast<std::int64_t>(Iterations[static_cast<std::size_t>(index)]) -
-        state->IterationCount;
-    if (steps < 0)
+    if (!StepForward(*state, Iterations[static_cast<std::size_t>(index)]))
         return TStorageResult::Failure("Frame " + std::to_string(index) +
                                        " comes before its keyframe.");
-    for (std::int64_t s = 0; s < steps; ++s) {
-        if (cancel != nullptr && cancel->load(std::memory_order_relaxed))
-            return TStorageResult::Failure("Restoring the frame was cancelled.");
-        state->Step(0, state->LastIndex);
-    }
     universe = std::move(state);
     return TStorageResult::Success();
+}
+
+bool TRecording::StepForward(TUniverse& state, std::int32_t iteration, TStepControl* control,
+                             std::atomic<std::int32_t>* stepsDone) {
+    // Frames after a keyframe, up to the next, follow from it step by step with nothing
+    // changed in between; the recording made sure of that when it took them.
+    const std::int64_t steps = static_cast<std::int64_t>(iteration) - state.IterationCount;
+    if (steps < 0)
+        return false;
+    for (std::int64_t s = 0; s < steps; ++s) {
+        if (control != nullptr) {
+            if (StepControl::Cancelled(control))
+                return false;
+            // Each step's rows on their own, so that the display shows this step's share.
+            control->Rows.store(0, std::memory_order_relaxed);
+            control->RowsDone.store(0, std::memory_order_relaxed);
+        }
+        if (!state.Step(0, state.LastIndex, control))
+            return false;
+        if (stepsDone != nullptr)
+            stepsDone->fetch_add(1, std::memory_order_relaxed);
+    }
+    return true;
 }
 
 void TRecording::ApplyFrame(const TUniverseSnapshot& frame, TUniverse& universe) {

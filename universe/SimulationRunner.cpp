@@ -31,12 +31,15 @@ TSimulationRunner::TCommand TSimulationRunner::Command(TCommand::TKind kind, std
     return command;
 }
 
-void TSimulationRunner::Send(TCommand command, bool cancelsStep, bool cancelsBuild) {
+void TSimulationRunner::Send(TCommand command, std::uint8_t cancels) {
     {
         const std::lock_guard lock(Mutex);
         // A step or build begins only with the queue empty, under this lock: whatever is
-        // queued from here on finds Work set and can stop it.
-        if ((cancelsStep && Work == TWork::Stepping) || (cancelsBuild && Work == TWork::Building))
+        // queued from here on finds Work set and can stop it. A restore is itself a queued
+        // command, begun under this lock too.
+        if (((cancels & CancelsStep) != 0 && Work == TWork::Stepping) ||
+            ((cancels & CancelsBuild) != 0 && Work == TWork::Building) ||
+            ((cancels & CancelsRestore) != 0 && Work == TWork::Restoring))
             Control.Cancel.store(true);
         Queue.push_back(std::move(command));
     }
@@ -44,16 +47,16 @@ void TSimulationRunner::Send(TCommand command, bool cancelsStep, bool cancelsBui
 }
 
 void TSimulationRunner::SetMaxSeparation(std::int32_t value) {
-    Send(Command(TCommand::TKind::MaxSeparation, value), true, false);
+    Send(Command(TCommand::TKind::MaxSeparation, value), CancelsStep);
 }
 void TSimulationRunner::SetLocalitySize(std::int32_t value) {
-    Send(Command(TCommand::TKind::LocalitySize, value), true, false);
+    Send(Command(TCommand::TKind::LocalitySize, value), CancelsStep);
 }
 void TSimulationRunner::SetMatrixResolution(std::int32_t value) {
-    Send(Command(TCommand::TKind::MatrixResolution, value), true, false);
+    Send(Command(TCommand::TKind::MatrixResolution, value), CancelsStep);
 }
 void TSimulationRunner::SetRedoFrequency(std::int32_t value) {
-    Send(Command(TCommand::TKind::RedoFrequency, value), true, false);
+    Send(Command(TCommand::TKind::RedoFrequency, value), CancelsStep);
 }
 
 void TSimulationRunner::BuildUniverse(const TUniverseSettings& settings,
@@ -61,31 +64,38 @@ void TSimulationRunner::BuildUniverse(const TUniverseSettings& settings,
     TCommand command = Command(TCommand::TKind::Build);
     command.Settings = settings;
     command.Seed = seed;
-    Send(std::move(command), true, true);
+    Send(std::move(command), CancelsStep | CancelsBuild | CancelsRestore);
 }
 
 void TSimulationRunner::SetProcessing(bool value) {
-    Send(Command(TCommand::TKind::Processing, value ? 1 : 0), !value, false);
+    Send(Command(TCommand::TKind::Processing, value ? 1 : 0),
+         value ? CancelsNothing : CancelsStep | CancelsRestore);
 }
 
 void TSimulationRunner::StepOnce() {
-    Send(Command(TCommand::TKind::StepOnce), false, false);
+    Send(Command(TCommand::TKind::StepOnce), CancelsNothing);
 }
 
 void TSimulationRunner::Stop() {
-    Send(Command(TCommand::TKind::Stop), true, false);
+    Send(Command(TCommand::TKind::Stop), CancelsStep | CancelsRestore);
 }
 
 void TSimulationRunner::Run(std::function<void(TUniverse&)> job) {
     TCommand command = Command(TCommand::TKind::Run);
     command.Job = std::move(job);
-    Send(std::move(command), false, false);
+    Send(std::move(command), CancelsNothing);
 }
 
 void TSimulationRunner::Replace(std::function<bool(TUniverse&)> job) {
     TCommand command = Command(TCommand::TKind::Replace);
     command.Replacer = std::move(job);
-    Send(std::move(command), true, true);
+    Send(std::move(command), CancelsStep | CancelsBuild | CancelsRestore);
+}
+
+void TSimulationRunner::Restore(std::function<TRestored(TUniverse&, TRestoreWork&)> job) {
+    TCommand command = Command(TCommand::TKind::Restore);
+    command.Restorer = std::move(job);
+    Send(std::move(command), CancelsStep | CancelsBuild | CancelsRestore);
 }
 
 void TSimulationRunner::SetStepObserver(std::function<void(const TUniverse&)> observer) {
@@ -120,6 +130,8 @@ TSimulationRunner::TProgress TSimulationRunner::Progress() const {
         progress.Iteration = WorkIteration;
         progress.Since = WorkSince;
     }
+    progress.StepsDone = RestoreStepsDone.load(std::memory_order_relaxed);
+    progress.Steps = RestoreSteps.load(std::memory_order_relaxed);
     progress.RowsDone = Control.RowsDone.load(std::memory_order_relaxed);
     progress.Rows = Control.Rows.load(std::memory_order_relaxed);
     return progress;
@@ -230,7 +242,48 @@ void TSimulationRunner::Apply(TCommand& command, std::unique_lock<std::mutex>& l
         EverBuilt = true;
         break;
     }
+    case TKind::Restore:
+        Restore(command, lock);
+        break;
     }
+}
+
+void TSimulationRunner::Restore(TCommand& command, std::unique_lock<std::mutex>& lock) {
+    // Begun under the lock with the queue as it stands: a cancelling command sent from here
+    // on finds Work set.
+    Control.Restart();
+    RestoreStepsDone.store(0, std::memory_order_relaxed);
+    RestoreSteps.store(0, std::memory_order_relaxed);
+    Work = TWork::Restoring;
+    WorkIteration = 0;
+    WorkSince = TClock::now();
+    StepAsked = false;
+    // A cancelling command already queued behind this one cancels it before it starts.
+    for (const TCommand& queued : Queue)
+        if (queued.Kind == TCommand::TKind::Stop || queued.Kind == TCommand::TKind::Build ||
+            queued.Kind == TCommand::TKind::Replace || queued.Kind == TCommand::TKind::Restore ||
+            (queued.Kind == TCommand::TKind::Processing && queued.Value == 0))
+            Control.Cancel.store(true);
+    lock.unlock();
+
+    TRestoreWork work{Control, RestoreStepsDone, RestoreSteps};
+    // Run even when already cancelled: the job is how its sender hears that it ended.
+    const TRestored outcome = command.Restorer(*Universe, work);
+    if (outcome != TRestored::Untouched) {
+        if (outcome == TRestored::Failed)
+            Universe->ReleaseParticles();
+        ++BuildCount;
+        LastBuild = outcome == TRestored::Done ? TUniverseSnapshot::TBuild::Built
+                                               : TUniverseSnapshot::TBuild::Failed;
+        Publish(LastBuild, false);
+    }
+
+    lock.lock();
+    Work = TWork::Idle;
+    RestoreSteps.store(0, std::memory_order_relaxed);
+    RestoreStepsDone.store(0, std::memory_order_relaxed);
+    if (outcome != TRestored::Untouched)
+        EverBuilt = true;
 }
 
 void TSimulationRunner::TakeStep(std::unique_lock<std::mutex>& lock, bool once) {

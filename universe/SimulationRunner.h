@@ -4,6 +4,7 @@
 #include "universe/StepControl.h"
 #include "universe/UniverseSnapshot.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -30,7 +31,7 @@ class TSnapshotPool;
 /// All public operations may be called from any thread; none waits for engine work.
 class TSimulationRunner {
 public:
-    enum class TWork : std::uint8_t { Idle, Building, Stepping };
+    enum class TWork : std::uint8_t { Idle, Building, Stepping, Restoring };
 
     /// What the engine thread is doing, for a progress display.
     struct TProgress {
@@ -38,6 +39,9 @@ public:
         std::int64_t RowsDone = 0;
         std::int64_t Rows = 0;
         std::int32_t Iteration = 0; // the step being taken, for a step
+        // For work made of several steps (restoring): how many are done, of how many.
+        std::int32_t StepsDone = 0;
+        std::int32_t Steps = 0;
         std::chrono::steady_clock::time_point Since{};
     };
 
@@ -73,6 +77,23 @@ public:
     /// frame): cancels the running step and build, and publishes the result as a new build,
     /// Built when Job returns true and Failed (no particles) when it returns false.
     void Replace(std::function<bool(TUniverse&)> Job);
+    /// How a restoring job ended: with the universe replaced; having left it as it was
+    /// (cancelled, or refused before touching it); or having changed it part way.
+    enum class TRestored : std::uint8_t { Done, Untouched, Failed };
+    /// What a restoring job is given on the engine thread: the control for the steps it
+    /// takes (it checks Cancel and fills in Rows and RowsDone for each), and the count of
+    /// its steps for the progress display.
+    struct TRestoreWork {
+        TStepControl& Control;
+        std::atomic<std::int32_t>& StepsDone;
+        std::atomic<std::int32_t>& Steps;
+    };
+    /// Like Replace, for a new state that takes long to work out (a recorded frame, from
+    /// its keyframe stepped forward). Stop, processing off, a build and another replace
+    /// cancel it, even before it starts: the job is always run, and must check Cancel and
+    /// then leave the universe as it found it. Done publishes
+    /// the result as a new build, Failed as a failed one (no particles), Untouched nothing.
+    void Restore(std::function<TRestored(TUniverse&, TRestoreWork&)> Job);
     /// Observer, when set, sees the universe on the engine thread after every completed
     /// step, before the step's snapshot is published (a recorder takes its frames there).
     /// It must not call the runner's waits. Applies in its turn among the commands.
@@ -108,7 +129,8 @@ private:
             StepOnce,
             Stop,
             Run,
-            Replace
+            Replace,
+            Restore
         };
         TKind Kind = TKind::Run;
         std::int32_t Value = 0;
@@ -116,14 +138,24 @@ private:
         std::optional<std::uint64_t> Seed;
         std::function<void(TUniverse&)> Job;
         std::function<bool(TUniverse&)> Replacer;
+        std::function<TRestored(TUniverse&, TRestoreWork&)> Restorer;
+    };
+
+    // What a command cancels when it arrives during other work.
+    enum TCancels : std::uint8_t {
+        CancelsNothing = 0,
+        CancelsStep = 1,
+        CancelsBuild = 2,
+        CancelsRestore = 4
     };
 
     static TCommand Command(TCommand::TKind Kind, std::int32_t Value = 0);
-    void Send(TCommand Command, bool CancelsStep, bool CancelsBuild);
+    void Send(TCommand Command, std::uint8_t Cancels);
     void Loop();
     void Apply(TCommand& Command, std::unique_lock<std::mutex>& Lock);
     void TakeStep(std::unique_lock<std::mutex>& Lock, bool Once);
     void Build(const TCommand& Command, std::unique_lock<std::mutex>& Lock);
+    void Restore(TCommand& Command, std::unique_lock<std::mutex>& Lock);
     void Publish(TUniverseSnapshot::TBuild Outcome, bool FromStep);
     bool IdleLocked() const;
 
@@ -131,6 +163,8 @@ private:
     std::shared_ptr<TSnapshotPool> Pool;
     std::function<void()> Published;
     TStepControl Control;
+    std::atomic<std::int32_t> RestoreStepsDone{0};
+    std::atomic<std::int32_t> RestoreSteps{0};
 
     mutable std::mutex Mutex;
     std::condition_variable Wake;    // the engine: a command, a due step, the end

@@ -53,6 +53,15 @@ protected:
         ASSERT_TRUE(Main->WaitForEngine());
     }
 
+    // Lets the engine finish restoring a frame to resume from, and the window hear of it.
+    bool WaitForResume() {
+        for (int k = 0; k < 600 && Main->ResumingFrame() >= 0; ++k) {
+            Main->WaitForEngine(100);
+            QApplication::processEvents();
+        }
+        return Main->ResumingFrame() < 0;
+    }
+
     std::vector<std::int32_t> Iterations;
     std::vector<double> Positions;
 };

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -83,6 +84,7 @@ TEST_F(RecorderTest, ResumingHereRestoresTheFrameAndDropsTheFramesAfterIt) {
         Main->ContinueProcessing1->trigger();
         EXPECT_EQ(yes.Count, 1);
     }
+    ASSERT_TRUE(WaitForResume());
     EXPECT_EQ(Main->ShownFrame(), -1);
     EXPECT_TRUE(Main->Processing());
     Main->SetProcessing(false);
@@ -96,6 +98,7 @@ TEST_F(RecorderTest, ResumingHereRestoresTheFrameAndDropsTheFramesAfterIt) {
         TQuestionAnswerer yes(QMessageBox::Yes);
         Main->ContinueProcessing1->trigger();
     }
+    ASSERT_TRUE(WaitForResume());
     Main->SetProcessing(false);
     ASSERT_TRUE(Main->WaitForEngine());
     // Processing may have taken some steps before it was stopped: compare at that step.
@@ -110,6 +113,59 @@ TEST_F(RecorderTest, ResumingHereRestoresTheFrameAndDropsTheFramesAfterIt) {
     EXPECT_TRUE(Main->Processing());
     Main->ContinueProcessing1->trigger();
     EXPECT_FALSE(Main->Processing());
+}
+
+// Working out a frame far from its keyframe takes long at large counts: it runs on the
+// engine thread, and Stop (or F5 again) gives up on it, leaving everything as it was.
+TEST_F(RecorderTest, ResumingCanBeStoppedAndThenLeavesTheFrameShownAndTheUniverseAsItWas) {
+    Record(8);
+    ASSERT_EQ(Main->RecordedFrames(), 9);
+    ASSERT_TRUE(Main->ShowRecordedFrame(6));
+    const TEngineState before = Engine();
+    // The engine held up, so that the restoring is still waiting when it is stopped.
+    std::mutex gate;
+    std::unique_lock hold(gate);
+    Main->Runner().Run([&](TUniverse&) { const std::lock_guard wait(gate); });
+    {
+        TQuestionAnswerer yes(QMessageBox::Yes);
+        Main->ContinueProcessing1->trigger();
+        EXPECT_EQ(yes.Count, 1);
+    }
+    EXPECT_EQ(Main->ResumingFrame(), 6);
+    EXPECT_TRUE(Main->Processing());
+    EXPECT_EQ(Main->ContinueProcessing1->text(), "Stop Processing");
+    Main->ContinueProcessing1->trigger();
+    EXPECT_FALSE(Main->Processing());
+    hold.unlock();
+    {
+        TMessageBoxCloser errors;
+        ASSERT_TRUE(WaitForResume());
+        EXPECT_EQ(errors.Count, 0) << errors.Text.toStdString();
+    }
+
+    EXPECT_EQ(Main->ShownFrame(), 6);
+    EXPECT_EQ(Main->RecordedFrames(), 9);
+    EXPECT_FALSE(Main->Processing());
+    EXPECT_EQ(Main->Views().at(0)->Snapshot()->IterationCount, Iterations[5]);
+    const TEngineState after = Engine();
+    EXPECT_EQ(after.IterationCount, before.IterationCount);
+    EXPECT_EQ(after.FirstX, before.FirstX);
+
+    // Asked again and left alone, it resumes from the frame.
+    {
+        TQuestionAnswerer yes(QMessageBox::Yes);
+        Main->ContinueProcessing1->trigger();
+    }
+    {
+        TMessageBoxCloser errors;
+        ASSERT_TRUE(WaitForResume());
+        EXPECT_EQ(errors.Count, 0) << errors.Text.toStdString();
+    }
+    EXPECT_EQ(Main->ShownFrame(), -1);
+    EXPECT_EQ(Main->RecordedFrames(), 7);
+    Main->SetProcessing(false);
+    ASSERT_TRUE(Main->WaitForEngine());
+    EXPECT_GE(Main->Snapshot()->IterationCount, Iterations[5]);
 }
 
 TEST_F(RecorderTest, ASavedRecordingComesBackWithItsFile) {

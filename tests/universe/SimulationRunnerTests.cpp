@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -324,4 +325,105 @@ TEST(SimulationRunner, ASlowPaceSpacesTheSteps) {
     const std::int32_t steps = runner.Latest()->IterationCount - start;
     EXPECT_GE(steps, 1);
     EXPECT_LE(steps, 5);
+}
+
+// Restoring: a state worked out over many steps on the engine thread, which Stop cancels.
+TEST(SimulationRunner, ARestoreReplacesTheUniverseAsANewBuild) {
+    TSimulationRunner runner;
+    runner.BuildUniverse(Settings(30), 1);
+    ASSERT_TRUE(runner.WaitUntilIdle(Patience));
+    const std::shared_ptr<const TUniverseSnapshot> before = runner.Latest();
+    // The same universe three steps on, as the restore below works it out.
+    TUniverse expected;
+    ASSERT_TRUE(SettingsFormulas::BuildUniverse(expected, Settings(30), 1));
+    for (int s = 0; s < 3; ++s)
+        expected.Step(0, expected.LastIndex);
+    runner.Restore([](TUniverse& u, TSimulationRunner::TRestoreWork& work) {
+        work.Steps.store(3);
+        for (int s = 0; s < 3; ++s) {
+            if (!u.Step(0, u.LastIndex, &work.Control))
+                return TSimulationRunner::TRestored::Failed;
+            work.StepsDone.fetch_add(1);
+        }
+        return TSimulationRunner::TRestored::Done;
+    });
+    ASSERT_TRUE(runner.WaitUntilIdle(Patience));
+    const std::shared_ptr<const TUniverseSnapshot> after = runner.Latest();
+    EXPECT_EQ(after->BuildCount, before->BuildCount + 1);
+    EXPECT_EQ(after->Build, TUniverseSnapshot::TBuild::Built);
+    EXPECT_FALSE(after->FromStep);
+    TUniverseBits bits;
+    runner.Run([&](TUniverse& u) { bits = TUniverseBits::Of(u); });
+    ASSERT_TRUE(runner.WaitUntilIdle(Patience));
+    EXPECT_TRUE(SameBits(TUniverseBits::Of(expected), bits));
+    EXPECT_EQ(runner.Progress().Work, TSimulationRunner::TWork::Idle);
+    EXPECT_EQ(runner.Progress().Steps, 0);
+}
+
+TEST(SimulationRunner, StopCancelsARestoreWhichLeavesTheUniverseAsItWas) {
+    TSimulationRunner runner;
+    runner.BuildUniverse(Settings(30), 1);
+    ASSERT_TRUE(runner.WaitUntilIdle(Patience));
+    const std::shared_ptr<const TUniverseSnapshot> before = runner.Latest();
+    TUniverseBits original;
+    runner.Run([&](TUniverse& u) { original = TUniverseBits::Of(u); });
+    ASSERT_TRUE(runner.WaitUntilIdle(Patience));
+
+    // A restore that works on a copy until it is told to stop, as a long one would.
+    std::atomic<bool> cancelled{false};
+    runner.Restore([&](TUniverse&, TSimulationRunner::TRestoreWork& work) {
+        TUniverse copy;
+        if (!SettingsFormulas::BuildUniverse(copy, Settings(30), 1))
+            return TSimulationRunner::TRestored::Untouched;
+        work.Steps.store(1000000);
+        while (copy.Step(0, copy.LastIndex, &work.Control))
+            work.StepsDone.fetch_add(1);
+        cancelled = work.Control.Cancel.load();
+        return TSimulationRunner::TRestored::Untouched;
+    });
+    runner.SetProcessing(true); // as resuming does: steps follow the restored state
+    const auto until = std::chrono::steady_clock::now() + Patience;
+    TSimulationRunner::TProgress progress;
+    while ((progress = runner.Progress()).StepsDone < 2 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(progress.Work, TSimulationRunner::TWork::Restoring);
+    EXPECT_EQ(progress.Steps, 1000000);
+    // Settings that arrive meanwhile wait their turn rather than cancel it.
+    runner.SetLocalitySize(4);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(runner.Progress().Work, TSimulationRunner::TWork::Restoring);
+    const auto asked = std::chrono::steady_clock::now();
+    runner.Stop();
+    ASSERT_TRUE(runner.WaitUntilIdle(Patience));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 500ms);
+    EXPECT_TRUE(cancelled);
+    // Nothing was published, and no step was taken: Stop came after processing on.
+    EXPECT_EQ(runner.Latest()->Serial, before->Serial);
+    TUniverseBits after;
+    runner.Run([&](TUniverse& u) { after = TUniverseBits::Of(u); });
+    ASSERT_TRUE(runner.WaitUntilIdle(Patience));
+    EXPECT_TRUE(SameBits(original, after));
+}
+
+TEST(SimulationRunner, AStopSentBeforeARestoreBeginsStillCancelsIt) {
+    TSimulationRunner runner;
+    runner.BuildUniverse(Settings(30), 1);
+    ASSERT_TRUE(runner.WaitUntilIdle(Patience));
+    const std::uint64_t serial = runner.Latest()->Serial;
+    // The engine held up by a job, so that the restore and the stop wait in the queue.
+    std::mutex gate;
+    std::unique_lock hold(gate);
+    runner.Run([&](TUniverse&) { const std::lock_guard wait(gate); });
+    // The job still runs, so that it can tell its sender, but finds itself cancelled.
+    bool cancelled = false;
+    runner.Restore([&](TUniverse&, TSimulationRunner::TRestoreWork& work) {
+        cancelled = work.Control.Cancel.load();
+        return cancelled ? TSimulationRunner::TRestored::Untouched
+                         : TSimulationRunner::TRestored::Done;
+    });
+    runner.Stop();
+    hold.unlock();
+    ASSERT_TRUE(runner.WaitUntilIdle(Patience));
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(runner.Latest()->Serial, serial);
 }
