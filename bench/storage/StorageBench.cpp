@@ -1,7 +1,8 @@
-// Storage benchmark: the size of recorded frames, the time to open the largest simulation,
-// the cost of recording while stepping and the rate at which frames read back. Stepping
-// with and without recording run in this process, alternately, so the ratio holds on a
-// busy machine. Files go to the folder given as the first argument (default /tmp).
+// Storage benchmark: the size of recorded frames, the time to save and open the largest
+// simulation, the cost of recording while stepping and the rate of playback
+// (RecordingBench.cpp). Files go to the folder given as the first argument (default /tmp).
+
+#include "StorageBench.h"
 
 #include "Storage/Recording.h"
 #include "Storage/SettingsSchema.h"
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -19,19 +22,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-std::unique_ptr<TUniverse> Build(std::int32_t number) {
-    auto universe = std::make_unique<TUniverse>();
-    TUniverseSettings settings;
-    settings.Number = number;
-    SettingsFormulas::BuildUniverse(*universe, settings, 1);
-    return universe;
-}
+using StorageBench::Build;
+using StorageBench::Clock;
+using StorageBench::SecondsSince;
 
 std::vector<TSettingValue> DefaultSettings(std::int32_t number) {
     const TUniverseSettings defaults;
@@ -107,52 +100,37 @@ void OpenLargest(const std::string& folder) {
     std::filesystem::remove(path);
 }
 
-void RecordingOverhead(const std::string& folder) {
-    std::unique_ptr<TUniverse> universe = Build(100);
-    const std::string path = folder + "/bench-record.astrivo";
-    std::unique_ptr<TRecording> recording;
-    if (!TRecording::Create(path, universe->LastIndex + 1, TRecorderOptions{}, recording).Ok)
-        return;
-    recording->Begin(*universe);
-    // Alternate rounds of 15 steps (one redo cycle) with and without recording.
-    double plain = 0, recorded = 0;
-    for (int round = 0; round < 4; ++round) {
-        for (const bool record : {false, true}) {
-            const auto start = Clock::now();
-            for (int s = 0; s < 15; ++s) {
-                universe->Step(0, universe->LastIndex);
-                if (record)
-                    recording->StepTaken(*universe);
-            }
-            (record ? recorded : plain) += SecondsSince(start);
-            if (!record)
-                recording->Begin(*universe); // the skipped steps break the run
-        }
-    }
-    std::printf("28,880 particles: %.1f ms a step, %.1f ms a step while recording: "
-                "recording costs %.1f %%\n",
-                plain / 60 * 1e3, recorded / 60 * 1e3, (recorded / plain - 1) * 100);
-
-    TUniverseSnapshot frame;
-    const std::int32_t frames = recording->FrameCount();
-    const auto start = Clock::now();
-    for (std::int32_t k = 0; k < frames; ++k)
-        recording->ReadFrame(k, frame);
-    const double read = SecondsSince(start);
-    std::printf("28,880 particles: %d frames read back at %.0f frames/s (%.0f KB each on disk)\n",
-                frames, frames / read, static_cast<double>(SizeOf(path)) / frames / 1e3);
-    recording.reset();
-    std::filesystem::remove(path);
-}
-
 } // namespace
 
+std::unique_ptr<TUniverse> StorageBench::Build(std::int32_t number, std::uint64_t seed) {
+    auto universe = std::make_unique<TUniverse>();
+    TUniverseSettings settings;
+    settings.Number = number;
+    SettingsFormulas::BuildUniverse(*universe, settings, seed);
+    return universe;
+}
+
+// astrivo-storage-bench [FOLDER] [--rounds N] [--only sizes|open|recording]
 int main(int argc, char** argv) {
-    const std::string folder = argc > 1 ? argv[1] : "/tmp";
+    std::string folder = "/tmp";
+    std::string only;
+    int rounds = 12;
+    for (int a = 1; a < argc; ++a) {
+        if (std::strcmp(argv[a], "--rounds") == 0 && a + 1 < argc)
+            rounds = std::max(2, std::atoi(argv[++a]));
+        else if (std::strcmp(argv[a], "--only") == 0 && a + 1 < argc)
+            only = argv[++a];
+        else
+            folder = argv[a];
+    }
     std::printf("Astrivo 2 storage benchmark (files in %s)\n", folder.c_str());
-    FrameBytes(40, folder);
-    FrameBytes(220, folder);
-    OpenLargest(folder);
-    RecordingOverhead(folder);
+    if (only.empty() || only == "sizes") {
+        FrameBytes(40, folder);
+        FrameBytes(220, folder);
+    }
+    if (only.empty() || only == "open")
+        OpenLargest(folder);
+    if (only.empty() || only == "recording")
+        StorageBench::Recording(folder, rounds);
     return 0;
 }
