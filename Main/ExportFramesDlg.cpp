@@ -53,7 +53,10 @@ TExportFramesDlg::TExportFramesDlg(const TFrameRange& offered, int frameCount,
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&First frame:"), SpinFirst);
     form->addRow(QStringLiteral("&Last frame:"), SpinLast);
-    form->addRow(QStringLiteral("F&older:"), folderRow);
+    // A row whose field is a layout gets no buddy from addRow: the label is made here.
+    auto* folderLabel = new QLabel(QStringLiteral("F&older:"), this);
+    folderLabel->setBuddy(EditFolder);
+    form->addRow(folderLabel, folderRow);
     LabelNames = new QLabel(this);
     LabelNames->setObjectName(QStringLiteral("LabelNames"));
     LabelNames->setWordWrap(true);

@@ -1,7 +1,7 @@
 // Saves pictures of the recorder and the file commands at work, for looking at by eye
 // under Xvfb:   main_recorder_shots OUT_DIR [LARGE_STEPS]
 // The Recorder menu; playing a recording with the position bar; a saved file opened again
-// with its three views; a 28,880-particle recording played back.
+// with its three views; a 28,880-particle recording played back; the Export Frames dialog.
 #include "Main/Main.h"
 #include "Main/PositionBar.h"
 #include "Main/Program.h"
@@ -10,11 +10,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +45,12 @@ void Record(TMainForm* main, int steps) {
     main->WaitForEngine();
 }
 
+// The properties window opens centred on the screen, over the main window's lower part;
+// moved beside it, as a user would, so that the position bar shows whole.
+void AsideProperties(TProgram* program) {
+    program->PropertiesDlg()->move(program->MainForm()->frameGeometry().right() + 8, 40);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -56,6 +64,7 @@ int main(int argc, char** argv) {
         TMainForm* main = program->MainForm();
         program->Show();
         main->resize(900, 700);
+        AsideProperties(program.get());
         main->WaitForEngine();
         Record(main, 60);
 
@@ -68,6 +77,14 @@ int main(int argc, char** argv) {
 
         main->ShowRecordedFrame(37);
         Shot(QDir(out).filePath("2-play-position-bar.png"));
+
+        // The Export Frames dialog, offering the frame shown to the last.
+        QTimer::singleShot(0, [&] {
+            Shot(QDir(out).filePath("5-export-frames-dialog.png"));
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
+        main->findChild<QAction*>("ExportFrames1")->trigger();
 
         // Three views with their own cameras and settings, saved and opened again.
         main->MenuViewNewClick();
@@ -83,6 +100,7 @@ int main(int argc, char** argv) {
         main->SetStartFile(file);
         program->Show();
         main->resize(900, 700);
+        AsideProperties(program.get());
         main->WaitForEngine();
         Shot(QDir(out).filePath("3-opened-file-views.png"));
     }
@@ -92,6 +110,7 @@ int main(int argc, char** argv) {
         program->PropertiesDlg()->ChangeNumber(100); // 28,880 particles
         program->Show();
         main->resize(900, 700);
+        AsideProperties(program.get());
         main->WaitForEngine(600000);
         Record(main, largeSteps);
         main->findChild<QAction*>("Play1")->trigger();
