@@ -27,9 +27,10 @@ namespace {
 // near, from about this many neighbourhood entries to scan.
 constexpr std::int32_t LeastParticlesForThreadsFull = 1024;
 constexpr std::int64_t LeastEntriesForThreadsPartial = 100000;
-// Tiles meet phase by phase, each meeting a wake-up of the sleeping workers; below this many
-// particles the phases are too short for that to pay, most of all on a busy machine.
-constexpr std::int32_t LeastParticlesForThreadsTiles = 4096;
+// Tiles in parts meet the sleeping workers once per step, which pays from about this many
+// particles; tiles in phases meet them once per phase, and do so from the count on which
+// they step in phases.
+constexpr std::int32_t LeastParticlesForThreadsTiles = 1024;
 // The passes over the particles alone take well under a millisecond below this many; each
 // parallel pass costs a meeting of the threads, which a busy machine can hold up for a
 // whole scheduler time slice.
@@ -167,7 +168,7 @@ TTileJob MakeTileJob(TStepContext& c, const TTileSchedule& schedule) {
 // Phase by phase; the tiles of a phase share no strip and are taken one at a time by
 // whichever thread is free. A row strip's rows are done with its diagonal tile, the last
 // one it takes part in as rows.
-std::int64_t SumTiles(TStepContext& c, const TTileJob& job, const TTileSchedule& schedule) {
+std::int64_t SumTilesInPhases(TStepContext& c, const TTileJob& job, const TTileSchedule& schedule) {
     const TTileFunction run = PairKernels::TileFunction();
     TStepScratch& s = c.Scratch;
     for (int t = 0; t < c.Threads; ++t)
@@ -190,6 +191,47 @@ std::int64_t SumTiles(TStepContext& c, const TTileJob& job, const TTileSchedule&
     std::int64_t total = 0;
     for (int t = 0; t < c.Threads; ++t)
         total += s.TileComputed[static_cast<std::size_t>(t) * TStepScratch::ComputedStride];
+    return total;
+}
+
+// Part by part, each part taken by whichever thread is free and worked out by it alone,
+// into its own sums and its own book of close pairs; then the parts' sums are added in
+// part order.
+std::int64_t SumTilesInParts(TStepContext& c, const TTileJob& job, const TTileSchedule& schedule) {
+    constexpr int parts = TTileSchedule::Parts;
+    const TTileFunction run = PairKernels::TileFunction();
+    TStepScratch& s = c.Scratch;
+    TTileJob jobs[parts];
+    std::int64_t computed[parts] = {};
+    s.Team.Run(c.Threads, parts, [&](std::int32_t part, int) {
+        jobs[part] = part == 0 ? job : s.PartJob(job, part);
+        const std::int32_t end = schedule.PartBegin(part + 1);
+        for (std::int32_t rows = schedule.PartBegin(part); rows < end; ++rows) {
+            if (StepControl::Cancelled(c.Control))
+                return;
+            for (std::int32_t partners = 0; partners <= rows; ++partners)
+                run(jobs[part], rows, partners, s.CloseBooks[static_cast<std::size_t>(part)],
+                    computed[part]);
+            StepControl::RowsDone(c.Control, schedule.RowsIn(rows));
+        }
+    });
+    if (StepControl::Cancelled(c.Control))
+        return 0;
+    for (int part = 1; part < parts; ++part) {
+        const TTileJob& own = jobs[part];
+        for (std::int32_t slot = 0; slot < c.Count; ++slot) {
+            job.AX[slot] += own.AX[slot];
+            job.AY[slot] += own.AY[slot];
+            job.AZ[slot] += own.AZ[slot];
+            job.FrictionX[slot] += own.FrictionX[slot];
+            job.FrictionY[slot] += own.FrictionY[slot];
+            job.FrictionZ[slot] += own.FrictionZ[slot];
+            job.HigherClose[slot] += own.HigherClose[slot];
+        }
+    }
+    std::int64_t total = 0;
+    for (const std::int64_t n : computed)
+        total += n;
     return total;
 }
 
@@ -342,7 +384,10 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
             return false;
         tiled = c.Tiles;
         CopyParticles(c);
-        Scratch->ResetCloseBooks(c.Threads);
+        const int books = c.Tiles && count < TTileSchedule::MostParticlesInParts
+                              ? TTileSchedule::Parts
+                              : c.Threads;
+        Scratch->ResetCloseBooks(books);
         std::int64_t tileComputed = 0;
         double closeBelow = 0;
         if (c.Tiles) {
@@ -350,7 +395,8 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
             const TTileSchedule schedule = TTileSchedule::For(count);
             const TTileJob job = MakeTileJob(c, schedule);
             closeBelow = job.CloseBelow;
-            tileComputed = SumTiles(c, job, schedule);
+            tileComputed = schedule.InParts() ? SumTilesInParts(c, job, schedule)
+                                              : SumTilesInPhases(c, job, schedule);
         } else {
             const TPairJob job = MakeJob(c);
             closeBelow = job.CloseBelow;
@@ -366,7 +412,8 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
         const CloseList::TWalk walk = fullStep  ? CloseList::TWalk::Every
                                       : c.Tiles ? CloseList::TWalk::NearBySlot
                                                 : CloseList::TWalk::Buckets;
-        pairLast = CloseList::Collect(*this, *Scratch, First, count, walk, closeBelow, c.Threads);
+        pairLast =
+            CloseList::Collect(*this, *Scratch, First, count, walk, closeBelow, books, c.Threads);
     }
 
     PairLast = pairLast;

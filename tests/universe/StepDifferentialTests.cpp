@@ -170,6 +170,33 @@ TEST(StepAgreement, EveryPairCloseInATinyLattice) {
     });
 }
 
+TEST(StepAgreement, CloseListReachesFarPastTheRowsItTookTheStepBefore) {
+    // Notes of close pairs are kept only a little past the rows that the list took the step
+    // before. Here that step fills the list within its first rows; then the lattice opens
+    // out, and the list reaches hundreds of rows further, which are walked again.
+    TUniverse u;
+    TUniverseSettings s = Settings(36, 1, true); // 720 particles
+    s.MaxSeparation = 60;
+    s.RedoFrequency = 1; // full steps: a lattice this small is all in one cell
+    ASSERT_TRUE(SettingsFormulas::BuildUniverse(u, s, 86));
+    auto lattice = [&](double spacing) {
+        for (std::int32_t i = 0; i <= u.LastIndex; ++i) {
+            TParticle& p = u.Particles[i];
+            p.X = (i % 9) * spacing;
+            p.Y = (i / 9 % 9) * spacing;
+            p.Z = (i / 81) * spacing;
+            p.VX = p.VY = p.VZ = 0;
+        }
+    };
+    lattice(0.01);
+    ExpectStepsAgree(u, 1, "tight lattice");
+    ASSERT_EQ(u.PairLast, TUniverse::MaxPairs - 1);
+    lattice(3.0);
+    ExpectStepsAgree(u, 2, "open lattice");
+    ASSERT_EQ(u.PairLast, TUniverse::MaxPairs - 1);
+    EXPECT_GT(u.Pairs[TUniverse::MaxPairs - 1].Lower, 200);
+}
+
 TEST(StepAgreement, OneAndTwoParticles) {
     for (std::int32_t number : {1, 2, 3}) {
         for (std::int32_t formation : {0, 1}) {
