@@ -182,8 +182,12 @@ std::int64_t SumTilesInPhases(TStepContext& c, const TTileJob& job, const TTileS
             std::int32_t rows = 0, partners = 0;
             schedule.Tile(phase, t, rows, partners);
             const auto at = static_cast<std::size_t>(thread);
-            run(job, rows, partners, s.CloseBooks[at],
-                s.TileComputed[at * TStepScratch::ComputedStride]);
+            // Copied in and out, as in parts.
+            TCloseRecords book = s.CloseBooks[at];
+            std::int64_t pairs = 0;
+            run(job, rows, partners, book, pairs);
+            s.CloseBooks[at] = book;
+            s.TileComputed[at * TStepScratch::ComputedStride] += pairs;
             if (rows == partners)
                 StepControl::RowsDone(c.Control, schedule.RowsIn(rows));
         });
@@ -205,15 +209,21 @@ std::int64_t SumTilesInParts(TStepContext& c, const TTileJob& job, const TTileSc
     std::int64_t computed[parts] = {};
     s.Team.Run(c.Threads, parts, [&](std::int32_t part, int) {
         jobs[part] = part == 0 ? job : s.PartJob(job, part);
+        // The book and the count are the part's own while it runs: no cache line that the
+        // kernel writes at every block is shared with another thread, and the kernel keeps
+        // them in registers.
+        TCloseRecords book = s.CloseBooks[static_cast<std::size_t>(part)];
+        std::int64_t pairs = 0;
         const std::int32_t end = schedule.PartBegin(part + 1);
         for (std::int32_t rows = schedule.PartBegin(part); rows < end; ++rows) {
             if (StepControl::Cancelled(c.Control))
-                return;
+                break;
             for (std::int32_t partners = 0; partners <= rows; ++partners)
-                run(jobs[part], rows, partners, s.CloseBooks[static_cast<std::size_t>(part)],
-                    computed[part]);
+                run(jobs[part], rows, partners, book, pairs);
             StepControl::RowsDone(c.Control, schedule.RowsIn(rows));
         }
+        s.CloseBooks[static_cast<std::size_t>(part)] = book;
+        computed[part] = pairs;
     });
     if (StepControl::Cancelled(c.Control))
         return 0;
@@ -263,7 +273,11 @@ void SumAllPairs(TStepContext& c, const TPairJob& job) {
         group.Count = std::min(TLaneGroup::MaxLanes, c.Count - first);
         for (std::int32_t l = 0; l < group.Count; ++l)
             group.Source[l] = first + l;
-        run(job, group, nullptr, c.Count, c.Scratch.CloseBooks[static_cast<std::size_t>(thread)]);
+        // The thread's book is copied in and out, as for tiles.
+        TCloseRecords& kept = c.Scratch.CloseBooks[static_cast<std::size_t>(thread)];
+        TCloseRecords book = kept;
+        run(job, group, nullptr, c.Count, book);
+        kept = book;
         StepControl::RowsDone(c.Control, group.Count);
     });
 }
@@ -284,7 +298,10 @@ void SumNearPairs(TStepContext& c, const TPairJob& job) {
         group.Count = near.Count;
         for (std::int32_t l = 0; l < near.Count; ++l)
             group.Source[l] = near.FirstSource + l;
-        run(job, group, list, found, c.Scratch.CloseBooks[static_cast<std::size_t>(thread)]);
+        TCloseRecords& kept = c.Scratch.CloseBooks[static_cast<std::size_t>(thread)];
+        TCloseRecords book = kept;
+        run(job, group, list, found, book);
+        kept = book;
         StepControl::RowsDone(c.Control, near.Count);
     });
 }
