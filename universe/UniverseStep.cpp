@@ -44,6 +44,9 @@ constexpr std::int32_t SlotsPerPassTask = 8192;
 // list. Measured by the cell list's entries to scan: each is one lane group meeting one
 // candidate, against one tile group of eight pairs.
 constexpr std::int64_t TileEntriesPerPairGroup = 1;
+// A partial step after one that skipped less than this share of pairs goes straight to
+// tiles; the clusters have met then, and nine pairs in ten or so are near.
+constexpr float MostlyNearOptimisation = 0.2f;
 // The tiles' heat fold weighs pressures by powers of 1 - Radiation; outside the range the
 // settings give, the per-particle kernel folds one pair at a time instead.
 constexpr double GreatestTileRadiation = 0.01;
@@ -385,6 +388,14 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
             c.Tiles = tilesFold && UseTiles;
             if (!chosen &&
                 count < (c.Tiles ? LeastParticlesForThreadsTiles : LeastParticlesForThreadsFull))
+                c.Threads = 1;
+        } else if (tilesFold && UseTiles && LocalitySize >= 0 && Optimisation > 0 &&
+                   Optimisation < MostlyNearOptimisation) {
+            // The step before was partial and skipped little: the clusters have met, and the
+            // cell list would only confirm that tiles pay. Optimisation is part of the saved
+            // state, so a universe read back from a file decides alike.
+            c.Tiles = true;
+            if (!chosen && count < LeastParticlesForThreadsTiles)
                 c.Threads = 1;
         } else {
             Scratch->Buckets.Build(Scratch->TestedCellX.data(), Scratch->TestedCellY.data(),

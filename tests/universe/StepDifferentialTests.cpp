@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
@@ -297,6 +298,31 @@ TEST(StepAgreement, MergedUniverseWithOneTwoAndThreeThreads) {
         u.SetStepThreads(threads);
         ExpectStepsAgree(u, u.RedoFrequency + 1, std::to_string(threads) + " threads, merged", {},
                          true);
+    }
+}
+
+// After the merge a partial step goes straight to tiles when the step before skipped little.
+// That decision reads the universe's state only: a copy made mid-cycle, as a file read back
+// makes it, steps to the very same bits as the universe it was copied from.
+TEST(StepAgreement, CopyMadeAfterTheMergeStepsToTheSameBits) {
+    TUniverse original;
+    CopyUniverse(MergedDefault(), original);
+    for (int k = 0; k < 3; ++k)
+        original.Step(0, original.LastIndex);
+    ASSERT_GT(original.Optimisation, 0.0f);
+    TUniverse copy;
+    CopyUniverse(original, copy);
+    for (int k = 0; k < original.RedoFrequency + 2; ++k) {
+        original.Step(0, original.LastIndex);
+        copy.Step(0, copy.LastIndex);
+        ASSERT_TRUE(original.LastStepTiled()) << "step " << k;
+        ASSERT_EQ(original.LastStepTiled(), copy.LastStepTiled()) << "step " << k;
+        ASSERT_EQ(0,
+                  std::memcmp(original.Particles, copy.Particles,
+                              sizeof(TParticle) * static_cast<std::size_t>(original.LastIndex + 1)))
+            << "step " << k;
+        ASSERT_EQ(original.Optimisation, copy.Optimisation) << "step " << k;
+        ASSERT_EQ(original.PairLast, copy.PairLast) << "step " << k;
     }
 }
 
