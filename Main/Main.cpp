@@ -72,7 +72,7 @@ void TMainForm::FormCreate() {
                 this,
                 [this] {
                     FSnapshotPosted = false;
-                    TakeSnapshot();
+                    TakePacedSnapshot();
                 },
                 Qt::QueuedConnection);
     });
@@ -125,10 +125,12 @@ void TMainForm::SetProcessing(bool value) {
         return;
     if (value)
         FRunner->SetProcessing(true);
-    if (value)
+    if (value) {
         ProcessingTimer->start();
-    else
+    } else {
         ProcessingTimer->stop();
+        TakeSnapshot(); // the last step, which the timer's pace may have held back
+    }
     FProcessing = value;
     SetButtonImage(ToolButton6, *ImageList1, value ? 4 : 3);
     ContinueProcessing1->setText(value ? QStringLiteral("Stop Processing")
@@ -137,7 +139,21 @@ void TMainForm::SetProcessing(bool value) {
 }
 
 void TMainForm::ProcessingTimerTimer() {
+    TakePacedSnapshot();
+}
+
+void TMainForm::TakePacedSnapshot() {
+    // While processing, steps are shown at about the screen's pace: pictures drawn faster
+    // would take a core from the engine for frames nobody sees. The processing timer ticks
+    // every millisecond, so a step held back is shown at most a frame late.
+    constexpr std::chrono::milliseconds frame(15);
+    const auto now = std::chrono::steady_clock::now();
+    if (FProcessing && now - FPacedShownAt < frame)
+        return;
+    const std::uint64_t before = FSnapshot ? FSnapshot->Serial : 0;
     TakeSnapshot();
+    if (FSnapshot && FSnapshot->Serial != before)
+        FPacedShownAt = now;
 }
 
 void TMainForm::TakeSnapshot() {

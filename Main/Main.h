@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -218,11 +219,14 @@ private:
     void SetDefaultCamera(TMDIChild* view) const;
     void BuildProgress();
     void ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot);
+    void TakePacedSnapshot();
     void BuildEnded(const TUniverseSnapshot& snapshot);
     QList<QAction*> WindowListActions;
 
     std::unique_ptr<TSimulationRunner> FRunner;
     std::shared_ptr<const TUniverseSnapshot> FSnapshot;
+    // When a step was last shown while processing (see TakePacedSnapshot).
+    std::chrono::steady_clock::time_point FPacedShownAt;
     std::atomic<bool> FSnapshotPosted{false}; // a "published" notice is on its way
     std::uint64_t FBuildsSeen = 0;
     double FSpace = 0; // of the universe last sent to be built: new views' cameras start there

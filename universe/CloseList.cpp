@@ -89,9 +89,11 @@ double SquaredLimit(double limit) {
 }
 
 std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t first,
-                     std::int32_t count, TWalk walk, double squaredLimit, int threads) {
-    if (!(squaredLimit > 0))
+                     std::int32_t count, TWalk walk, double squaredLimit, int books, int threads) {
+    if (!(squaredLimit > 0)) {
+        scratch.CloseRowsTaken = INT32_MAX;
         return -1;
+    }
     const bool bySlot = walk != TWalk::Buckets;
     auto closeInRow = [&](std::int32_t slot) {
         return scratch.HigherClose[bySlot ? slot : scratch.Buckets.SourceOf(slot)];
@@ -107,14 +109,15 @@ std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t fi
     // and out of order. Each record goes to its row's stretch (rows start where the list
     // puts them; only the last row can reach past the list), and each stretch, a row's few
     // pairs, is put in visiting order.
+    scratch.CloseRowsTaken = total < TUniverse::MaxPairs ? INT32_MAX : rows;
     std::int32_t complete = rows;
-    for (int t = 0; t < threads; ++t)
-        complete = std::min(complete, scratch.CloseBooks[static_cast<std::size_t>(t)].RowLimit);
+    for (int b = 0; b < books; ++b)
+        complete = std::min(complete, scratch.CloseBooks[static_cast<std::size_t>(b)].RowLimit);
     std::fill(scratch.CloseSeen.begin(), scratch.CloseSeen.begin() + complete, 0);
     TCloseRecord* sorted = scratch.CloseSorted.data();
     const auto space = static_cast<std::int32_t>(scratch.CloseSorted.size());
-    for (int t = 0; t < threads; ++t) {
-        const TCloseRecords& book = scratch.CloseBooks[static_cast<std::size_t>(t)];
+    for (int b = 0; b < books; ++b) {
+        const TCloseRecords& book = scratch.CloseBooks[static_cast<std::size_t>(b)];
         for (std::int32_t r = 0; r < book.Used; ++r) {
             const TCloseRecord& pair = book.Entries[r];
             if (pair.Lower >= complete)

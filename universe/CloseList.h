@@ -21,9 +21,9 @@ double SquaredLimit(double limit);
 /// order).
 enum class TWalk { Every, NearBySlot, Buckets };
 
-/// Fills universe.Pairs from the counts and the step's copies of the particles; returns the
-/// new PairLast.
+/// Fills universe.Pairs from the counts, the first `books` books of close pairs and the
+/// step's copies of the particles, on up to `threads` threads; returns the new PairLast.
 std::int32_t Collect(TUniverse& universe, TStepScratch& scratch, std::int32_t first,
-                     std::int32_t count, TWalk walk, double squaredLimit, int threads);
+                     std::int32_t count, TWalk walk, double squaredLimit, int books, int threads);
 
 } // namespace CloseList

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include <thread>
 
@@ -27,8 +28,13 @@ void TStepScratch::Reserve(std::int32_t count, std::int32_t threads) {
                                          &TestedCellY, &TestedCellZ, &CellX, &CellY, &CellZ})
         v->resize(n);
     Buckets.Reserve(count);
+    // Steps over a range of the particles may step in parts whatever the capacity.
+    constexpr std::size_t moreParts = TTileSchedule::Parts - 1;
+    PartSums.assign(moreParts * TileSumFields * PartStride(), 0.0);
+    PartHigherClose.assign(moreParts * PartStride(), 0);
     Threads = 0;
-    ReserveThreads(threads);
+    // Each part keeps a book of close pairs.
+    ReserveThreads(std::max(threads, TTileSchedule::Parts));
 }
 
 void TStepScratch::ReserveThreads(std::int32_t threads) {
@@ -44,10 +50,14 @@ void TStepScratch::ReserveThreads(std::int32_t threads) {
 }
 
 void TStepScratch::ResetCloseBooks(int threads) {
+    // A quarter more rows, and a few, absorb the usual change from one step to the next.
+    const std::int64_t margin = std::int64_t{CloseRowsTaken} / 4 + 64;
+    const auto rowLimit =
+        static_cast<std::int32_t>(std::min<std::int64_t>(INT32_MAX, CloseRowsTaken + margin));
     for (int t = 0; t < threads; ++t)
         CloseBooks[static_cast<std::size_t>(t)] = TCloseRecords{
             CloseRecordStore.data() + static_cast<std::size_t>(t) * CloseRecordsPerThread(),
-            CloseRecordsPerThread(), 0, INT32_MAX};
+            CloseRecordsPerThread(), 0, rowLimit};
 }
 
 std::int32_t TStepScratch::ThreadsFor(std::int32_t setting) {
@@ -70,6 +80,33 @@ TPairJob TStepScratch::Job() {
     job.Computed = Computed.data();
     job.HigherClose = HigherClose.data();
     return job;
+}
+
+TTileJob TStepScratch::PartJob(const TTileJob& job, int part) {
+    const std::size_t stride = PartStride();
+    const auto index = static_cast<std::size_t>(part - 1);
+    double* sums = PartSums.data() + index * TileSumFields * stride;
+    std::int32_t* close = PartHigherClose.data() + index * stride;
+    constexpr std::size_t lanes = TTileJob::Lanes;
+    const std::size_t used =
+        std::min(stride, (static_cast<std::size_t>(job.Count) + lanes - 1) / lanes * lanes);
+    TTileJob own = job;
+    double** fields[TileSumFields] = {&own.AX,        &own.AY,        &own.AZ,
+                                      &own.FrictionX, &own.FrictionY, &own.FrictionZ};
+    for (int f = 0; f < TileSumFields; ++f) {
+        double* field = sums + static_cast<std::size_t>(f) * stride;
+        std::fill(field, field + used, 0.0);
+        *fields[f] = field;
+    }
+    std::fill(close, close + used, 0);
+    own.HigherClose = close;
+    return own;
+}
+
+std::size_t TStepScratch::PartStride() const {
+    constexpr std::size_t lanes = TTileJob::Lanes;
+    constexpr auto most = static_cast<std::size_t>(TTileSchedule::MostParticlesInParts);
+    return std::min(PaddedCapacity(), (most + lanes - 1) / lanes * lanes);
 }
 
 std::size_t TStepScratch::PaddedCapacity() const {

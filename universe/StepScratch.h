@@ -55,8 +55,14 @@ public:
         return static_cast<std::size_t>(ParticleCapacity > 0 ? ParticleCapacity : 0) + 16;
     }
 
-    /// Empties the first `threads` books of close pairs.
+    /// Empties the first `threads` books of close pairs. They record the rows up to a little
+    /// past those the list took last step: where most pairs are close, recording them all
+    /// would cost more than the pairs themselves, and rows the list needs beyond them are
+    /// walked again.
     void ResetCloseBooks(int threads);
+    /// Rows of the visiting order that the close-pair list took last step, INT32_MAX when it
+    /// did not fill up.
+    std::int32_t CloseRowsTaken = INT32_MAX;
     // Close pairs found by each thread, room for as many as there are particles (and at
     // least LeastCloseRecords, a few times what the list takes); a step with more falls
     // back to walking the rows again.
@@ -74,6 +80,17 @@ public:
     // PaddedCapacity() long.
     static constexpr int TileFields = 10;
     std::vector<double> TileData;
+    /// The tile kernels' view for a part of a step in parts other than the first: the same
+    /// particle data, with the part's own sums, zeroed for count particles. The first part
+    /// adds into the step's sums.
+    TTileJob PartJob(const TTileJob& job, int part);
+    // The sums of parts 1 and on, TileSumFields per part, each PartStride() long: room for
+    // the most particles that step in parts.
+    static constexpr int TileSumFields = 6;
+    std::size_t PartStride() const;
+    std::vector<double> PartSums;
+    std::vector<std::int32_t> PartHigherClose;
+
     // Pairs computed by each thread's tiles, a cache line apart.
     static constexpr std::size_t ComputedStride = 8;
     std::vector<std::int64_t> TileComputed;

@@ -127,7 +127,9 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
         L pax = L::Splat(0.0), pay = pax, paz = pax, pfx = pax, pfy = pax, pfz = pax;
         L closeCount = pax;
         bool touched = false;
-        bool anyCloseHere = false;
+        // Whether the book still takes pairs of this group's partners; mostly not, as it
+        // stops a little past the rows the list takes.
+        const unsigned recordable = anyClose ? RecordedLanes(close, i) : 0u;
 
         for (int r = 0; r < Rows; ++r) {
             TRowState<L>& s = row[r];
@@ -217,12 +219,12 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
                 paz = L::SubWhere(computed, paz, az);
             }
             if (anyClose) {
+                // Counted without a branch: where most pairs are close, whether a row has
+                // any close partner in the group is a coin toss.
                 const TMask isClose = L::And(computed, L::Less(d2, closeBelow));
-                const unsigned closeLanes = L::Bits(isClose);
-                if (closeLanes != 0) {
-                    anyCloseHere = true;
-                    closeCount = L::AddWhere(isClose, closeCount, one);
-                    const unsigned recorded = closeLanes & RecordedLanes(close, i);
+                closeCount = L::AddWhere(isClose, closeCount, one);
+                if (recordable != 0) {
+                    const unsigned recorded = L::Bits(isClose) & recordable;
                     if (recorded != 0)
                         RecordClose<L>(close, recorded, i, firstRow + r, d2);
                 }
@@ -234,7 +236,7 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
         const L* partner[6] = {&pax, &pay, &paz, &pfx, &pfy, &pfz};
         for (int v = 0; v < (Thermo ? 6 : 3); ++v)
             (L::Load(sums[v] + i) + *partner[v]).Store(sums[v] + i);
-        if (anyCloseHere) {
+        if (anyClose) {
             alignas(64) double counts[W];
             closeCount.Store(counts);
             for (int l = 0; l < W; ++l)

@@ -34,3 +34,23 @@ void TTileSchedule::Tile(std::int32_t phase, std::int32_t t, std::int32_t& rows,
     partners = std::max(0, phase - (Strips - 1)) + t;
     rows = phase - partners;
 }
+
+std::int32_t TTileSchedule::PartBegin(int part) const {
+    if (part <= 0)
+        return 0;
+    if (part >= Parts)
+        return Strips;
+    // Row strip s meets every particle below it and half its own.
+    auto pairsBelow = [&](std::int32_t strip) {
+        const std::int64_t n = std::min<std::int64_t>(Count, std::int64_t{strip} * StripSize);
+        return n * (n - 1) / 2;
+    };
+    const std::int64_t wanted = pairsBelow(Strips) * part / Parts;
+    std::int32_t strip = 0;
+    while (strip < Strips && pairsBelow(strip + 1) <= wanted)
+        ++strip;
+    // The nearer of the two strip bounds around the wanted share.
+    if (strip < Strips && pairsBelow(strip + 1) - wanted < wanted - pairsBelow(strip))
+        ++strip;
+    return strip;
+}

@@ -30,4 +30,14 @@ struct TTileSchedule {
     }
     /// The largest StripSize that For gives for up to count particles.
     static std::int32_t LargestStripSize(std::int32_t count);
+
+    // Below MostParticlesInParts the phases are too short for a meeting of the threads each:
+    // the row strips are cut instead into Parts runs of about equal pairs. A part works out
+    // its row strips' tiles in order and adds into sums of its own, which are combined in
+    // part order afterwards: one meeting per step, and the same bits for any thread count.
+    static constexpr std::int32_t MostParticlesInParts = 4096;
+    static constexpr int Parts = 4;
+    bool InParts() const { return Count < MostParticlesInParts; }
+    /// The first row strip of part k, for k from 0 to Parts (which gives Strips).
+    std::int32_t PartBegin(int part) const;
 };

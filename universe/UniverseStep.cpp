@@ -27,9 +27,10 @@ namespace {
 // near, from about this many neighbourhood entries to scan.
 constexpr std::int32_t LeastParticlesForThreadsFull = 1024;
 constexpr std::int64_t LeastEntriesForThreadsPartial = 100000;
-// Tiles meet phase by phase, each meeting a wake-up of the sleeping workers; below this many
-// particles the phases are too short for that to pay, most of all on a busy machine.
-constexpr std::int32_t LeastParticlesForThreadsTiles = 4096;
+// Tiles in parts meet the sleeping workers once per step, which pays from about this many
+// particles; tiles in phases meet them once per phase, and do so from the count on which
+// they step in phases.
+constexpr std::int32_t LeastParticlesForThreadsTiles = 1024;
 // The passes over the particles alone take well under a millisecond below this many; each
 // parallel pass costs a meeting of the threads, which a busy machine can hold up for a
 // whole scheduler time slice.
@@ -43,6 +44,9 @@ constexpr std::int32_t SlotsPerPassTask = 8192;
 // list. Measured by the cell list's entries to scan: each is one lane group meeting one
 // candidate, against one tile group of eight pairs.
 constexpr std::int64_t TileEntriesPerPairGroup = 1;
+// A partial step after one that skipped less than this share of pairs goes straight to
+// tiles; the clusters have met then, and nine pairs in ten or so are near.
+constexpr float MostlyNearOptimisation = 0.2f;
 // The tiles' heat fold weighs pressures by powers of 1 - Radiation; outside the range the
 // settings give, the per-particle kernel folds one pair at a time instead.
 constexpr double GreatestTileRadiation = 0.01;
@@ -167,7 +171,7 @@ TTileJob MakeTileJob(TStepContext& c, const TTileSchedule& schedule) {
 // Phase by phase; the tiles of a phase share no strip and are taken one at a time by
 // whichever thread is free. A row strip's rows are done with its diagonal tile, the last
 // one it takes part in as rows.
-std::int64_t SumTiles(TStepContext& c, const TTileJob& job, const TTileSchedule& schedule) {
+std::int64_t SumTilesInPhases(TStepContext& c, const TTileJob& job, const TTileSchedule& schedule) {
     const TTileFunction run = PairKernels::TileFunction();
     TStepScratch& s = c.Scratch;
     for (int t = 0; t < c.Threads; ++t)
@@ -181,8 +185,12 @@ std::int64_t SumTiles(TStepContext& c, const TTileJob& job, const TTileSchedule&
             std::int32_t rows = 0, partners = 0;
             schedule.Tile(phase, t, rows, partners);
             const auto at = static_cast<std::size_t>(thread);
-            run(job, rows, partners, s.CloseBooks[at],
-                s.TileComputed[at * TStepScratch::ComputedStride]);
+            // Copied in and out, as in parts.
+            TCloseRecords book = s.CloseBooks[at];
+            std::int64_t pairs = 0;
+            run(job, rows, partners, book, pairs);
+            s.CloseBooks[at] = book;
+            s.TileComputed[at * TStepScratch::ComputedStride] += pairs;
             if (rows == partners)
                 StepControl::RowsDone(c.Control, schedule.RowsIn(rows));
         });
@@ -190,6 +198,53 @@ std::int64_t SumTiles(TStepContext& c, const TTileJob& job, const TTileSchedule&
     std::int64_t total = 0;
     for (int t = 0; t < c.Threads; ++t)
         total += s.TileComputed[static_cast<std::size_t>(t) * TStepScratch::ComputedStride];
+    return total;
+}
+
+// Part by part, each part taken by whichever thread is free and worked out by it alone,
+// into its own sums and its own book of close pairs; then the parts' sums are added in
+// part order.
+std::int64_t SumTilesInParts(TStepContext& c, const TTileJob& job, const TTileSchedule& schedule) {
+    constexpr int parts = TTileSchedule::Parts;
+    const TTileFunction run = PairKernels::TileFunction();
+    TStepScratch& s = c.Scratch;
+    TTileJob jobs[parts];
+    std::int64_t computed[parts] = {};
+    s.Team.Run(c.Threads, parts, [&](std::int32_t part, int) {
+        jobs[part] = part == 0 ? job : s.PartJob(job, part);
+        // The book and the count are the part's own while it runs: no cache line that the
+        // kernel writes at every block is shared with another thread, and the kernel keeps
+        // them in registers.
+        TCloseRecords book = s.CloseBooks[static_cast<std::size_t>(part)];
+        std::int64_t pairs = 0;
+        const std::int32_t end = schedule.PartBegin(part + 1);
+        for (std::int32_t rows = schedule.PartBegin(part); rows < end; ++rows) {
+            if (StepControl::Cancelled(c.Control))
+                break;
+            for (std::int32_t partners = 0; partners <= rows; ++partners)
+                run(jobs[part], rows, partners, book, pairs);
+            StepControl::RowsDone(c.Control, schedule.RowsIn(rows));
+        }
+        s.CloseBooks[static_cast<std::size_t>(part)] = book;
+        computed[part] = pairs;
+    });
+    if (StepControl::Cancelled(c.Control))
+        return 0;
+    for (int part = 1; part < parts; ++part) {
+        const TTileJob& own = jobs[part];
+        for (std::int32_t slot = 0; slot < c.Count; ++slot) {
+            job.AX[slot] += own.AX[slot];
+            job.AY[slot] += own.AY[slot];
+            job.AZ[slot] += own.AZ[slot];
+            job.FrictionX[slot] += own.FrictionX[slot];
+            job.FrictionY[slot] += own.FrictionY[slot];
+            job.FrictionZ[slot] += own.FrictionZ[slot];
+            job.HigherClose[slot] += own.HigherClose[slot];
+        }
+    }
+    std::int64_t total = 0;
+    for (const std::int64_t n : computed)
+        total += n;
     return total;
 }
 
@@ -221,7 +276,11 @@ void SumAllPairs(TStepContext& c, const TPairJob& job) {
         group.Count = std::min(TLaneGroup::MaxLanes, c.Count - first);
         for (std::int32_t l = 0; l < group.Count; ++l)
             group.Source[l] = first + l;
-        run(job, group, nullptr, c.Count, c.Scratch.CloseBooks[static_cast<std::size_t>(thread)]);
+        // The thread's book is copied in and out, as for tiles.
+        TCloseRecords& kept = c.Scratch.CloseBooks[static_cast<std::size_t>(thread)];
+        TCloseRecords book = kept;
+        run(job, group, nullptr, c.Count, book);
+        kept = book;
         StepControl::RowsDone(c.Control, group.Count);
     });
 }
@@ -242,7 +301,10 @@ void SumNearPairs(TStepContext& c, const TPairJob& job) {
         group.Count = near.Count;
         for (std::int32_t l = 0; l < near.Count; ++l)
             group.Source[l] = near.FirstSource + l;
-        run(job, group, list, found, c.Scratch.CloseBooks[static_cast<std::size_t>(thread)]);
+        TCloseRecords& kept = c.Scratch.CloseBooks[static_cast<std::size_t>(thread)];
+        TCloseRecords book = kept;
+        run(job, group, list, found, book);
+        kept = book;
         StepControl::RowsDone(c.Control, near.Count);
     });
 }
@@ -327,6 +389,14 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
             if (!chosen &&
                 count < (c.Tiles ? LeastParticlesForThreadsTiles : LeastParticlesForThreadsFull))
                 c.Threads = 1;
+        } else if (tilesFold && UseTiles && LocalitySize >= 0 && Optimisation > 0 &&
+                   Optimisation < MostlyNearOptimisation) {
+            // The step before was partial and skipped little: the clusters have met, and the
+            // cell list would only confirm that tiles pay. Optimisation is part of the saved
+            // state, so a universe read back from a file decides alike.
+            c.Tiles = true;
+            if (!chosen && count < LeastParticlesForThreadsTiles)
+                c.Threads = 1;
         } else {
             Scratch->Buckets.Build(Scratch->TestedCellX.data(), Scratch->TestedCellY.data(),
                                    Scratch->TestedCellZ.data(), count, LocalitySize, grid.LastCell,
@@ -342,7 +412,10 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
             return false;
         tiled = c.Tiles;
         CopyParticles(c);
-        Scratch->ResetCloseBooks(c.Threads);
+        const int books = c.Tiles && count < TTileSchedule::MostParticlesInParts
+                              ? TTileSchedule::Parts
+                              : c.Threads;
+        Scratch->ResetCloseBooks(books);
         std::int64_t tileComputed = 0;
         double closeBelow = 0;
         if (c.Tiles) {
@@ -350,7 +423,8 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
             const TTileSchedule schedule = TTileSchedule::For(count);
             const TTileJob job = MakeTileJob(c, schedule);
             closeBelow = job.CloseBelow;
-            tileComputed = SumTiles(c, job, schedule);
+            tileComputed = schedule.InParts() ? SumTilesInParts(c, job, schedule)
+                                              : SumTilesInPhases(c, job, schedule);
         } else {
             const TPairJob job = MakeJob(c);
             closeBelow = job.CloseBelow;
@@ -366,7 +440,8 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
         const CloseList::TWalk walk = fullStep  ? CloseList::TWalk::Every
                                       : c.Tiles ? CloseList::TWalk::NearBySlot
                                                 : CloseList::TWalk::Buckets;
-        pairLast = CloseList::Collect(*this, *Scratch, First, count, walk, closeBelow, c.Threads);
+        pairLast =
+            CloseList::Collect(*this, *Scratch, First, count, walk, closeBelow, books, c.Threads);
     }
 
     PairLast = pairLast;

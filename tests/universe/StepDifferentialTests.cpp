@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
@@ -170,6 +171,33 @@ TEST(StepAgreement, EveryPairCloseInATinyLattice) {
     });
 }
 
+TEST(StepAgreement, CloseListReachesFarPastTheRowsItTookTheStepBefore) {
+    // Notes of close pairs are kept only a little past the rows that the list took the step
+    // before. Here that step fills the list within its first rows; then the lattice opens
+    // out, and the list reaches hundreds of rows further, which are walked again.
+    TUniverse u;
+    TUniverseSettings s = Settings(36, 1, true); // 720 particles
+    s.MaxSeparation = 60;
+    s.RedoFrequency = 1; // full steps: a lattice this small is all in one cell
+    ASSERT_TRUE(SettingsFormulas::BuildUniverse(u, s, 86));
+    auto lattice = [&](double spacing) {
+        for (std::int32_t i = 0; i <= u.LastIndex; ++i) {
+            TParticle& p = u.Particles[i];
+            p.X = (i % 9) * spacing;
+            p.Y = (i / 9 % 9) * spacing;
+            p.Z = (i / 81) * spacing;
+            p.VX = p.VY = p.VZ = 0;
+        }
+    };
+    lattice(0.01);
+    ExpectStepsAgree(u, 1, "tight lattice");
+    ASSERT_EQ(u.PairLast, TUniverse::MaxPairs - 1);
+    lattice(3.0);
+    ExpectStepsAgree(u, 2, "open lattice");
+    ASSERT_EQ(u.PairLast, TUniverse::MaxPairs - 1);
+    EXPECT_GT(u.Pairs[TUniverse::MaxPairs - 1].Lower, 200);
+}
+
 TEST(StepAgreement, OneAndTwoParticles) {
     for (std::int32_t number : {1, 2, 3}) {
         for (std::int32_t formation : {0, 1}) {
@@ -270,6 +298,31 @@ TEST(StepAgreement, MergedUniverseWithOneTwoAndThreeThreads) {
         u.SetStepThreads(threads);
         ExpectStepsAgree(u, u.RedoFrequency + 1, std::to_string(threads) + " threads, merged", {},
                          true);
+    }
+}
+
+// After the merge a partial step goes straight to tiles when the step before skipped little.
+// That decision reads the universe's state only: a copy made mid-cycle, as a file read back
+// makes it, steps to the very same bits as the universe it was copied from.
+TEST(StepAgreement, CopyMadeAfterTheMergeStepsToTheSameBits) {
+    TUniverse original;
+    CopyUniverse(MergedDefault(), original);
+    for (int k = 0; k < 3; ++k)
+        original.Step(0, original.LastIndex);
+    ASSERT_GT(original.Optimisation, 0.0f);
+    TUniverse copy;
+    CopyUniverse(original, copy);
+    for (int k = 0; k < original.RedoFrequency + 2; ++k) {
+        original.Step(0, original.LastIndex);
+        copy.Step(0, copy.LastIndex);
+        ASSERT_TRUE(original.LastStepTiled()) << "step " << k;
+        ASSERT_EQ(original.LastStepTiled(), copy.LastStepTiled()) << "step " << k;
+        ASSERT_EQ(0,
+                  std::memcmp(original.Particles, copy.Particles,
+                              sizeof(TParticle) * static_cast<std::size_t>(original.LastIndex + 1)))
+            << "step " << k;
+        ASSERT_EQ(original.Optimisation, copy.Optimisation) << "step " << k;
+        ASSERT_EQ(original.PairLast, copy.PairLast) << "step " << k;
     }
 }
 

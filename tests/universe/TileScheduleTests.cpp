@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <set>
 #include <utility>
 #include <vector>
@@ -48,6 +50,34 @@ TEST(TileSchedule, EveryStripPairOnceNoStripTwiceInAPhasePartnersAscending) {
         EXPECT_EQ(seen.size(), static_cast<std::size_t>(s.Strips) * (s.Strips + 1) / 2) << count;
         EXPECT_EQ(rowsDone, count) << count;
     }
+}
+
+TEST(TileSchedule, PartsCoverTheRowStripsInOrderWithAboutEqualPairs) {
+    for (std::int32_t count : {1, 63, 64, 200, 1280, 2205, 3000, 4095}) {
+        const TTileSchedule s = TTileSchedule::For(count);
+        ASSERT_TRUE(s.InParts()) << count;
+        EXPECT_EQ(s.PartBegin(0), 0) << count;
+        EXPECT_EQ(s.PartBegin(TTileSchedule::Parts), s.Strips) << count;
+        auto pairsBelow = [&](std::int32_t strip) {
+            const std::int64_t n = std::min<std::int64_t>(count, std::int64_t{strip} * s.StripSize);
+            return n * (n - 1) / 2;
+        };
+        const std::int64_t all = pairsBelow(s.Strips);
+        std::int64_t largestStrip = 0;
+        for (std::int32_t strip = 0; strip < s.Strips; ++strip)
+            largestStrip = std::max(largestStrip, pairsBelow(strip + 1) - pairsBelow(strip));
+        for (int part = 0; part < TTileSchedule::Parts; ++part) {
+            const std::int32_t begin = s.PartBegin(part);
+            const std::int32_t end = s.PartBegin(part + 1);
+            ASSERT_LE(begin, end) << count << " part " << part;
+            // A cut misses its share by at most half the strip it falls in, and no strip holds
+            // more than the largest; each part sits between two cuts.
+            const std::int64_t pairs = pairsBelow(end) - pairsBelow(begin);
+            EXPECT_LE(std::abs(pairs - all / TTileSchedule::Parts), largestStrip + 1)
+                << count << " part " << part;
+        }
+    }
+    EXPECT_FALSE(TTileSchedule::For(TTileSchedule::MostParticlesInParts).InParts());
 }
 
 TEST(TileSchedule, LargestStripSizeBoundsEveryCountBelow) {
