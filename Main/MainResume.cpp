@@ -55,11 +55,14 @@ bool TMainForm::ResumeAt(int index, bool askToDiscard) {
                 iteration = link->File->FrameIteration(index);
             }
             work.Steps.store(std::max(iteration - state->IterationCount, 0));
-            if (!TRecording::StepForward(*state, iteration, &work.Control, &work.StepsDone))
+            const bool stepped =
+                TRecording::StepForward(*state, iteration, &work.Control, &work.StepsDone);
+            // Stopped, perhaps before it began (an empty message says so).
+            if (work.Control.Cancel.load())
+                return ended(TRestored::Untouched, QString());
+            if (!stepped)
                 return ended(TRestored::Untouched,
-                             work.Control.Cancel.load()
-                                 ? QString()
-                                 : QStringLiteral("The frame comes before its keyframe."));
+                             QStringLiteral("The frame comes before its keyframe."));
             TStorageResult result;
             {
                 const std::lock_guard lock(link->Mutex);

@@ -151,6 +151,21 @@ TEST_F(RecorderTest, ResumingCanBeStoppedAndThenLeavesTheFrameShownAndTheUnivers
     EXPECT_EQ(after.IterationCount, before.IterationCount);
     EXPECT_EQ(after.FirstX, before.FirstX);
 
+    // A keyframe needs no steps, but stopping before it is put in place still stops it.
+    ASSERT_TRUE(Main->ShowRecordedFrame(0));
+    {
+        std::unique_lock holdAgain(gate);
+        Main->Runner().Run([&](TUniverse&) { const std::lock_guard wait(gate); });
+        TQuestionAnswerer yes(QMessageBox::Yes);
+        Main->ContinueProcessing1->trigger();
+        Main->ContinueProcessing1->trigger();
+    }
+    ASSERT_TRUE(WaitForResume());
+    EXPECT_EQ(Main->ShownFrame(), 0);
+    ASSERT_EQ(Main->RecordedFrames(), 9);
+    EXPECT_EQ(Engine().IterationCount, before.IterationCount);
+    ASSERT_TRUE(Main->ShowRecordedFrame(6));
+
     // Asked again and left alone, it resumes from the frame.
     {
         TQuestionAnswerer yes(QMessageBox::Yes);
