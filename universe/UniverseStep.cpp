@@ -17,6 +17,7 @@
 #include "universe/TileSchedule.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <new>
 
@@ -408,6 +409,12 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
                                     : entries < LeastEntriesForThreadsPartial))
                 c.Threads = 1;
         }
+        // Short steps whose threads are left open use the team where it paid lately.
+        const bool adaptive =
+            !chosen && c.Threads > 1 && count < TTileSchedule::MostParticlesInParts;
+        if (adaptive && !Scratch->Choice.UseTeam(fullStep))
+            c.Threads = 1;
+        const auto began = std::chrono::steady_clock::now();
         if (StepControl::Cancelled(Control))
             return false;
         tiled = c.Tiles;
@@ -442,6 +449,11 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
                                                 : CloseList::TWalk::Buckets;
         pairLast =
             CloseList::Collect(*this, *Scratch, First, count, walk, closeBelow, books, c.Threads);
+        if (adaptive)
+            Scratch->Choice.Took(
+                fullStep, c.Threads > 1,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count(),
+                computedPairs);
     }
 
     PairLast = pairLast;
