@@ -195,32 +195,10 @@ std::unique_ptr<TUniverse> Read(hid_t group) {
 }
 
 bool CopyState(const TUniverse& from, TUniverse& to) {
-    if (!to.Allocate(from.LastIndex + 1)) {
-        to.ReleaseParticles();
-        return false;
-    }
-    std::copy(from.Particles, from.Particles + from.LastIndex + 1, to.Particles);
-    to.RedoCountdown = from.RedoCountdown;
-    to.Pairs = from.Pairs;
-    to.PairLast = from.PairLast;
-    to.UseThermodynamics = from.UseThermodynamics;
-    to.Formation = from.Formation;
-    to.Distribution = from.Distribution;
-    to.Space = from.Space;
-    to.Velocity = from.Velocity;
-    to.Mass = from.Mass;
-    to.Globular = from.Globular;
-    to.Friction = from.Friction;
-    to.Pressure = from.Pressure;
-    to.Separation = from.Separation;
-    to.Radiation = from.Radiation;
-    to.Optimisation = from.Optimisation;
-    to.SetLocalitySize(from.LocalitySize);
-    to.SetRedoFrequency(from.RedoFrequency);
-    to.SetMatrixResolution(from.MatrixResolution);
-    to.SetIterationCount(from.IterationCount);
-    to.SetMaxSeparation(from.MaxSeparation);
-    return true;
+    if (to.CopyStateFrom(from))
+        return true;
+    to.ReleaseParticles();
+    return false;
 }
 
 void Validate(const TUniverse& u) {

@@ -131,26 +131,6 @@ int BuildMergedDefault(TUniverse& u) {
     return steps;
 }
 
-void CopyParameters(const TUniverse& from, TUniverse& to) {
-    to.UseThermodynamics = from.UseThermodynamics;
-    to.Formation = from.Formation;
-    to.Distribution = from.Distribution;
-    to.Space = from.Space;
-    to.Velocity = from.Velocity;
-    to.Mass = from.Mass;
-    to.Globular = from.Globular;
-    to.Friction = from.Friction;
-    to.Pressure = from.Pressure;
-    to.Separation = from.Separation;
-    to.Radiation = from.Radiation;
-    to.SetLocalitySize(from.LocalitySize);
-    to.SetRedoFrequency(from.RedoFrequency);
-    to.SetMatrixResolution(from.MatrixResolution);
-    to.SetIterationCount(from.IterationCount);
-    to.SetMaxSeparation(from.MaxSeparation);
-    to.RedoCountdown = from.RedoCountdown;
-}
-
 // Grows a merged universe to `count` particles: each particle is kept and joined by copies
 // of itself moved by up to half the distance to its nearest neighbour, so that the new one
 // has the same shape, box and share of near pairs, only denser.
@@ -159,7 +139,7 @@ void Grow(const TUniverse& from, TUniverse& to, std::int32_t count) {
         std::fprintf(stderr, "astrivo-bench: no memory for %d particles\n", count);
         std::exit(1);
     }
-    CopyParameters(from, to);
+    to.CopySettingsFrom(from);
     const std::int32_t n = from.LastIndex + 1;
     std::vector<double> reach(static_cast<std::size_t>(n), 0);
     for (std::int32_t a = 0; a < n; ++a) {

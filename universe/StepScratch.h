@@ -3,6 +3,7 @@
 #include "universe/NearBuckets.h"
 #include "universe/PairJob.h"
 #include "universe/StepTeam.h"
+#include "universe/ThreadChoice.h"
 #include "universe/TileJob.h"
 
 #include <cstdint>
@@ -49,6 +50,7 @@ public:
 
     TNearBuckets Buckets;
     TStepTeam Team;
+    TThreadChoice Choice;
     std::vector<std::int32_t> Candidates; // CandidateStride per thread
     // A candidate list holds up to every particle, plus room for a vector store past its end.
     std::size_t CandidateStride() const {

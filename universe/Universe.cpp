@@ -2,6 +2,7 @@
 
 #include "universe/StepScratch.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 
@@ -64,4 +65,37 @@ void TUniverse::FinishStep(std::int32_t First, std::int32_t Last, std::int64_t C
     else
         Optimisation = static_cast<float>(1 - static_cast<double>(ComputedPairs) /
                                                   (static_cast<double>(n) * (n + 1) * 0.5));
+}
+
+void TUniverse::CopySettingsFrom(const TUniverse& from) {
+    UseThermodynamics = from.UseThermodynamics;
+    Formation = from.Formation;
+    Distribution = from.Distribution;
+    Space = from.Space;
+    Velocity = from.Velocity;
+    Mass = from.Mass;
+    Globular = from.Globular;
+    Friction = from.Friction;
+    Pressure = from.Pressure;
+    Separation = from.Separation;
+    Radiation = from.Radiation;
+    LocalitySize = from.LocalitySize;
+    RedoFrequency = from.RedoFrequency;
+    MatrixResolution = from.MatrixResolution;
+    IterationCount = from.IterationCount;
+    MaxSeparation = from.MaxSeparation;
+    RedoCountdown = from.RedoCountdown;
+    Optimisation = from.Optimisation;
+}
+
+bool TUniverse::CopyStateFrom(const TUniverse& from) {
+    if (&from == this)
+        return true;
+    if (!Allocate(from.LastIndex + 1))
+        return false;
+    std::copy(from.Particles, from.Particles + from.LastIndex + 1, Particles);
+    Pairs = from.Pairs;
+    PairLast = from.PairLast;
+    CopySettingsFrom(from);
+    return true;
 }

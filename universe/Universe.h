@@ -117,6 +117,13 @@ public:
     void SetIterationCount(std::int32_t Value) { IterationCount = Value; }
     void SetMaxSeparation(std::int32_t Value) { MaxSeparation = Value; }
 
+    /// Takes every setting and counter that the next step reads (not the particles): what a
+    /// copy needs to step on as `from` would.
+    void CopySettingsFrom(const TUniverse& from);
+    /// Takes from's whole state, particles and close pairs included, so that both step to
+    /// the same bits; false (and nothing taken) without memory for the particles.
+    bool CopyStateFrom(const TUniverse& from);
+
     /// Makes the seeding reproducible: call after Allocate, which reseeds from the clock.
     void SeedRandom(std::uint64_t Seed) { RandomSource.Seed(Seed); }
 

@@ -17,6 +17,7 @@
 #include "universe/TileSchedule.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <new>
 
@@ -153,9 +154,9 @@ void PadTiles(TStepContext& c) {
     }
 }
 
-TTileJob MakeTileJob(TStepContext& c, const TTileSchedule& schedule) {
+// The step's parameters, the same for both kinds of kernel job.
+template <class TJob> TJob WithParameters(const TStepContext& c, TJob job) {
     const TUniverse& u = c.Universe;
-    TTileJob job = c.Scratch.TileJob(c.Count, schedule.StripSize, u.Radiation);
     job.Mass = u.Mass;
     job.Friction = u.Friction;
     job.Pressure = u.Pressure;
@@ -246,21 +247,6 @@ std::int64_t SumTilesInParts(TStepContext& c, const TTileJob& job, const TTileSc
     for (const std::int64_t n : computed)
         total += n;
     return total;
-}
-
-TPairJob MakeJob(TStepContext& c) {
-    const TUniverse& u = c.Universe;
-    TPairJob job = c.Scratch.Job();
-    job.Mass = u.Mass;
-    job.Friction = u.Friction;
-    job.Pressure = u.Pressure;
-    job.Radiation = u.Radiation;
-    job.RedoWeight = u.RedoFrequency;
-    job.Locality = u.LocalitySize;
-    job.CloseBelow = CloseList::SquaredLimit(u.MaxSeparation * 0.1);
-    job.FullStep = c.FullStep;
-    job.Thermodynamics = u.UseThermodynamics;
-    return job;
 }
 
 void SumAllPairs(TStepContext& c, const TPairJob& job) {
@@ -408,6 +394,12 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
                                     : entries < LeastEntriesForThreadsPartial))
                 c.Threads = 1;
         }
+        // Short steps whose threads are left open use the team where it paid lately.
+        const bool adaptive =
+            !chosen && c.Threads > 1 && count < TTileSchedule::MostParticlesInParts;
+        if (adaptive && !Scratch->Choice.UseTeam(fullStep))
+            c.Threads = 1;
+        const auto began = std::chrono::steady_clock::now();
         if (StepControl::Cancelled(Control))
             return false;
         tiled = c.Tiles;
@@ -421,12 +413,13 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
         if (c.Tiles) {
             PadTiles(c);
             const TTileSchedule schedule = TTileSchedule::For(count);
-            const TTileJob job = MakeTileJob(c, schedule);
+            const TTileJob job =
+                WithParameters(c, Scratch->TileJob(count, schedule.StripSize, Radiation));
             closeBelow = job.CloseBelow;
             tileComputed = schedule.InParts() ? SumTilesInParts(c, job, schedule)
                                               : SumTilesInPhases(c, job, schedule);
         } else {
-            const TPairJob job = MakeJob(c);
+            const TPairJob job = WithParameters(c, Scratch->Job());
             closeBelow = job.CloseBelow;
             if (fullStep)
                 SumAllPairs(c, job);
@@ -442,6 +435,11 @@ bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Contro
                                                 : CloseList::TWalk::Buckets;
         pairLast =
             CloseList::Collect(*this, *Scratch, First, count, walk, closeBelow, books, c.Threads);
+        if (adaptive)
+            Scratch->Choice.Took(
+                fullStep, c.Threads > 1,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count(),
+                computedPairs);
     }
 
     PairLast = pairLast;

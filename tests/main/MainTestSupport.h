@@ -129,7 +129,7 @@ protected:
         if (!Main->Processing())
             Main->StepOnce1Click();
         EXPECT_NE(Main->Runner().WaitForSnapshotAfter(serial, std::chrono::seconds(60)), nullptr);
-        Main->ProcessingTimerTimer();
+        Main->TakeSnapshot();
     }
 
     /// Lets closed windows go and pending events run.

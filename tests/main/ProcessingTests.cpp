@@ -11,6 +11,8 @@
 #include <QTimer>
 
 #include <chrono>
+#include <cstdint>
+#include <set>
 
 namespace {
 
@@ -48,6 +50,30 @@ TEST_F(MainFormTest, EveryViewDrawsTheNewestStepOnce) {
         EXPECT_EQ(views[i]->Renders(), renders[i] + 1) << "view " << i;
     }
     EXPECT_EQ(Main->Snapshot()->IterationCount, 2 + 3);
+}
+
+TEST_F(MainFormTest, WhileProcessingStepsAreShownAtTheScreensPaceAndStopShowsTheLast) {
+    ShowMain();
+    Main->SetProcessing(true);
+    NextStep();
+    // However fast the engine publishes, the timer shows a step at most every 15 ms.
+    std::set<std::uint64_t> shown;
+    const auto began = std::chrono::steady_clock::now();
+    auto elapsed = [&] { return std::chrono::steady_clock::now() - began; };
+    while (elapsed() < std::chrono::milliseconds(150)) {
+        Main->ProcessingTimerTimer();
+        shown.insert(Main->Snapshot()->Serial);
+    }
+    const std::int64_t frames =
+        std::chrono::duration_cast<std::chrono::milliseconds>(elapsed()).count() / 15;
+    EXPECT_LE(static_cast<std::int64_t>(shown.size()), frames + 2);
+    Main->SetProcessing(false);
+    ASSERT_TRUE(Main->Runner().WaitUntilIdle(std::chrono::seconds(60)));
+    QApplication::processEvents();
+    ASSERT_NE(Main->Runner().Latest(), nullptr);
+    EXPECT_EQ(Main->Snapshot()->Serial, Main->Runner().Latest()->Serial);
+    for (TMDIChild* view : Main->Views())
+        EXPECT_EQ(view->Snapshot(), Main->Snapshot().get());
 }
 
 TEST_F(MainFormTest, ProcessingSettingsReachARunningUniverseWithoutReseeding) {

@@ -12,28 +12,7 @@
 
 // Gives `to` the same particles, parameters and running figures as `from`.
 inline void CopyUniverse(const TUniverse& from, TUniverse& to) {
-    ASSERT_TRUE(to.Allocate(from.LastIndex + 1));
-    std::copy(from.Particles, from.Particles + from.LastIndex + 1, to.Particles);
-    to.RedoCountdown = from.RedoCountdown;
-    to.Pairs = from.Pairs;
-    to.PairLast = from.PairLast;
-    to.UseThermodynamics = from.UseThermodynamics;
-    to.Formation = from.Formation;
-    to.Distribution = from.Distribution;
-    to.Space = from.Space;
-    to.Velocity = from.Velocity;
-    to.Mass = from.Mass;
-    to.Globular = from.Globular;
-    to.Friction = from.Friction;
-    to.Pressure = from.Pressure;
-    to.Separation = from.Separation;
-    to.Radiation = from.Radiation;
-    to.Optimisation = from.Optimisation;
-    to.SetLocalitySize(from.LocalitySize);
-    to.SetRedoFrequency(from.RedoFrequency);
-    to.SetMatrixResolution(from.MatrixResolution);
-    to.SetIterationCount(from.IterationCount);
-    to.SetMaxSeparation(from.MaxSeparation);
+    ASSERT_TRUE(to.CopyStateFrom(from));
 }
 
 // Equal to 1e-12 relative, or 1e-15 absolute near zero; NaN matches NaN, as a blown-up
