@@ -62,8 +62,11 @@ template <class TLanes>
     alignas(64) double squared[TLanes::Width];
     d2.Store(squared);
     for (int l = 0; l < TLanes::Width; ++l) {
+        // Lanes left out may hold padding, whose slot is no int32.
+        if ((lanes >> l & 1) == 0)
+            continue;
         const auto lower = static_cast<std::int32_t>(laneSlots[l]);
-        if ((lanes >> l & 1) == 0 || lower >= close.RowLimit)
+        if (lower >= close.RowLimit)
             continue;
         if (close.Used == close.Capacity) {
             GiveUpRows<TLanes>(close);

@@ -36,6 +36,7 @@ struct TLanes {
 
 // Eight lanes as two halves, for the tile kernel, which works on eight lanes everywhere.
 struct TOctet {
+    static constexpr int Width = 8;
     struct TMask {
         __m256d Lo, Hi;
     };

@@ -34,6 +34,7 @@ struct TLanes {
 
 // Eight lanes one after another, for the tile kernel.
 struct TOctet {
+    static constexpr int Width = 8;
     using TMask = unsigned; // lane l selected when bit l is set
     double V[8];
 

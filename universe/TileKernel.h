@@ -25,7 +25,7 @@
 // (ReduceAdd: lanes k and k + 4, then the pairs, then the halves), so they give the same
 // bits.
 //
-// TLanes supplies, for eight doubles: Splat, Load, Store, + - * /, Sqrt, Abs, Less,
+// TLanes supplies, for eight doubles (Width): Splat, Load, Store, + - * /, Sqrt, Abs, Less,
 // LessEqual, And, All, Bits (a mask as bits, lane 0 lowest), Select(mask, then, else),
 // AddWhere(mask, sum, term), SubWhere(mask, sum, term) and ReduceAdd.
 namespace TileKernel {
@@ -45,23 +45,25 @@ inline unsigned RecordedLanes(const TCloseRecords& close, std::int32_t first) {
     return room <= 0 ? 0u : (1u << room) - 1;
 }
 
-// Recording close pairs stays out of the loop: in a dense universe many pairs are close,
-// but only the first rows' pairs make the list.
-template <class TLanes>
-[[gnu::noinline]] void RecordClose(TCloseRecords& close, unsigned lanes, std::int32_t firstPartner,
-                                   std::int32_t row, TLanes d2) {
-    alignas(64) double squared[TTileJob::Lanes];
-    d2.Store(squared);
-    for (int l = 0; l < TTileJob::Lanes; ++l) {
-        const std::int32_t lower = firstPartner + l;
-        if ((lanes >> l & 1) == 0 || lower >= close.RowLimit)
-            continue;
-        if (close.Used == close.Capacity) {
-            PairKernel::GiveUpRows<TLanes>(close);
-            if (lower >= close.RowLimit)
-                continue;
-        }
-        close.Entries[close.Used++] = TCloseRecord{lower, row, squared[l]};
+// A pair's term, added to the row's sums and taken from the partners', in every lane or in
+// the computed ones only.
+template <class L, bool EveryLane>
+inline void Exchange(typename L::TMask computed, L& rowX, L& rowY, L& rowZ, L& partnerX,
+                     L& partnerY, L& partnerZ, L x, L y, L z) {
+    if constexpr (EveryLane) {
+        rowX = rowX + x;
+        rowY = rowY + y;
+        rowZ = rowZ + z;
+        partnerX = partnerX - x;
+        partnerY = partnerY - y;
+        partnerZ = partnerZ - z;
+    } else {
+        rowX = L::AddWhere(computed, rowX, x);
+        rowY = L::AddWhere(computed, rowY, y);
+        rowZ = L::AddWhere(computed, rowZ, z);
+        partnerX = L::SubWhere(computed, partnerX, x);
+        partnerY = L::SubWhere(computed, partnerY, y);
+        partnerZ = L::SubWhere(computed, partnerZ, z);
     }
 }
 
@@ -178,21 +180,7 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
                 const L fx = k * dvx;
                 const L fy = k * dvy;
                 const L fz = k * dvz;
-                if constexpr (EveryPartner) {
-                    s.FX = s.FX + fx;
-                    s.FY = s.FY + fy;
-                    s.FZ = s.FZ + fz;
-                    pfx = pfx - fx;
-                    pfy = pfy - fy;
-                    pfz = pfz - fz;
-                } else {
-                    s.FX = L::AddWhere(computed, s.FX, fx);
-                    s.FY = L::AddWhere(computed, s.FY, fy);
-                    s.FZ = L::AddWhere(computed, s.FZ, fz);
-                    pfx = L::SubWhere(computed, pfx, fx);
-                    pfy = L::SubWhere(computed, pfy, fy);
-                    pfz = L::SubWhere(computed, pfz, fz);
-                }
+                Exchange<L, EveryPartner>(computed, s.FX, s.FY, s.FZ, pfx, pfy, pfz, fx, fy, fz);
                 force = mass * inverse - pressure;
             } else {
                 force = mass * inverse;
@@ -203,21 +191,7 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
             const L ax = force * dx;
             const L ay = force * dy;
             const L az = force * dz;
-            if constexpr (EveryPartner) {
-                s.AX = s.AX + ax;
-                s.AY = s.AY + ay;
-                s.AZ = s.AZ + az;
-                pax = pax - ax;
-                pay = pay - ay;
-                paz = paz - az;
-            } else {
-                s.AX = L::AddWhere(computed, s.AX, ax);
-                s.AY = L::AddWhere(computed, s.AY, ay);
-                s.AZ = L::AddWhere(computed, s.AZ, az);
-                pax = L::SubWhere(computed, pax, ax);
-                pay = L::SubWhere(computed, pay, ay);
-                paz = L::SubWhere(computed, paz, az);
-            }
+            Exchange<L, EveryPartner>(computed, s.AX, s.AY, s.AZ, pax, pay, paz, ax, ay, az);
             if (anyClose) {
                 // Counted without a branch: where most pairs are close, whether a row has
                 // any close partner in the group is a coin toss.
@@ -226,7 +200,7 @@ void RunBlock(const TTileJob& job, std::int32_t firstRow, std::int32_t partnerBe
                 if (recordable != 0) {
                     const unsigned recorded = L::Bits(isClose) & recordable;
                     if (recorded != 0)
-                        RecordClose<L>(close, recorded, i, firstRow + r, d2);
+                        PairKernel::Record<L>(close, recorded, job.Slot + i, firstRow + r, d2);
                 }
             }
         }
