@@ -1,7 +1,7 @@
 # Every target installs what is missing first, so a fresh clone needs nothing else.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test bench format clean
+.PHONY: all deps build run start test bench format clean
 
 all: build
 
@@ -13,10 +13,16 @@ build: deps
 	cmake --build --preset release -j $(JOBS)
 
 # Only what each target runs: the program, or the two benchmarks.
+# `make run ARGS=FILE.astrivo` opens a saved simulation; ARGS go to the program unchanged.
+RUN_BUILD ?= build/release
 run: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS) --target astrivo
-	@scripts/run-astrivo build/release
+	@$(MAKE) --no-print-directory start RUN_BUILD=$(RUN_BUILD) ARGS='$(ARGS)'
+
+# Starts the program already built in RUN_BUILD (the test of this path uses its own folder).
+start:
+	@scripts/run-astrivo $(RUN_BUILD) $(ARGS)
 
 test: deps
 	cmake --preset ci
