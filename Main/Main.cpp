@@ -5,6 +5,7 @@
 #include "Main/ImageList.h"
 #include "Main/RecorderLink.h"
 #include "Options/Options.h"
+#include "settings/SettingsModel.h"
 #include "universe/SimulationRunner.h"
 #include "universe/UniverseSnapshot.h"
 
@@ -23,6 +24,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Astrivo 2"));
     resize(544, 508);
+    FSettingsModel = new TSettingsModel(this);
 
     MDIClient = new QMdiArea(this);
     MDIClient->setObjectName(QStringLiteral("MDIClient"));
@@ -286,23 +288,37 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Pass-through settings ----
 
-// Sent whether or not a universe was built yet: the build sets all four again anyway.
+int TMainForm::MaxSeparation() const {
+    return FSettingsModel->Settings().MaxSeparation;
+}
+int TMainForm::LocalitySize() const {
+    return FSettingsModel->Settings().LocalitySize;
+}
+int TMainForm::MatrixResolution() const {
+    return FSettingsModel->Settings().MatrixResolution;
+}
+int TMainForm::RedoFrequency() const {
+    return FSettingsModel->Settings().RedoFrequency;
+}
+
+// Sent whether or not a universe was built yet: the build sets all four again anyway. The
+// properties window has stored the value already when it passes it on here.
 void TMainForm::SetMaxSeparation(std::int32_t value) {
-    FMaxSeparation = value;
+    FSettingsModel->Set(&TSettings::MaxSeparation, value);
     FRunner->SetMaxSeparation(value);
 }
 
 void TMainForm::SetLocalitySize(std::int32_t value) {
-    FLocalitySize = value;
+    FSettingsModel->Set(&TSettings::LocalitySize, value);
     FRunner->SetLocalitySize(value);
 }
 
 void TMainForm::SetMatrixResolution(std::int32_t value) {
-    FMatrixResolution = value;
+    FSettingsModel->Set(&TSettings::MatrixResolution, value);
     FRunner->SetMatrixResolution(value);
 }
 
 void TMainForm::SetRedoFrequency(std::int32_t value) {
-    FRedoFrequency = value;
+    FSettingsModel->Set(&TSettings::RedoFrequency, value);
     FRunner->SetRedoFrequency(value);
 }

@@ -26,6 +26,7 @@ class TImageList;
 class TMDIChild;
 class TPropertiesDlg;
 class TPositionBar;
+class TSettingsModel;
 class TSimulationRunner;
 struct TFrameRange;
 struct TRecorderLink;
@@ -64,11 +65,14 @@ public:
     void SetProcessing(bool value);
     bool UniverseReady() const { return FUniverseReady; }
 
-    // Pass-through settings: stored, and handed to the universe if one exists.
-    int MaxSeparation() const { return FMaxSeparation; }
-    int LocalitySize() const { return FLocalitySize; }
-    int MatrixResolution() const { return FMatrixResolution; }
-    int RedoFrequency() const { return FRedoFrequency; }
+    /// The one current set of settings, which the properties window edits.
+    TSettingsModel& SettingsModel() const { return *FSettingsModel; }
+
+    // Pass-through settings: stored in the settings model, and sent to the engine.
+    int MaxSeparation() const;
+    int LocalitySize() const;
+    int MatrixResolution() const;
+    int RedoFrequency() const;
     void SetMaxSeparation(std::int32_t value) override;
     void SetLocalitySize(std::int32_t value) override;
     void SetMatrixResolution(std::int32_t value) override;
@@ -265,10 +269,7 @@ private:
     bool FProcessing = false;
     bool FUniverseReady = false;
     bool FShown = false;
-    std::int32_t FMaxSeparation = 0;
-    std::int32_t FLocalitySize = 0;
-    std::int32_t FMatrixResolution = 0;
-    std::int32_t FRedoFrequency = 0;
+    TSettingsModel* FSettingsModel = nullptr; // a child of the window
     TPropertiesDlg* FPropertiesDlg = nullptr;
     TAboutBox* FAboutBox = nullptr;
 };

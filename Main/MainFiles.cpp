@@ -6,9 +6,10 @@
 #include "Main/RecorderLink.h"
 #include "Options/Options.h"
 #include "Storage/Recording.h"
-#include "Storage/SettingsSchema.h"
 #include "Storage/SimulationFile.h"
 #include "Storage/UniverseIO.h"
+#include "settings/SettingsModel.h"
+#include "settings/SettingsTable.h"
 #include "universe/SimulationRunner.h"
 #include "universe/Universe.h"
 
@@ -19,7 +20,6 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QVariant>
 
 #include <algorithm>
 
@@ -31,16 +31,14 @@ std::string ToPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-// Every kept setting, read from the properties window by its property name. A property
-// that the window never wrote (PartSize starts at 0) is kept as its control shows it: the
-// slider's nearest position.
-std::vector<TSettingValue> CollectSettings(const TPropertiesDlg& dialog) {
-    std::vector<TSettingValue> settings;
-    for (const TSettingRange& range : SettingsSchema::All()) {
-        const std::string name(range.Name);
-        const int value = dialog.property(name.c_str()).toInt();
-        settings.push_back({name, std::clamp(value, range.Min, range.Max)});
-    }
+// The current settings as a file keeps them. A setting that the properties window never
+// wrote (PartSize starts at 0) is kept as its control shows it: the slider's nearest
+// position.
+TSettings CollectSettings(const TSettingsModel& model) {
+    TSettings settings = model.Settings();
+    for (const TSettingRow& row : SettingsTable::All())
+        SettingsTable::SetValue(settings, row,
+                                std::clamp(SettingsTable::Value(settings, row), row.Min, row.Max));
     return settings;
 }
 
@@ -87,7 +85,7 @@ bool TMainForm::SaveSimulation(const QString& path) {
     }
     StatusBar->showMessage(QStringLiteral("Saving %1...").arg(path));
     // The engine writes its own state between two steps; the window hears how it went.
-    FRunner->Run([this, path, settings = CollectSettings(*FPropertiesDlg), views,
+    FRunner->Run([this, path, settings = CollectSettings(*FSettingsModel), views,
                   link = FRecorder](TUniverse& universe) {
         TStorageResult result;
         {
@@ -187,8 +185,7 @@ void TMainForm::ApplySimulation(TSimulationContents& contents, const QString& pa
     // Settings first: the view settings among them go to the active view, which is
     // replaced below, and the processing settings to the engine, where the universe's
     // own (equal) values replace them next.
-    for (const TSettingValue& setting : contents.Settings)
-        FPropertiesDlg->setProperty(setting.Name.c_str(), setting.Value);
+    FPropertiesDlg->ApplySettings(contents.Settings);
     const std::shared_ptr<const TUniverse> universe(std::move(contents.Universe));
     FRunner->Replace(
         [universe](TUniverse& target) { return UniverseIO::CopyState(*universe, target); });

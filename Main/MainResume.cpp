@@ -5,6 +5,8 @@
 
 #include "Main/RecorderLink.h"
 #include "Storage/UniverseIO.h"
+#include "settings/SettingsModel.h"
+#include "settings/SettingsUniverse.h"
 #include "universe/SimulationRunner.h"
 #include "universe/Universe.h"
 
@@ -31,8 +33,7 @@ bool TMainForm::ResumeAt(int index, bool askToDiscard) {
     // window can go on reading frames meanwhile.
     using TRestored = TSimulationRunner::TRestored;
     const std::shared_ptr<TRecorderLink> link = FRecorder;
-    const std::int32_t settings[] = {FMaxSeparation, FLocalitySize, FMatrixResolution,
-                                     FRedoFrequency};
+    const TSettings settings = FSettingsModel->Settings();
     FRunner->Restore(
         [this, link, index, settings](TUniverse& universe, TSimulationRunner::TRestoreWork& work) {
             const auto ended = [this, index](TRestored outcome, const QString& error) {
@@ -74,10 +75,7 @@ bool TMainForm::ResumeAt(int index, bool askToDiscard) {
             if (!UniverseIO::CopyState(*state, universe))
                 return ended(TRestored::Failed,
                              QStringLiteral("There is not enough memory to resume."));
-            universe.SetMaxSeparation(settings[0]);
-            universe.SetLocalitySize(settings[1]);
-            universe.SetMatrixResolution(settings[2]);
-            universe.SetRedoFrequency(settings[3]);
+            SettingsUniverse::ApplyProcessing(settings, universe);
             return ended(TRestored::Done, QString());
         });
     FResumingFrame = index;

@@ -18,7 +18,8 @@ TProgram::TProgram(QApplication& application) {
     FMainForm = std::make_unique<TMainForm>();
     FAboutBox = new TAboutBox(FMainForm.get());
     FMainForm->SetAboutBox(FAboutBox);
-    FPropertiesDlg = new TPropertiesDlg(FMainForm.get(), FMainForm.get());
+    FPropertiesDlg =
+        new TPropertiesDlg(FMainForm.get(), FMainForm.get(), &FMainForm->SettingsModel());
     FMainForm->SetPropertiesDlg(FPropertiesDlg);
 }
 

@@ -2,7 +2,8 @@
 
 #include "Childwin/ChildWin.h"
 #include "Options/PropertiesHost.h"
-#include "Options/SettingsLabels.h"
+#include "settings/SettingsLabels.h"
+#include "settings/SettingsUniverse.h"
 #include "universe/SettingsFormulas.h"
 
 #include <QCheckBox>
@@ -15,21 +16,8 @@
 
 #include <algorithm>
 
-namespace {
-
-// The equality test every writer starts with (after holding the value to its control's
-// range): true when the value was new and is stored.
-template <class T> bool Store(T& field, T value) {
-    if (field == value)
-        return false;
-    field = value;
-    return true;
-}
-
-} // namespace
-
-TPropertiesDlg::TPropertiesDlg(TPropertiesHost* host, QWidget* parent)
-    : QDialog(parent, Qt::Tool), Host(host) {
+TPropertiesDlg::TPropertiesDlg(TPropertiesHost* host, QWidget* parent, TSettingsModel* model)
+    : QDialog(parent, Qt::Tool), Host(host), FModel(model ? model : new TSettingsModel(this)) {
     BuildWindow();
     BindControls();
     FormCreate();
@@ -42,114 +30,116 @@ TMDIChild* TPropertiesDlg::ActiveView() const {
 }
 
 QSlider* TPropertiesDlg::Slider(std::string_view property) const {
-    const auto entries = SliderTable::All();
-    const TSliderRow* entry = SliderTable::Find(property);
-    return entry ? Sliders[static_cast<std::size_t>(entry - entries.data())] : nullptr;
+    const TSettingRow* entry = SettingsTable::Find(property);
+    return entry && entry->IsSlider()
+               ? Sliders[static_cast<std::size_t>(entry - SettingsTable::All().data())]
+               : nullptr;
 }
 
 QLabel* TPropertiesDlg::ValueLabel(std::string_view property) const {
-    const auto entries = SliderTable::All();
-    const TSliderRow* entry = SliderTable::Find(property);
-    return entry ? ValueLabels[static_cast<std::size_t>(entry - entries.data())] : nullptr;
+    const TSettingRow* entry = SettingsTable::Find(property);
+    return entry && entry->IsSlider()
+               ? ValueLabels[static_cast<std::size_t>(entry - SettingsTable::All().data())]
+               : nullptr;
 }
 
-void TPropertiesDlg::ShowValueLabel(std::string_view property, int value) {
-    const TSliderRow* entry = SliderTable::Find(property);
-    if (QLabel* label = ValueLabel(property))
-        label->setText(QString::fromStdString(SliderTable::LabelText(entry->Label, value)));
+bool TPropertiesDlg::Store(std::int32_t TSettings::*field, int& value) {
+    const TSettingRow* row = SettingsTable::Find(field);
+    value = std::clamp(value, row->Min, row->Max);
+    return FModel->Set(field, value);
+}
+
+bool TPropertiesDlg::Store(bool TSettings::*field, bool value) {
+    return FModel->Set(field, value);
+}
+
+void TPropertiesDlg::ShowValueLabel(std::int32_t TSettings::*field) {
+    const TSettingRow* entry = SettingsTable::Find(field);
+    if (QLabel* label = ValueLabel(entry->Property))
+        label->setText(
+            QString::fromStdString(SettingsTable::LabelText(entry->Label, Current().*field)));
 }
 
 // ---- Universe settings: held here until the universe is built again ----
 
 void TPropertiesDlg::ChangeNumber(int value) {
-    value = SliderTable::Clamp("Number", value);
-    if (!Store(FNumber, value))
+    if (!Store(&TSettings::Number, value))
         return;
-    FParticleCount = SettingsFormulas::ParticleCount(value);
-    ShowValueLabel("Number", value);
+    ShowValueLabel(&TSettings::Number);
     TrackBarNumber->setValue(value);
 }
 
 void TPropertiesDlg::ChangeMass(int value) {
-    value = SliderTable::Clamp("Mass", value);
-    if (!Store(FMass, value))
+    if (!Store(&TSettings::Mass, value))
         return;
-    ShowValueLabel("Mass", value);
+    ShowValueLabel(&TSettings::Mass);
     TrackBarMass->setValue(value);
 }
 
 void TPropertiesDlg::ChangeSpace(int value) {
-    value = SliderTable::Clamp("Space", value);
-    if (!Store(FSpace, value))
+    if (!Store(&TSettings::Space, value))
         return;
-    ShowValueLabel("Space", value);
+    ShowValueLabel(&TSettings::Space);
     TrackBarSpace->setValue(value);
 }
 
 void TPropertiesDlg::ChangeVelocity(int value) {
-    value = SliderTable::Clamp("Velocity", value);
-    if (!Store(FVelocity, value))
+    if (!Store(&TSettings::Velocity, value))
         return;
-    ShowValueLabel("Velocity", value);
+    ShowValueLabel(&TSettings::Velocity);
     TrackBarVelocity->setValue(value);
 }
 
 void TPropertiesDlg::ChangeDistribution(int value) {
-    value = SliderTable::Clamp("Distribution", value);
-    if (!Store(FDistribution, value))
+    if (!Store(&TSettings::Distribution, value))
         return;
-    ShowValueLabel("Distribution", value);
+    ShowValueLabel(&TSettings::Distribution);
     TrackBarDistribution->setValue(value);
 }
 
 void TPropertiesDlg::ChangeGlobular(int value) {
-    value = SliderTable::Clamp("Globular", value);
-    if (!Store(FGlobular, value))
+    if (!Store(&TSettings::Globular, value))
         return;
     TrackBarGlobular2->setValue(value);
 }
 
 void TPropertiesDlg::ChangeStartFormation(int value) {
-    value = std::clamp(value, 0, ComboBoxFormation->count() - 1);
-    if (!Store(FStartFormation, value))
+    // The table's range is the list's: its two formations.
+    if (!Store(&TSettings::StartFormation, value))
         return;
     ComboBoxFormation->setCurrentIndex(value);
 }
 
 void TPropertiesDlg::ChangeFrictionEffect(int value) {
-    value = SliderTable::Clamp("FrictionEffect", value);
-    if (!Store(FFrictionEffect, value))
+    if (!Store(&TSettings::FrictionEffect, value))
         return;
-    ShowValueLabel("FrictionEffect", value);
+    ShowValueLabel(&TSettings::FrictionEffect);
     TrackBarFriction->setValue(value);
 }
 
 void TPropertiesDlg::ChangePressure(int value) {
-    value = SliderTable::Clamp("Pressure", value);
-    if (!Store(FPressure, value))
+    if (!Store(&TSettings::Pressure, value))
         return;
-    ShowValueLabel("Pressure", value);
+    ShowValueLabel(&TSettings::Pressure);
     TrackBarPressure->setValue(value);
 }
 
 void TPropertiesDlg::ChangeRadiation(int value) {
-    value = SliderTable::Clamp("Radiation", value);
-    if (!Store(FRadiation, value))
+    if (!Store(&TSettings::Radiation, value))
         return;
-    ShowValueLabel("Radiation", value);
+    ShowValueLabel(&TSettings::Radiation);
     TrackBarRadiation->setValue(value);
 }
 
 void TPropertiesDlg::SetSeparation(int value) {
-    value = SliderTable::Clamp("Separation", value);
-    if (!Store(FSeparation, value))
+    if (!Store(&TSettings::Separation, value))
         return;
-    ShowValueLabel("Separation", value);
+    ShowValueLabel(&TSettings::Separation);
     TrackBarSeparation->setValue(value);
 }
 
 void TPropertiesDlg::SetUseThermoCalc(bool value) {
-    if (!Store(FUseThermoCalc, value))
+    if (!Store(&TSettings::UseThermoCalc, value))
         return;
     CheckUseThermo->setChecked(value);
     // The caption labels stay enabled; only the controls follow the switch.
@@ -162,38 +152,34 @@ void TPropertiesDlg::SetUseThermoCalc(bool value) {
 // ---- Processing settings: passed through the host to a running universe at once ----
 
 void TPropertiesDlg::SetRedoFrequency(int value) {
-    value = SliderTable::Clamp("RedoFrequency", value);
-    if (!Store(FRedoFrequency, value))
+    if (!Store(&TSettings::RedoFrequency, value))
         return;
     if (Host)
         Host->SetRedoFrequency(value);
     TrackBarRedoFrequency->setValue(value);
-    ShowValueLabel("RedoFrequency", value);
+    ShowValueLabel(&TSettings::RedoFrequency);
 }
 
 void TPropertiesDlg::SetMatrixResolution(int value) {
-    value = SliderTable::Clamp("MatrixResolution", value);
-    if (!Store(FMatrixResolution, value))
+    if (!Store(&TSettings::MatrixResolution, value))
         return;
     if (Host)
         Host->SetMatrixResolution(value);
     TrackBarMatrixResolution->setValue(value);
-    ShowValueLabel("MatrixResolution", value);
+    ShowValueLabel(&TSettings::MatrixResolution);
 }
 
 void TPropertiesDlg::SetLocalitySize(int value) {
-    value = SliderTable::Clamp("LocalitySize", value);
-    if (!Store(FLocalitySize, value))
+    if (!Store(&TSettings::LocalitySize, value))
         return;
     if (Host)
         Host->SetLocalitySize(value);
     TrackBarLocalitySize->setValue(value);
-    ShowValueLabel("LocalitySize", value);
+    ShowValueLabel(&TSettings::LocalitySize);
 }
 
 void TPropertiesDlg::SetMaxSeparation(int value) {
-    value = SliderTable::Clamp("MaxSeparation", value);
-    if (!Store(FMaxSeparation, value))
+    if (!Store(&TSettings::MaxSeparation, value))
         return;
     if (Host)
         Host->SetMaxSeparation(value);
@@ -202,18 +188,16 @@ void TPropertiesDlg::SetMaxSeparation(int value) {
 // ---- View settings: passed to the active view at once ----
 
 void TPropertiesDlg::SetPartSize(int value) {
-    value = SliderTable::Clamp("PartSize", value);
-    if (!Store(FPartSize, value))
+    if (!Store(&TSettings::PartSize, value))
         return;
     TrackBarPartSize->setValue(value);
-    ShowValueLabel("PartSize", value);
+    ShowValueLabel(&TSettings::PartSize);
     if (TMDIChild* view = ActiveView())
         view->SetPartSize(value);
 }
 
 void TPropertiesDlg::SetContrast(int value) {
-    value = SliderTable::Clamp("Contrast", value);
-    if (!Store(FContrast, value))
+    if (!Store(&TSettings::Contrast, value))
         return;
     TrackBarContrast->setValue(value);
     if (TMDIChild* view = ActiveView())
@@ -221,7 +205,7 @@ void TPropertiesDlg::SetContrast(int value) {
 }
 
 void TPropertiesDlg::SetShowLuminance(bool value) {
-    if (!Store(FShowLuminance, value))
+    if (!Store(&TSettings::ShowLuminance, value))
         return;
     // The box must say what the view shows, also when the value comes from the view.
     CheckBoxShowLuminance->setChecked(value);
@@ -230,7 +214,7 @@ void TPropertiesDlg::SetShowLuminance(bool value) {
 }
 
 void TPropertiesDlg::SetUseLines(bool value) {
-    if (!Store(FUseLines, value))
+    if (!Store(&TSettings::UseLines, value))
         return;
     CheckBoxUseLines->setChecked(value);
     if (TMDIChild* view = ActiveView())
@@ -238,7 +222,7 @@ void TPropertiesDlg::SetUseLines(bool value) {
 }
 
 void TPropertiesDlg::SetAutoApply(bool value) {
-    if (!Store(FAutoApply, value))
+    if (!Store(&TSettings::AutoApply, value))
         return;
     CheckBoxAutoApply->setChecked(value);
 }
@@ -246,8 +230,9 @@ void TPropertiesDlg::SetAutoApply(bool value) {
 // ---- Running figures, written by the processing loop after every step ----
 
 void TPropertiesDlg::SetIterationCount(int value) {
-    if (!Store(FIterationCount, value))
+    if (FIterationCount == value)
         return;
+    FIterationCount = value;
     LabelIterationCount->setText(QString::fromStdString(SettingsLabels::IterationText(value)));
     emit FiguresChanged();
 }
@@ -283,27 +268,29 @@ void TPropertiesDlg::ViewActivated(TMDIChild* view) {
 // ---- Creation and showing ----
 
 void TPropertiesDlg::FormCreate() {
-    // The start values are the engine's default settings, written in the creation order.
-    const TUniverseSettings start;
-    SetAutoApply(true);
+    // The start values come from the settings table, written in the creation order. The
+    // View page's Size, Contrast and check boxes wait for the first view to report its own.
+    const TSettings start = SettingsTable::Defaults();
+    SetAutoApply(start.AutoApply);
     SelectShowAs(0);
     ChangeVelocity(start.Velocity);
     ChangeMass(start.Mass);
     ChangeSpace(start.Space);
     ChangeNumber(start.Number);
     ChangeDistribution(start.Distribution);
-    ChangeStartFormation(0); // already 0: the combo box keeps its design selection
+    ChangeStartFormation(start.StartFormation); // already 0: the list keeps its selection
     ChangeGlobular(start.Globular);
-    ChangeFrictionEffect(start.Friction);
+    ChangeFrictionEffect(start.FrictionEffect);
     ChangePressure(start.Pressure);
     SetSeparation(start.Separation);
     ChangeRadiation(start.Radiation);
-    SetUseThermoCalc(start.UseThermodynamics);
+    SetUseThermoCalc(start.UseThermoCalc);
     SetRedoFrequency(start.RedoFrequency);
     SetMatrixResolution(start.MatrixResolution);
     SetLocalitySize(start.LocalitySize);
-    // The combo box lists the formations in their number order; the build reads its text.
+    // The combo box lists the formations in their number order; the build takes its text.
     ComboBoxFormation->setCurrentIndex(start.Formation);
+    FormationShown();
     SetMaxSeparation(start.MaxSeparation);
 }
 
@@ -404,26 +391,56 @@ void TPropertiesDlg::ListBoxShowAsClick() {
         view->SetShowAs(static_cast<TShowAs>(row));
 }
 
-TUniverseSettings TPropertiesDlg::UniverseSettings() const {
-    TUniverseSettings settings;
-    settings.Number = Number();
-    settings.Distribution = TrackBarDistribution->value();
-    settings.Space = TrackBarSpace->value();
-    settings.Velocity = TrackBarVelocity->value();
-    settings.Mass = TrackBarMass->value();
-    settings.Friction = TrackBarFriction->value();
-    settings.Pressure = TrackBarPressure->value();
-    settings.Radiation = TrackBarRadiation->value();
-    settings.Globular = TrackBarGlobular2->value();
-    settings.Separation = Separation();
-    settings.UseThermodynamics = CheckUseThermo->isChecked();
-    settings.Formation =
+void TPropertiesDlg::FormationShown() {
+    FModel->Set(&TSettings::Formation, SettingsFormulas::FormationFromText(
+                                           ComboBoxFormation->currentText().toStdString()));
+}
+
+TSettings TPropertiesDlg::ShownSettings() const {
+    // A control moved with its notifications blocked shows what the model does not hold; a
+    // build goes by what these controls show.
+    static constexpr std::int32_t TSettings::*ReadFromSlider[] = {
+        &TSettings::Distribution, &TSettings::Space,          &TSettings::Velocity,
+        &TSettings::Mass,         &TSettings::FrictionEffect, &TSettings::Pressure,
+        &TSettings::Radiation,    &TSettings::Globular,
+    };
+    TSettings shown = Current();
+    for (const auto field : ReadFromSlider) {
+        const TSettingRow* row = SettingsTable::Find(field);
+        shown.*field = Slider(row->Property)->value();
+    }
+    shown.UseThermoCalc = CheckUseThermo->isChecked();
+    shown.Formation =
         SettingsFormulas::FormationFromText(ComboBoxFormation->currentText().toStdString());
-    settings.RedoFrequency = RedoFrequency();
-    settings.MatrixResolution = MatrixResolution();
-    settings.LocalitySize = LocalitySize();
-    settings.MaxSeparation = MaxSeparation();
-    return settings;
+    return shown;
+}
+
+TUniverseSettings TPropertiesDlg::UniverseSettings() const {
+    return SettingsUniverse::Build(ShownSettings());
+}
+
+void TPropertiesDlg::ApplySettings(const TSettings& s) {
+    ChangeNumber(s.Number);
+    ChangeMass(s.Mass);
+    ChangeGlobular(s.Globular);
+    SetSeparation(s.Separation);
+    ChangeSpace(s.Space);
+    ChangeVelocity(s.Velocity);
+    ChangeDistribution(s.Distribution);
+    SetRedoFrequency(s.RedoFrequency);
+    SetMatrixResolution(s.MatrixResolution);
+    SetLocalitySize(s.LocalitySize);
+    ChangePressure(s.Pressure);
+    ChangeFrictionEffect(s.FrictionEffect);
+    ChangeRadiation(s.Radiation);
+    SetPartSize(s.PartSize);
+    SetContrast(s.Contrast);
+    SetMaxSeparation(s.MaxSeparation);
+    SetUseThermoCalc(s.UseThermoCalc);
+    SetShowLuminance(s.ShowLuminance);
+    SetUseLines(s.UseLines);
+    SetAutoApply(s.AutoApply);
+    ChangeStartFormation(s.StartFormation);
 }
 
 int TPropertiesDlg::StepsPerSecond() const {

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "Options/RotationControl.h"
-#include "Options/SliderTable.h"
+#include "settings/SettingsModel.h"
+#include "settings/SettingsTable.h"
 #include "universe/SettingsFormulas.h"
 
 #include <QDialog>
@@ -25,7 +26,8 @@ class TMDIChild;
 class TPropertiesHost;
 
 /// The one properties window: every user setting as a published property shown on a
-/// control, and the running figures of the simulation.
+/// control, and the running figures of the simulation. The settings themselves live in a
+/// TSettingsModel; the properties read it and their writers write it.
 ///
 /// A writer of a slider's (or the formation box's) setting first holds the value to the
 /// control's range, so a script or a file can never store what the control cannot show.
@@ -62,40 +64,49 @@ class TPropertiesDlg : public QDialog {
     Q_PROPERTY(int ParticleCount READ ParticleCount)
 
 public:
-    /// Builds the window and runs its creation handler, which already passes four
-    /// processing settings to host (which may be null in tests of the window alone).
-    explicit TPropertiesDlg(TPropertiesHost* host, QWidget* parent = nullptr);
+    /// Builds the window and runs its creation handler, which writes the start values into
+    /// model and already passes four processing settings to host (which may be null in
+    /// tests of the window alone). Without a model the window keeps one of its own.
+    explicit TPropertiesDlg(TPropertiesHost* host, QWidget* parent = nullptr,
+                            TSettingsModel* model = nullptr);
     ~TPropertiesDlg() override;
 
-    bool AutoApply() const { return FAutoApply; }
-    bool UseThermoCalc() const { return FUseThermoCalc; }
-    bool ShowLuminance() const { return FShowLuminance; }
-    bool UseLines() const { return FUseLines; }
-    int Contrast() const { return FContrast; }
-    int Number() const { return FNumber; }
-    int Space() const { return FSpace; }
-    int Mass() const { return FMass; }
-    int FrictionEffect() const { return FFrictionEffect; }
-    int Pressure() const { return FPressure; }
-    int Radiation() const { return FRadiation; }
-    int Velocity() const { return FVelocity; }
-    int Distribution() const { return FDistribution; }
-    int Globular() const { return FGlobular; }
-    int StartFormation() const { return FStartFormation; }
-    int Separation() const { return FSeparation; }
-    int MaxSeparation() const { return FMaxSeparation; }
+    TSettingsModel& Model() const { return *FModel; }
+
+    bool AutoApply() const { return Current().AutoApply; }
+    bool UseThermoCalc() const { return Current().UseThermoCalc; }
+    bool ShowLuminance() const { return Current().ShowLuminance; }
+    bool UseLines() const { return Current().UseLines; }
+    int Contrast() const { return Current().Contrast; }
+    int Number() const { return Current().Number; }
+    int Space() const { return Current().Space; }
+    int Mass() const { return Current().Mass; }
+    int FrictionEffect() const { return Current().FrictionEffect; }
+    int Pressure() const { return Current().Pressure; }
+    int Radiation() const { return Current().Radiation; }
+    int Velocity() const { return Current().Velocity; }
+    int Distribution() const { return Current().Distribution; }
+    int Globular() const { return Current().Globular; }
+    int StartFormation() const { return Current().StartFormation; }
+    int Separation() const { return Current().Separation; }
+    int MaxSeparation() const { return Current().MaxSeparation; }
     float Optimisation() const { return FOptimisation; }
-    int PartSize() const { return FPartSize; }
-    int LocalitySize() const { return FLocalitySize; }
-    int RedoFrequency() const { return FRedoFrequency; }
-    int MatrixResolution() const { return FMatrixResolution; }
+    int PartSize() const { return Current().PartSize; }
+    int LocalitySize() const { return Current().LocalitySize; }
+    int RedoFrequency() const { return Current().RedoFrequency; }
+    int MatrixResolution() const { return Current().MatrixResolution; }
     int IterationCount() const { return FIterationCount; }
     /// The particle count derived from Number: the count the universe is built with.
-    int ParticleCount() const { return FParticleCount; }
-    /// What a build takes: the controls as they show now (the sliders and boxes themselves,
-    /// the formation from the combo box's text), Separation, the particle count and the
-    /// processing settings from the stored properties.
+    int ParticleCount() const { return SettingsFormulas::ParticleCount(Number()); }
+    /// The settings, with those a build reads from the controls themselves as the controls
+    /// show them: the Universe page's sliders but Number and Separation, the Friction,
+    /// Pressure and Capacity sliders, the thermodynamics box and the formation list's text.
+    TSettings ShownSettings() const;
+    /// What a build takes: ShownSettings() in the engine's terms.
     TUniverseSettings UniverseSettings() const;
+    /// Writes every setting a file keeps through its writer, in the settings table's
+    /// order, as if each were written to its property.
+    void ApplySettings(const TSettings& settings);
     /// The Speed choice as a pace: 0 for as fast as possible, else steps per second.
     int StepsPerSecond() const;
 
@@ -248,39 +259,25 @@ private:
     void BuildRotationControls(QWidget* page);
     void BuildCameraPosition(QWidget* page);
 
-    void ShowValueLabel(std::string_view property, int value);
+    const TSettings& Current() const { return FModel->Settings(); }
+    // The equality test every writer starts with, after holding an integer to its
+    // control's range: true when the value was new and is stored.
+    bool Store(std::int32_t TSettings::*field, int& value);
+    bool Store(bool TSettings::*field, bool value);
+    void ShowValueLabel(std::int32_t TSettings::*field);
+    /// The formation list's text, as the formation a build takes.
+    void FormationShown();
     TMDIChild* ActiveView() const;
 
     TPropertiesHost* Host;
+    TSettingsModel* FModel;
     bool SelectingShowAs = false;
     std::array<QSlider*, 16> Sliders{};
     std::array<QLabel*, 16> ValueLabels{};
 
-    // Stored values; all zero until the creation handler writes its start values.
-    bool FAutoApply = false;
-    bool FUseThermoCalc = false;
-    bool FShowLuminance = false;
-    bool FUseLines = false;
-    std::int32_t FContrast = 0;
-    std::int32_t FNumber = 0;
-    std::int32_t FSpace = 0;
-    std::int32_t FMass = 0;
-    std::int32_t FFrictionEffect = 0;
-    std::int32_t FPressure = 0;
-    std::int32_t FRadiation = 0;
-    std::int32_t FVelocity = 0;
-    std::int32_t FDistribution = 0;
-    std::int32_t FGlobular = 0;
-    std::int32_t FStartFormation = 0;
-    std::int32_t FSeparation = 0;
-    std::int32_t FMaxSeparation = 0;
+    // The running figures, which are not settings.
     float FOptimisation = 0;
-    std::int32_t FPartSize = 0;
-    std::int32_t FLocalitySize = 0;
-    std::int32_t FRedoFrequency = 0;
-    std::int32_t FMatrixResolution = 0;
     std::int32_t FIterationCount = 0;
-    std::int32_t FParticleCount = 0;
     TRotateAction FRotateAction = raNone;
     float FMouseTurnRate = 0;
     float FMouseTiltRate = 0;

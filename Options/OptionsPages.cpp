@@ -3,7 +3,7 @@
 #include "Options/Options.h"
 
 #include "Options/PropertiesHost.h"
-#include "Options/SettingsLabels.h"
+#include "settings/SettingsLabels.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -132,8 +132,8 @@ void TPropertiesDlg::BuildWindow() {
 }
 
 QSlider* TPropertiesDlg::AddSliderRow(QGridLayout* grid, int row, std::string_view property) {
-    const TSliderRow* entry = SliderTable::Find(property);
-    const auto index = static_cast<std::size_t>(entry - SliderTable::All().data());
+    const TSettingRow* entry = SettingsTable::Find(property);
+    const auto index = static_cast<std::size_t>(entry - SettingsTable::All().data());
     QWidget* parent = grid->parentWidget();
 
     auto* slider = new QSlider(Qt::Horizontal, parent);
@@ -312,8 +312,11 @@ void TPropertiesDlg::BindControls() {
     connect(CheckBoxUseLines, &QCheckBox::toggled, this, &TPropertiesDlg::CheckBoxUseLinesClick);
     connect(CheckBoxAutoApply, &QCheckBox::toggled, this, &TPropertiesDlg::CheckBoxAutoApplyClick);
     // Only the user's choice of a formation counts; setting the text from code does not.
+    // A build takes whatever the list shows, however it came to show it.
     connect(ComboBoxFormation, &QComboBox::activated, this,
             &TPropertiesDlg::ComboBoxFormationChange);
+    connect(ComboBoxFormation, &QComboBox::currentTextChanged, this,
+            &TPropertiesDlg::FormationShown);
     // The user picks a display method with the mouse or, with the list focused, the keys; a
     // row selected from code (a view reporting its own method) must not act.
     connect(ListBoxShowAs, &QListWidget::itemClicked, this, &TPropertiesDlg::ListBoxShowAsClick);

@@ -227,8 +227,8 @@ void TPropertiesDlg::Button8Click() {
     TMDIChild* view = ActiveView();
     if (!view)
         return;
-    view->TurnCamera([this, view](TViewCamera& camera) {
-        RotationControl::Reset(camera, FSpace);
+    view->TurnCamera([space = Space(), view](TViewCamera& camera) {
+        RotationControl::Reset(camera, space);
         // Reset keeps the zoom, but not a dead one: the standard camera must show something.
         KeepZoomAlive(camera, view->height());
         return true;

@@ -1,30 +1,21 @@
 #pragma once
 
-#include "Storage/SimulationRecord.h"
+#include "settings/Settings.h"
 
-#include <cstdint>
-#include <span>
-#include <string_view>
-#include <vector>
+#include <hdf5.h>
 
-/// The settings of the properties window that a simulation file keeps, with the range each
-/// may take: the slider ranges, and 0 or 1 for the check boxes and the formation.
-struct TSettingRange {
-    std::string_view Name;
-    std::int32_t Min;
-    std::int32_t Max;
-};
-
+/// The /Settings group of a simulation file: one integer attribute per kept setting, named
+/// by its property, a check box as 0 or 1. Which settings are kept, and their ranges, come
+/// from the settings table.
 namespace SettingsSchema {
 
-/// Every kept setting, sliders first in the properties window's order.
-std::span<const TSettingRange> All();
+/// Throws TStorageError naming the first kept setting outside its range.
+void Validate(const TSettings& settings);
 
-/// The range of the setting with this property name; null when it is not kept.
-const TSettingRange* Find(std::string_view name);
+void Write(hid_t group, const TSettings& settings);
 
-/// Throws TStorageError naming the first setting that is unknown, repeated, missing or out
-/// of its range.
-void Validate(std::span<const TSettingValue> settings);
+/// Every kept setting; the others stay as a default-made TSettings holds them. Throws
+/// TStorageError naming the first one that is missing or outside its range.
+TSettings Read(hid_t group);
 
 } // namespace SettingsSchema

@@ -6,6 +6,7 @@
 #include "Storage/SettingsSchema.h"
 #include "Storage/UniverseIO.h"
 #include "Storage/ViewsIO.h"
+#include "settings/SettingsUniverse.h"
 #include "universe/Universe.h"
 
 #include <algorithm>
@@ -21,26 +22,13 @@ constexpr const char* ProgramName = "Astrivo 2";
 // the largest universes); longer recordings are written straight to the disk.
 constexpr std::int32_t InMemoryFrames = 100;
 
-std::int32_t FindSetting(std::span<const TSettingValue> settings, std::string_view name) {
-    for (const TSettingValue& setting : settings)
-        if (setting.Name == name)
-            return setting.Value;
-    return -1;
-}
-
-// The four processing settings pass straight from the properties window to the universe,
-// so the two always agree; a file where they do not could not continue as it was saved.
-void RequireAgreement(std::span<const TSettingValue> settings, const TUniverse& universe) {
-    const std::pair<const char*, std::int32_t> shared[] = {
-        {"LocalitySize", universe.LocalitySize},
-        {"RedoFrequency", universe.RedoFrequency},
-        {"MatrixResolution", universe.MatrixResolution},
-        {"MaxSeparation", universe.MaxSeparation},
-    };
-    for (const auto& [name, value] : shared)
-        if (FindSetting(settings, name) != value)
-            throw TStorageError("The setting " + std::string(name) +
-                                " disagrees with the universe's.");
+// The processing settings pass straight from the properties window to the universe, so
+// the two always agree; a file where they do not could not continue as it was saved.
+void RequireAgreement(const TSettings& settings, const TUniverse& universe) {
+    const std::string_view differing = SettingsUniverse::ProcessingDisagreement(settings, universe);
+    if (!differing.empty())
+        throw TStorageError("The setting " + std::string(differing) +
+                            " disagrees with the universe's.");
 }
 
 void CheckVersion(hid_t file) {
@@ -56,16 +44,6 @@ void CheckVersion(hid_t file) {
         throw TStorageError("Its FormatVersion " + std::to_string(version) + " is not valid.");
 }
 
-std::vector<TSettingValue> ReadSettings(hid_t group) {
-    std::vector<TSettingValue> settings;
-    for (const TSettingRange& range : SettingsSchema::All()) {
-        const std::string name(range.Name);
-        settings.push_back({name, H5Access::ReadInt(group, name.c_str())});
-    }
-    SettingsSchema::Validate(settings);
-    return settings;
-}
-
 // More than a file with this universe and recording can take: the recording's file (the
 // copy has the same datasets, without the space earlier cuts left unused) and the
 // universe's arrays with their attributes, each with room to spare.
@@ -79,9 +57,8 @@ std::uintmax_t SizeBound(const TUniverse& universe, const TRecording& recording)
 
 } // namespace
 
-TStorageResult Save(const std::string& path, const TUniverse& universe,
-                    std::span<const TSettingValue> settings, const TViewsRecord& views,
-                    const TRecording* recording) {
+TStorageResult Save(const std::string& path, const TUniverse& universe, const TSettings& settings,
+                    const TViewsRecord& views, const TRecording* recording) {
     try {
         SettingsSchema::Validate(settings);
         UniverseIO::Validate(universe);
@@ -96,9 +73,7 @@ TStorageResult Save(const std::string& path, const TUniverse& universe,
             H5Access::WriteInt(file, "FormatVersion", FormatVersion);
             H5Access::WriteString(file, "Program", ProgramName);
             UniverseIO::Write(H5Access::CreateGroup(file, "Universe"), universe);
-            TH5Handle group = H5Access::CreateGroup(file, "Settings");
-            for (const TSettingValue& setting : settings)
-                H5Access::WriteInt(group, setting.Name.c_str(), setting.Value);
+            SettingsSchema::Write(H5Access::CreateGroup(file, "Settings"), settings);
             ViewsIO::Write(H5Access::CreateGroup(file, "Views"), views);
             if (recording != nullptr)
                 recording->CopyInto(file);
@@ -124,7 +99,7 @@ TStorageResult Load(const std::string& path, TSimulationContents& contents) {
         CheckVersion(file);
 
         TSimulationContents loaded;
-        loaded.Settings = ReadSettings(H5Access::OpenGroup(file, "Settings"));
+        loaded.Settings = SettingsSchema::Read(H5Access::OpenGroup(file, "Settings"));
         loaded.Universe = UniverseIO::Read(H5Access::OpenGroup(file, "Universe"));
         RequireAgreement(loaded.Settings, *loaded.Universe);
         if (H5Access::Exists(file, "Views"))

@@ -4,7 +4,6 @@
 #include "Storage/StorageError.h"
 
 #include <cstdint>
-#include <span>
 #include <string>
 
 class TRecording;
@@ -21,9 +20,8 @@ constexpr std::int32_t FormatVersion = 1;
 /// message naming the cause. A recording, when given, is copied into the file whole.
 /// Settings must hold every kept setting within its range, and the universe particles
 /// with finite state; otherwise nothing is written and the result says why.
-TStorageResult Save(const std::string& path, const TUniverse& universe,
-                    std::span<const TSettingValue> settings, const TViewsRecord& views,
-                    const TRecording* recording = nullptr);
+TStorageResult Save(const std::string& path, const TUniverse& universe, const TSettings& settings,
+                    const TViewsRecord& views, const TRecording* recording = nullptr);
 
 /// Reads path into contents. On failure contents is left as it was and the result names
 /// the problem: not an HDF5 file, damaged or truncated, a missing or misshapen part, a

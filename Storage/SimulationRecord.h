@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Childwin/ViewCamera.h"
+#include "settings/Settings.h"
 
 #include <cstdint>
 #include <memory>
@@ -8,14 +9,6 @@
 #include <vector>
 
 class TUniverse;
-
-/// One setting of the properties window, by its published property name.
-struct TSettingValue {
-    std::string Name;
-    std::int32_t Value = 0;
-
-    bool operator==(const TSettingValue&) const = default;
-};
 
 /// How a view window is shown: as placed, minimised or maximised.
 enum class TWindowState : std::int32_t { Normal = 0, Minimised = 1, Maximised = 2 };
@@ -60,7 +53,7 @@ struct TViewsRecord {
 /// Everything a simulation file holds but the recording.
 struct TSimulationContents {
     std::unique_ptr<TUniverse> Universe;
-    std::vector<TSettingValue> Settings;
+    TSettings Settings;
     TViewsRecord Views;
     bool HasRecording = false;
 };

@@ -1,8 +1,8 @@
 #include "Storage/UniverseIO.h"
 
 #include "Storage/H5Access.h"
-#include "Storage/SettingsSchema.h"
 #include "Storage/StorageError.h"
+#include "settings/SettingsTable.h"
 #include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
 
@@ -39,9 +39,8 @@ void RequireRange(const char* name, std::int64_t value, std::int64_t min, std::i
                             std::to_string(max) + ".");
 }
 
-void RequireSlider(const char* name, std::int32_t value) {
-    const TSettingRange* range = SettingsSchema::Find(name);
-    RequireRange(name, value, range->Min, range->Max);
+std::int32_t SettingMax(std::int32_t TSettings::*field) {
+    return SettingsTable::Find(field)->Max;
 }
 
 void RequireFinite(const char* name, double value) {
@@ -101,7 +100,7 @@ void ReadScalars(hid_t group, TUniverse& u) {
 } // namespace
 
 std::int32_t MaxParticles() {
-    return SettingsFormulas::ParticleCount(SettingsSchema::Find("Number")->Max);
+    return SettingsFormulas::ParticleCount(SettingMax(&TSettings::Number));
 }
 
 void Write(hid_t group, const TUniverse& u) {
@@ -204,11 +203,11 @@ bool CopyState(const TUniverse& from, TUniverse& to) {
 void Validate(const TUniverse& u) {
     RequireRange("ParticleCount", u.LastIndex + 1, 1, MaxParticles());
     RequireRange("Formation", u.Formation, 0, 1);
-    RequireSlider("LocalitySize", u.LocalitySize);
-    RequireSlider("RedoFrequency", u.RedoFrequency);
-    RequireSlider("MatrixResolution", u.MatrixResolution);
-    RequireSlider("MaxSeparation", u.MaxSeparation);
-    RequireRange("RedoCountdown", u.RedoCountdown, 0, SettingsSchema::Find("RedoFrequency")->Max);
+    // The processing settings, which the properties window passes on, within its ranges.
+    for (const TSettingRow& row : SettingsTable::All())
+        if (row.Engine)
+            RequireRange(std::string(row.Property).c_str(), u.*row.Engine, row.Min, row.Max);
+    RequireRange("RedoCountdown", u.RedoCountdown, 0, SettingMax(&TSettings::RedoFrequency));
     RequireRange("IterationCount", u.IterationCount, 0, INT32_MAX);
     RequireRange("PairLast", u.PairLast, -1, TUniverse::MaxPairs - 1);
     for (const auto& [name, value] :
@@ -223,7 +222,7 @@ void Validate(const TUniverse& u) {
     if (!(u.Optimisation >= 0 && u.Optimisation <= 1))
         throw TStorageError("The universe's Optimisation is outside 0 to 1.");
 
-    const std::int32_t maxCell = SettingsSchema::Find("MatrixResolution")->Max - 1;
+    const std::int32_t maxCell = SettingMax(&TSettings::MatrixResolution) - 1;
     for (std::int32_t i = 0; i <= u.LastIndex; ++i) {
         const TParticle& p = u.Particles[i];
         for (const double value : {p.Heat, p.X, p.Y, p.Z, p.VX, p.VY, p.VZ, p.AX, p.AY, p.AZ,

@@ -1,8 +1,8 @@
 #include "Storage/ViewsIO.h"
 
 #include "Storage/H5Access.h"
-#include "Storage/SettingsSchema.h"
 #include "Storage/StorageError.h"
+#include "settings/SettingsTable.h"
 
 #include <array>
 #include <cmath>
@@ -40,9 +40,9 @@ void Require(bool condition, std::size_t index, const std::string& problem) {
         throw TStorageError(ViewName(index) + ": " + problem + ".");
 }
 
-bool InSlider(const char* property, std::int32_t value) {
-    const TSettingRange* range = SettingsSchema::Find(property);
-    return value >= range->Min && value <= range->Max;
+bool InSlider(std::int32_t TSettings::*field, std::int32_t value) {
+    const TSettingRow* row = SettingsTable::Find(field);
+    return value >= row->Min && value <= row->Max;
 }
 
 } // namespace
@@ -126,8 +126,10 @@ void Validate(const TViewsRecord& views) {
         Require(view.ShowAs >= 0 && view.ShowAs <= 2, i, "ShowAs is not 0, 1 or 2");
         Require(view.Brightness >= -1000 && view.Brightness <= 1000, i,
                 "Brightness is outside -1000 to 1000");
-        Require(InSlider("Contrast", view.Contrast), i, "Contrast is outside its slider's range");
-        Require(InSlider("PartSize", view.PartSize), i, "PartSize is outside its slider's range");
+        Require(InSlider(&TSettings::Contrast, view.Contrast), i,
+                "Contrast is outside its slider's range");
+        Require(InSlider(&TSettings::PartSize, view.PartSize), i,
+                "PartSize is outside its slider's range");
         Require(std::abs(static_cast<std::int64_t>(view.X)) <= MaxPixels &&
                     std::abs(static_cast<std::int64_t>(view.Y)) <= MaxPixels && view.Width >= 0 &&
                     view.Width <= MaxPixels && view.Height >= 0 && view.Height <= MaxPixels,

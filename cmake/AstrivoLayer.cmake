@@ -3,8 +3,9 @@
 # menu tables), become <name>_logic, which builds and is tested without Qt and under the
 # sanitizers; QT_SOURCES, the thin classes that bind windows and controls to that logic,
 # become <name>. A layer links only to the layers below it
-# (universe <- Childwin <- Options <- Main), so each folder's tests link against exactly
-# what the folder may use, and a call the wrong way up fails to link there.
+# (universe <- settings <- Childwin <- Storage <- Options <- Main; Storage is Qt-free and
+# builds its one library itself), so each folder's tests link against exactly what the
+# folder may use, and a call the wrong way up fails to link there.
 #
 #   astrivo_add_layer(<name> [LOGIC_LINKS <targets>...] [QT_LINKS <targets>...])
 function(astrivo_add_layer name)

@@ -5,8 +5,8 @@
 #include "StorageBench.h"
 
 #include "Storage/Recording.h"
-#include "Storage/SettingsSchema.h"
 #include "Storage/SimulationFile.h"
+#include "settings/SettingsTable.h"
 #include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
 
@@ -26,25 +26,12 @@ using StorageBench::Build;
 using StorageBench::Clock;
 using StorageBench::SecondsSince;
 
-std::vector<TSettingValue> DefaultSettings(std::int32_t number) {
-    const TUniverseSettings defaults;
-    std::vector<TSettingValue> values;
-    for (const TSettingRange& range : SettingsSchema::All()) {
-        std::int32_t value = std::clamp(1, range.Min, range.Max);
-        const std::string name(range.Name);
-        if (name == "Number")
-            value = number;
-        else if (name == "RedoFrequency")
-            value = defaults.RedoFrequency;
-        else if (name == "MatrixResolution")
-            value = defaults.MatrixResolution;
-        else if (name == "LocalitySize")
-            value = defaults.LocalitySize;
-        else if (name == "MaxSeparation")
-            value = defaults.MaxSeparation;
-        values.push_back({name, value});
-    }
-    return values;
+// The start settings with the particle slider at number; the processing settings match a
+// universe built with the engine's defaults.
+TSettings DefaultSettings(std::int32_t number) {
+    TSettings settings = SettingsTable::Defaults();
+    settings.Number = number;
+    return settings;
 }
 
 std::uintmax_t SizeOf(const std::string& path) {

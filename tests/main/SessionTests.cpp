@@ -5,7 +5,7 @@
 #include "MainTestSupport.h"
 
 #include "Childwin/CameraDrag.h"
-#include "Options/SliderTable.h"
+#include "settings/SettingsTable.h"
 
 #include <QCheckBox>
 #include <QDeadlineTimer>
@@ -46,7 +46,7 @@ protected:
     // Every slider of the properties window at one end of its range (atMax) through the
     // control itself, the particle slider at number instead.
     void SetEverySlider(bool atMax, int number) {
-        for (const TSliderRow& row : SliderTable::All()) {
+        for (const TSettingRow& row : SettingsTable::Sliders()) {
             QSlider* slider = Dialog->Slider(row.Property);
             const int value = row.Property == "Number" ? number : atMax ? row.Max : row.Min;
             slider->setValue(value);

@@ -86,7 +86,7 @@ TEST_F(PropertiesDlgTest, CreationLeavesTheControlsAndLabelsAsDocumented) {
 }
 
 TEST_F(PropertiesDlgTest, EverySliderIsBuiltFromItsTableRow) {
-    for (const TSliderRow& entry : SliderTable::All()) {
+    for (const TSettingRow& entry : SettingsTable::Sliders()) {
         SCOPED_TRACE(std::string(entry.Name));
         QSlider* slider = Dialog->findChild<QSlider*>(Q(entry.Name));
         ASSERT_NE(slider, nullptr);
@@ -342,7 +342,7 @@ TEST_F(PropertiesDlgTest, TiedCaptionsMoveTheFocusToTheirSliders) {
         ++tied;
         const auto* slider = qobject_cast<QSlider*>(label->buddy());
         ASSERT_NE(slider, nullptr);
-        EXPECT_TRUE(SliderTable::Find(slider->objectName().toStdString())->CaptionFocusesSlider);
+        EXPECT_TRUE(SettingsTable::Find(slider->objectName().toStdString())->CaptionFocusesSlider);
     }
     EXPECT_EQ(tied, 5);
 }

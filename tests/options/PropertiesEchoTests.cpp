@@ -10,7 +10,7 @@ namespace {
 constexpr const char* Sentinel = "untouched";
 
 TEST_F(PropertiesDlgTest, EveryUserMoveWritesItsPropertyOnceAndEqualWritesDoNothing) {
-    for (const TSliderRow& entry : SliderTable::All()) {
+    for (const TSettingRow& entry : SettingsTable::Sliders()) {
         const std::string property(entry.Property);
         SCOPED_TRACE(property);
         QSlider* slider = Dialog->Slider(entry.Property);
@@ -24,7 +24,7 @@ TEST_F(PropertiesDlgTest, EveryUserMoveWritesItsPropertyOnceAndEqualWritesDoNoth
         EXPECT_EQ(moves.count(), 1); // the writer's own slider update found nothing to change
         EXPECT_EQ(Dialog->property(property.c_str()).toInt(), moved);
         if (QLabel* label = Dialog->ValueLabel(entry.Property)) {
-            EXPECT_EQ(label->text().toStdString(), SliderTable::LabelText(entry.Label, moved));
+            EXPECT_EQ(label->text().toStdString(), SettingsTable::LabelText(entry.Label, moved));
             // A write of the value already held formats nothing.
             label->setText(Sentinel);
             Dialog->setProperty(property.c_str(), moved);

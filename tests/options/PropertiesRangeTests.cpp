@@ -60,10 +60,10 @@ TEST_F(PropertiesDlgTest, OutOfRangeWritesStoreTheNearestEndOfTheSlider) {
         if (std::string_view(write.Property) != "MaxSeparation") {
             EXPECT_EQ(Dialog->Slider(write.Property)->value(), write.Stored);
         }
-        const TSliderRow* row = SliderTable::Find(write.Property);
+        const TSettingRow* row = SettingsTable::Find(write.Property);
         if (QLabel* label = Dialog->ValueLabel(write.Property)) {
             EXPECT_EQ(label->text().toStdString(),
-                      SliderTable::LabelText(row->Label, write.Stored));
+                      SettingsTable::LabelText(row->Label, write.Stored));
         }
     }
 }
@@ -88,7 +88,7 @@ TEST_F(PropertiesDlgTest, OnlyHeldValuesReachTheHostAndTheView) {
     for (const TWrite& write : OutOfRange)
         Dialog->setProperty(write.Property, write.Written);
     for (const TRecordingHost::TCall& call : Host.Calls) {
-        const TSliderRow* row = SliderTable::Find(call.Name);
+        const TSettingRow* row = SettingsTable::Find(call.Name);
         ASSERT_NE(row, nullptr) << call;
         EXPECT_GE(call.Value, row->Min) << call;
         EXPECT_LE(call.Value, row->Max) << call;
@@ -106,6 +106,33 @@ TEST_F(PropertiesDlgTest, TheFormationIsHeldToTheListedFormations) {
     Dialog->setProperty("StartFormation", Least);
     EXPECT_EQ(Dialog->StartFormation(), 0);
     EXPECT_EQ(Dialog->ComboBoxFormation->currentText(), "Globular (sphere)");
+}
+
+TEST_F(PropertiesDlgTest, SettingsAppliedWholeReadBackThroughEveryProperty) {
+    // Every kept setting gets a value of its own, unlike its current one and every other
+    // setting's, so a setting left out, or a writer or getter tied to another's field, shows.
+    const auto rows = SettingsTable::All();
+    TSettings wanted = Dialog->Model().Settings();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TSettingRow& row = rows[i];
+        const std::int32_t now = SettingsTable::Value(wanted, row);
+        std::int32_t value = row.Max - static_cast<std::int32_t>(i);
+        if (value <= row.Min || row.Max - row.Min == 1)
+            value = now == row.Max ? row.Min : row.Max;
+        ASSERT_NE(value, now) << row.Property;
+        if (row.Kept)
+            SettingsTable::SetValue(wanted, row, value);
+    }
+    Dialog->ApplySettings(wanted);
+    for (const TSettingRow& row : rows) {
+        if (!row.Kept)
+            continue;
+        const std::string property(row.Property);
+        SCOPED_TRACE(property);
+        EXPECT_EQ(SettingsTable::Value(Dialog->Model().Settings(), row),
+                  SettingsTable::Value(wanted, row));
+        EXPECT_EQ(Dialog->property(property.c_str()).toInt(), SettingsTable::Value(wanted, row));
+    }
 }
 
 TEST_F(PropertiesDlgTest, TheIterationFigureShowsACountThatStopped) {

@@ -32,7 +32,7 @@ protected:
 
     TTempFolder Folder;
     std::unique_ptr<TUniverse> Universe = BuildSmall();
-    std::vector<TSettingValue> Settings = SettingsFor(SmallSettings());
+    TSettings Settings = SettingsFor(SmallSettings());
     TViewsRecord Views = TwoViews();
 };
 
@@ -87,7 +87,7 @@ TEST_F(SimulationFileTest, AFailedSaveLeavesTheOldFileAsItWas) {
     // A bigger universe, and a limit on file size that the write runs into halfway, as on a
     // full disk.
     std::unique_ptr<TUniverse> big = BuildSmall(60);
-    std::vector<TSettingValue> settings = SettingsFor(SmallSettings(60));
+    TSettings settings = SettingsFor(SmallSettings(60));
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
@@ -124,7 +124,7 @@ TEST_F(SimulationFileTest, StateThatCouldNotBeOpenedAgainIsNotSaved) {
     Universe->Particles[3].VX = std::numeric_limits<double>::quiet_NaN();
     EXPECT_FALSE(SimulationFile::Save(path, *Universe, Settings, Views).Ok);
     Universe->Particles[3].VX = 0;
-    Settings[0].Value = 9999;
+    Settings.Number = 9999;
     EXPECT_FALSE(SimulationFile::Save(path, *Universe, Settings, Views).Ok);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
@@ -345,7 +345,7 @@ TEST_F(SimulationFileTest, EveryKindOfBadFileIsRefusedWithTheUniverseUntouched) 
 
         TSimulationContents current;
         current.Universe = BuildSmall(25);
-        current.Settings = {{"Number", 25}};
+        current.Settings.Number = 25;
         current.Views.ActiveView = 4;
         TUniverse* before = current.Universe.get();
         const std::int32_t iteration = before->IterationCount;
@@ -358,7 +358,7 @@ TEST_F(SimulationFileTest, EveryKindOfBadFileIsRefusedWithTheUniverseUntouched) 
         EXPECT_EQ(current.Universe.get(), before);
         EXPECT_EQ(before->IterationCount, iteration);
         EXPECT_EQ(before->Particles[0].X, x);
-        EXPECT_EQ(current.Settings.size(), 1u);
+        EXPECT_EQ(current.Settings, (TSettings{.Number = 25}));
         EXPECT_EQ(current.Views.ActiveView, 4);
     }
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Storage/SettingsSchema.h"
 #include "Storage/SimulationRecord.h"
 #include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
@@ -49,40 +48,32 @@ inline std::unique_ptr<TUniverse> BuildSmall(std::int32_t number = 30, std::uint
     return universe;
 }
 
-// The properties window's settings matching SmallSettings, by property name.
-inline std::vector<TSettingValue> SettingsFor(const TUniverseSettings& s) {
-    std::vector<TSettingValue> values;
-    for (const TSettingRange& range : SettingsSchema::All()) {
-        const std::string name(range.Name);
-        std::int32_t value = range.Min;
-        const std::pair<const char*, std::int32_t> known[] = {
-            {"Number", s.Number},
-            {"Mass", s.Mass},
-            {"Globular", s.Globular},
-            {"Separation", s.Separation},
-            {"Space", s.Space},
-            {"Velocity", s.Velocity},
-            {"Distribution", s.Distribution},
-            {"RedoFrequency", s.RedoFrequency},
-            {"MatrixResolution", s.MatrixResolution},
-            {"LocalitySize", s.LocalitySize},
-            {"Pressure", s.Pressure},
-            {"FrictionEffect", s.Friction},
-            {"Radiation", s.Radiation},
-            {"PartSize", 50},
-            {"Contrast", 200},
-            {"MaxSeparation", s.MaxSeparation},
-            {"UseThermoCalc", s.UseThermodynamics ? 1 : 0},
-            {"ShowLuminance", 1},
-            {"UseLines", 1},
-            {"AutoApply", 0},
-            {"StartFormation", s.Formation}};
-        for (const auto& [key, v] : known)
-            if (name == key)
-                value = v;
-        values.push_back({name, value});
-    }
-    return values;
+// The properties window's settings matching SmallSettings. Formation stays 0: a file does
+// not keep it, so a loaded copy compares equal.
+inline TSettings SettingsFor(const TUniverseSettings& s) {
+    TSettings settings;
+    settings.Number = s.Number;
+    settings.Mass = s.Mass;
+    settings.Globular = s.Globular;
+    settings.Separation = s.Separation;
+    settings.Space = s.Space;
+    settings.Velocity = s.Velocity;
+    settings.Distribution = s.Distribution;
+    settings.RedoFrequency = s.RedoFrequency;
+    settings.MatrixResolution = s.MatrixResolution;
+    settings.LocalitySize = s.LocalitySize;
+    settings.Pressure = s.Pressure;
+    settings.FrictionEffect = s.Friction;
+    settings.Radiation = s.Radiation;
+    settings.PartSize = 50;
+    settings.Contrast = 200;
+    settings.MaxSeparation = s.MaxSeparation;
+    settings.UseThermoCalc = s.UseThermodynamics;
+    settings.ShowLuminance = true;
+    settings.UseLines = true;
+    settings.AutoApply = false;
+    settings.StartFormation = s.Formation;
+    return settings;
 }
 
 inline TViewsRecord TwoViews() {

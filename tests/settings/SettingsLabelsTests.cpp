@@ -1,4 +1,4 @@
-#include "Options/SettingsLabels.h"
+#include "settings/SettingsLabels.h"
 
 #include <gtest/gtest.h>
 

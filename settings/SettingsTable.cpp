@@ -1,0 +1,162 @@
+#include "settings/SettingsTable.h"
+
+#include "settings/SettingsLabels.h"
+#include "universe/SettingsFormulas.h"
+#include "universe/Universe.h"
+
+#include <algorithm>
+#include <array>
+
+namespace SettingsTable {
+
+namespace {
+
+constexpr std::string_view HintNumber = "|<--- less particles / more particles --->";
+constexpr std::string_view HintMass = "|<--- less mass / more mass --->";
+constexpr std::string_view HintSections =
+    "<--- Large sections (precise) / Small sections (approximate) --->|Processing is more "
+    "precise when using large sections.";
+constexpr std::string_view HintSpace = "|<--- tight universe / expansive universe --->";
+constexpr std::string_view HintVelocity = "|<--- slower / faster --->";
+constexpr std::string_view HintDistribution = "|<--- less at centre / more at centre --->";
+constexpr std::string_view HintEffect = "|<--- less effect / more effect --->";
+constexpr std::string_view HintRedo =
+    "How often the distant objects are processed (1=No Optimisation)";
+
+// The start values of the settings a build takes are the engine's default universe.
+constexpr TUniverseSettings Start{};
+
+using K = TLabelKind;
+using S = TSettings;
+using U = TUniverse;
+
+constexpr TSettingRow Slider(std::string_view property, std::int32_t S::*field, std::int32_t min,
+                             std::int32_t max, std::int32_t start, std::int32_t U::*engine,
+                             std::string_view name, std::string_view caption, bool focuses,
+                             std::int32_t design, std::int32_t page, std::int32_t ticks,
+                             std::string_view hint, std::string_view labelName,
+                             std::string_view labelText, TLabelKind label) {
+    return {property, field,   nullptr, min,  max,   start, true,      engine,    name,
+            caption,  focuses, design,  page, ticks, hint,  labelName, labelText, label};
+}
+
+constexpr TSettingRow CheckBox(std::string_view property, bool S::*field, bool start) {
+    return {property, nullptr, field, 0,  1,  start ? 1 : 0, true, nullptr, {}, {}, false, 0,
+            0,        0,       {},    {}, {}, K::None};
+}
+
+constexpr TSettingRow Formation(std::string_view property, std::int32_t S::*field,
+                                std::int32_t start, bool kept) {
+    return {property, field, nullptr, 0, 1, start, kept, nullptr, {},
+            {},       false, 0,       0, 0, {},    {},   {},      K::None};
+}
+
+// clang-format off
+constexpr std::array<TSettingRow, 22> Rows{{
+    // Universe page
+    Slider("Number", &S::Number, 0, 220, Start.Number, nullptr, "TrackBarNumber", "&Particles", true, 25, 250, 1000, HintNumber, "LabelNumber", "", K::ParticleCount),
+    Slider("Mass", &S::Mass, 1, 100, Start.Mass, nullptr, "TrackBarMass", "&Mass", true, 50, 2, 10, HintMass, "LabelMass", "", K::MassHalfCube),
+    Slider("Globular", &S::Globular, 0, 100, Start.Globular, nullptr, "TrackBarGlobular2", "&Globular", false, 99, 2, 100, HintSections, "", "", K::None),
+    Slider("Separation", &S::Separation, 0, 500, Start.Separation, nullptr, "TrackBarSeparation", "S&eparation", false, 120, 25, 100, HintSections, "LabelSeparation", "", K::Decimal),
+    Slider("Space", &S::Space, 1, 100, Start.Space, nullptr, "TrackBarSpace", "&Space", true, 50, 2, 10, HintSpace, "LabelSpace", "", K::SpaceCube),
+    Slider("Velocity", &S::Velocity, 0, 200, Start.Velocity, nullptr, "TrackBarVelocity", "&Velocity", true, 100, 2, 50, HintVelocity, "LabelVelocity", "", K::VelocityCube),
+    Slider("Distribution", &S::Distribution, 1, 200, Start.Distribution, nullptr, "TrackBarDistribution", "&Distribution", true, 85, 2, 100, HintDistribution, "LabelDistribution", "", K::Offset100),
+    // Processing page
+    Slider("RedoFrequency", &S::RedoFrequency, 1, 100, Start.RedoFrequency, &U::RedoFrequency, "TrackBarRedoFrequency", "Process All Every", false, 30, 2, 20, HintRedo, "LabelRedoFrequency", "", K::Decimal),
+    Slider("MatrixResolution", &S::MatrixResolution, 10, 300, Start.MatrixResolution, &U::MatrixResolution, "TrackBarMatrixResolution", "Matrix Resolution", false, 10, 2, 0, "Matrix Resolution", "LabelMatrixResolution", "", K::Decimal),
+    Slider("LocalitySize", &S::LocalitySize, 0, 50, Start.LocalitySize, &U::LocalitySize, "TrackBarLocalitySize", "Locality Size", false, 5, 2, 10, "Locality Size", "LabelLocalitySize", "", K::Decimal),
+    Slider("Pressure", &S::Pressure, 1, 100, Start.Pressure, nullptr, "TrackBarPressure", "Pressure", false, 5, 2, 20, HintEffect, "LabelPressure", "", K::Decimal),
+    Slider("FrictionEffect", &S::FrictionEffect, 1, 100, Start.Friction, nullptr, "TrackBarFriction", "Friction", false, 5, 2, 20, HintEffect, "LabelFriction", "", K::Decimal),
+    Slider("Radiation", &S::Radiation, 1, 100, Start.Radiation, nullptr, "TrackBarRadiation", "Capacity", false, 5, 2, 20, HintEffect, "LabelRadiation", "", K::Decimal),
+    // View page; Size and Contrast start as the slider shows them, until a view reports
+    Slider("PartSize", &S::PartSize, 1, 100, 50, nullptr, "TrackBarPartSize", "Size", false, 50, 2, 10, HintSpace, "LabelPartSize", "###", K::Decimal),
+    Slider("Contrast", &S::Contrast, 1, 512, 200, nullptr, "TrackBarContrast", "Contrast", false, 200, 32, 128, HintSpace, "", "", K::None),
+    Slider("MaxSeparation", &S::MaxSeparation, 0, 60, Start.MaxSeparation, &U::MaxSeparation, "TrackBarMaxSep", "Max &Sep'n", false, 5, 20, 15, HintSpace, "", "", K::None),
+    // Check boxes and the formation
+    CheckBox("UseThermoCalc", &S::UseThermoCalc, Start.UseThermodynamics),
+    CheckBox("ShowLuminance", &S::ShowLuminance, false),
+    CheckBox("UseLines", &S::UseLines, false),
+    CheckBox("AutoApply", &S::AutoApply, true),
+    Formation("StartFormation", &S::StartFormation, 0, true),
+    // What the list shows is not kept: a file opened sets the list only by StartFormation.
+    Formation("Formation", &S::Formation, Start.Formation, false),
+}};
+// clang-format on
+
+constexpr std::size_t SliderCount = 16;
+
+} // namespace
+
+std::span<const TSettingRow> All() {
+    return Rows;
+}
+
+std::span<const TSettingRow> Sliders() {
+    return std::span(Rows).first(SliderCount);
+}
+
+const TSettingRow* Find(std::string_view key) {
+    for (const TSettingRow& row : Rows)
+        if (row.Property == key || (row.IsSlider() && row.Name == key))
+            return &row;
+    return nullptr;
+}
+
+const TSettingRow* Find(std::int32_t TSettings::*field) {
+    for (const TSettingRow& row : Rows)
+        if (row.Integer == field)
+            return &row;
+    return nullptr;
+}
+
+const TSettingRow* Find(bool TSettings::*field) {
+    for (const TSettingRow& row : Rows)
+        if (row.Flag == field)
+            return &row;
+    return nullptr;
+}
+
+std::int32_t Clamp(std::string_view key, std::int32_t value) {
+    const TSettingRow* row = Find(key);
+    return row ? std::clamp(value, row->Min, row->Max) : value;
+}
+
+std::int32_t Value(const TSettings& settings, const TSettingRow& row) {
+    return row.Flag ? (settings.*row.Flag ? 1 : 0) : settings.*row.Integer;
+}
+
+void SetValue(TSettings& settings, const TSettingRow& row, std::int32_t value) {
+    if (row.Flag)
+        settings.*row.Flag = value != 0;
+    else
+        settings.*row.Integer = value;
+}
+
+TSettings Defaults() {
+    TSettings settings;
+    for (const TSettingRow& row : Rows)
+        SetValue(settings, row, row.Default);
+    return settings;
+}
+
+std::string LabelText(TLabelKind kind, std::int32_t position) {
+    switch (kind) {
+    case TLabelKind::None:
+        return {};
+    case TLabelKind::Decimal:
+        return SettingsLabels::DecimalText(position);
+    case TLabelKind::ParticleCount:
+        return SettingsLabels::NumberLabel(position);
+    case TLabelKind::MassHalfCube:
+        return SettingsLabels::MassLabel(position);
+    case TLabelKind::SpaceCube:
+        return SettingsLabels::SpaceLabel(position);
+    case TLabelKind::VelocityCube:
+        return SettingsLabels::VelocityLabel(position);
+    case TLabelKind::Offset100:
+        return SettingsLabels::DistributionLabel(position);
+    }
+    return {};
+}
+
+} // namespace SettingsTable
