@@ -96,7 +96,7 @@ void TMainForm::FormShow() {
 void TMainForm::FormClose() {
     const QList<TMDIChild*> views = Views();
     for (qsizetype i = views.size() - 1; i >= 0; --i)
-        views[i]->Closing = true;
+        views[i]->MarkClosing();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

@@ -31,6 +31,7 @@ struct TFrameRange;
 struct TRecorderLink;
 struct TSimulationContents;
 struct TUniverseSnapshot;
+struct TViewSettings;
 
 /// The main window: a multiple-document frame whose children are the views. It owns the
 /// runner, which keeps the one universe on an engine thread: the window sends it the
@@ -216,7 +217,12 @@ private:
     void ConnectView(TMDIChild* view);
     void ShowWindowMenu();
     TMDIChild* NewViewWindow();
-    void SetDefaultCamera(TMDIChild* view) const;
+    /// How a new view derives its settings from the active one (OpenedBeside, PresetFrom).
+    using TViewCopyRule = TViewSettings (*)(const TViewSettings& active,
+                                            const TViewSettings& created);
+    /// The settings view starts with: copied by rule from active, or the defaults without one.
+    TViewSettings NewViewSettings(const TMDIChild* view, const TMDIChild* active,
+                                  TViewCopyRule copy) const;
     void BuildProgress();
     void ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot);
     void TakePacedSnapshot();
