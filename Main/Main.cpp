@@ -133,8 +133,8 @@ void TMainForm::SetProcessing(bool value) {
     }
     FProcessing = value;
     SetButtonImage(ToolButton6, *ImageList1, value ? 4 : 3);
-    ContinueProcessing1->setText(value ? QStringLiteral("Stop Processing")
-                                       : QStringLiteral("Continue Processing from Here"));
+    Actions.ContinueProcessing1->setText(value ? QStringLiteral("Stop Processing")
+                                               : QStringLiteral("Continue Processing from Here"));
     emit ProcessingChanged(value);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Main/MenuActions.h"
 #include "Options/PropertiesHost.h"
 
 #include <QList>
@@ -184,10 +185,7 @@ public:
     QToolButton* ToolButton7 = nullptr;
     QToolButton* ToolButton8 = nullptr;
     QMenu* Window1 = nullptr;
-    QAction* ContinueProcessing1 = nullptr;
-    QAction* StepOnce1 = nullptr;
-    QAction* StartRecording2 = nullptr;
-    QAction* Play1 = nullptr;
+    TMenuActions Actions; // every menu item, filled from the menu table
     QTimer* PlayTimer = nullptr;
     TPositionBar* PositionBar = nullptr;
     QFileDialog* OpenDialog = nullptr;
@@ -210,7 +208,6 @@ private:
     // Building the window (MainMenus.cpp).
     void BuildMenus();
     void BuildToolBar();
-    QAction* Action(const char* name) const;
     static void SetButtonImage(QToolButton* button, const TImageList& images, int index);
 
     void SubWindowActivated(QMdiSubWindow* window);

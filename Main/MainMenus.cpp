@@ -21,33 +21,39 @@ QString ToQString(std::string_view text) {
 
 using THandler = void (TMainForm::*)();
 
-struct TBinding {
-    const char* Name;
+struct TMenuBinding {
+    TMenuAction Action;
     THandler Handler;
 };
 
-constexpr TBinding MenuBindings[] = {
-    {"FileOpenItem", &TMainForm::FileOpenItemClick},
-    {"FileSaveItem", &TMainForm::FileSaveItemClick},
-    {"FileSaveAsItem", &TMainForm::FileSaveAsItemClick},
-    {"FileExportItem", &TMainForm::FileExportItemClick},
-    {"FileExitItem", &TMainForm::FileExitItemClick},
-    {"CutItem", &TMainForm::CutItemClick},
-    {"CopyItem", &TMainForm::CopyItemClick},
-    {"PasteItem", &TMainForm::PasteItemClick},
-    {"MenuViewNew", &TMainForm::MenuViewNewClick},
-    {"MenuViewClose", &TMainForm::MenuViewCloseClick},
-    {"MenuViewCloseAll", &TMainForm::MenuViewCloseAllClick},
-    {"Close2", &TMainForm::MenuViewCloseClick},
-    {"ShowGrid1", &TMainForm::ShowGrid1Click},
-    {"MenuViewPreset1", &TMainForm::MenuViewPreset1Click},
-    {"WindowCascadeItem", &TMainForm::WindowCascadeItemClick},
-    {"WindowTileItem", &TMainForm::WindowTileItemClick},
-    {"WindowArrangeItem", &TMainForm::WindowArrangeItemClick},
-    {"WindowMinimizeItem", &TMainForm::WindowMinimizeItemClick},
-    {"ContinueProcessing1", &TMainForm::ContinueProcessing1Click},
-    {"StepOnce1", &TMainForm::StepOnce1Click},
-    {"HelpAboutItem", &TMainForm::HelpAboutItemClick},
+// The recorder's items are bound where the recorder is built (MainRecorder.cpp).
+constexpr TMenuBinding MenuBindings[] = {
+    {&TMenuActions::FileOpenItem, &TMainForm::FileOpenItemClick},
+    {&TMenuActions::FileSaveItem, &TMainForm::FileSaveItemClick},
+    {&TMenuActions::FileSaveAsItem, &TMainForm::FileSaveAsItemClick},
+    {&TMenuActions::FileExportItem, &TMainForm::FileExportItemClick},
+    {&TMenuActions::FileExitItem, &TMainForm::FileExitItemClick},
+    {&TMenuActions::CutItem, &TMainForm::CutItemClick},
+    {&TMenuActions::CopyItem, &TMainForm::CopyItemClick},
+    {&TMenuActions::PasteItem, &TMainForm::PasteItemClick},
+    {&TMenuActions::MenuViewNew, &TMainForm::MenuViewNewClick},
+    {&TMenuActions::MenuViewClose, &TMainForm::MenuViewCloseClick},
+    {&TMenuActions::MenuViewCloseAll, &TMainForm::MenuViewCloseAllClick},
+    {&TMenuActions::Close2, &TMainForm::MenuViewCloseClick},
+    {&TMenuActions::ShowGrid1, &TMainForm::ShowGrid1Click},
+    {&TMenuActions::MenuViewPreset1, &TMainForm::MenuViewPreset1Click},
+    {&TMenuActions::WindowCascadeItem, &TMainForm::WindowCascadeItemClick},
+    {&TMenuActions::WindowTileItem, &TMainForm::WindowTileItemClick},
+    {&TMenuActions::WindowArrangeItem, &TMainForm::WindowArrangeItemClick},
+    {&TMenuActions::WindowMinimizeItem, &TMainForm::WindowMinimizeItemClick},
+    {&TMenuActions::ContinueProcessing1, &TMainForm::ContinueProcessing1Click},
+    {&TMenuActions::StepOnce1, &TMainForm::StepOnce1Click},
+    {&TMenuActions::HelpAboutItem, &TMainForm::HelpAboutItemClick},
+};
+
+struct TBinding {
+    const char* Name;
+    THandler Handler;
 };
 
 constexpr TBinding ToolBindings[] = {
@@ -57,10 +63,6 @@ constexpr TBinding ToolBindings[] = {
 };
 
 } // namespace
-
-QAction* TMainForm::Action(const char* name) const {
-    return findChild<QAction*>(QString::fromLatin1(name));
-}
 
 void TMainForm::SetButtonImage(QToolButton* button, const TImageList& images, int index) {
     button->setIcon(images.Icon(index));
@@ -85,12 +87,13 @@ void TMainForm::BuildMenus() {
             action->setEnabled(item.Enabled);
             action->setVisible(item.Visible);
             action->setCheckable(item.Checkable);
+            Actions.*item.Action = action;
         }
         if (entry.Name == "Window1")
             Window1 = menu;
     }
-    for (const TBinding& binding : MenuBindings) {
-        QAction* action = Action(binding.Name);
+    for (const TMenuBinding& binding : MenuBindings) {
+        QAction* action = Actions.*binding.Action;
         connect(action, &QAction::triggered, this, binding.Handler);
         // A hidden item's own shortcut is switched off with it; its key stays live here.
         if (!action->isVisible() && !action->shortcut().isEmpty())
@@ -100,10 +103,8 @@ void TMainForm::BuildMenus() {
 
     // The Recorder menu is hidden, yet F5 must still toggle processing and F6 step: the
     // window itself carries the items so that their shortcuts stay live.
-    ContinueProcessing1 = Action("ContinueProcessing1");
-    addAction(ContinueProcessing1);
-    StepOnce1 = Action("StepOnce1");
-    addAction(StepOnce1);
+    addAction(Actions.ContinueProcessing1);
+    addAction(Actions.StepOnce1);
     connect(Window1, &QMenu::aboutToShow, this, &TMainForm::ShowWindowMenu);
 
     OpenDialog = new QFileDialog(this);

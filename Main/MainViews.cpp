@@ -25,10 +25,13 @@ namespace {
 
 constexpr double Degree = std::numbers::pi / 180.0;
 
-const char* const ViewCommands[] = {"MenuViewClose",  "MenuViewCloseAll",  "WindowCascadeItem",
-                                    "WindowTileItem", "WindowArrangeItem", "WindowMinimizeItem"};
+constexpr TMenuAction ViewCommands[] = {
+    &TMenuActions::MenuViewClose,     &TMenuActions::MenuViewCloseAll,
+    &TMenuActions::WindowCascadeItem, &TMenuActions::WindowTileItem,
+    &TMenuActions::WindowArrangeItem, &TMenuActions::WindowMinimizeItem};
 // Commands on the active view's picture.
-const char* const PictureCommands[] = {"FileExportItem", "CopyItem", "ShowGrid1"};
+constexpr TMenuAction PictureCommands[] = {&TMenuActions::FileExportItem, &TMenuActions::CopyItem,
+                                           &TMenuActions::ShowGrid1};
 
 // The size a view is created with; cascading keeps it where there is room.
 constexpr int ViewWidth = 320;
@@ -200,15 +203,12 @@ void TMainForm::WindowMinimizeItemClick() {
 
 void TMainForm::UpdateMenuItems() {
     const bool any = !Views().isEmpty();
-    for (const char* name : ViewCommands)
-        if (QAction* action = Action(name))
-            action->setEnabled(any);
+    for (const TMenuAction command : ViewCommands)
+        (Actions.*command)->setEnabled(any);
     TMDIChild* active = ActiveView();
-    for (const char* name : PictureCommands)
-        if (QAction* action = Action(name))
-            action->setEnabled(active != nullptr);
-    if (QAction* grid = Action("ShowGrid1"))
-        grid->setChecked(active && active->ShowGrid());
+    for (const TMenuAction command : PictureCommands)
+        (Actions.*command)->setEnabled(active != nullptr);
+    Actions.ShowGrid1->setChecked(active && active->ShowGrid());
 }
 
 void TMainForm::ShowWindowMenu() {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Main/MenuActions.h"
+
 #include <span>
 #include <string_view>
 
 /// One item of the main menu. A caption of "-" is a separator line.
 struct TMenuItemRow {
+    TMenuAction Action; // where the main window keeps the item
     std::string_view Name;
     std::string_view Caption;
     std::string_view Shortcut; // portable key text ("Shift+Ctrl+S"); empty for none

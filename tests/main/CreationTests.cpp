@@ -119,11 +119,11 @@ TEST_F(MainFormTest, AFailedFirstCreationLeavesNoUniverseReady) {
 
     Main->ToolButton6->click();
     EXPECT_FALSE(Main->Processing());
-    Main->ContinueProcessing1->trigger();
+    Main->Actions.ContinueProcessing1->trigger();
     EXPECT_TRUE(Main->Processing());
     NextStep();
     EXPECT_EQ(Main->Snapshot()->LastIndex(), -1);
-    Main->ContinueProcessing1->trigger();
+    Main->Actions.ContinueProcessing1->trigger();
 
     // A later successful creation makes the universe ready.
     Dialog->ChangeNumber(26);

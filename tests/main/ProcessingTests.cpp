@@ -119,7 +119,7 @@ TEST_F(MainFormTest, ALongStepShowsItsProgressAndStopEndsIt) {
         }
     });
     const int before = Engine().IterationCount;
-    Main->StepOnce1->trigger();
+    Main->Actions.StepOnce1->trigger();
     bool shown = false;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!shown && std::chrono::steady_clock::now() < until) {
@@ -214,7 +214,7 @@ TEST_F(MainFormTest, TheRunningLoopStillHandlesOtherEvents) {
     Main->SetProcessing(true);
     // A stop requested from another timer must get through between the 1 ms ticks.
     QEventLoop loop;
-    QTimer::singleShot(50, Main, [&] { Main->ContinueProcessing1->trigger(); });
+    QTimer::singleShot(50, Main, [&] { Main->Actions.ContinueProcessing1->trigger(); });
     QObject::connect(Main, &TMainForm::ProcessingChanged, &loop, &QEventLoop::quit);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit); // a guard, not a measurement
     const int before = Main->Snapshot()->IterationCount;
