@@ -132,7 +132,7 @@ void TMainForm::SetProcessing(bool value) {
         TakeSnapshot(); // the last step, which the timer's pace may have held back
     }
     FProcessing = value;
-    SetButtonImage(ToolButton6, *ImageList1, value ? 4 : 3);
+    SetButtonImage(ToolButtons.ToolButton6, *ImageList1, value ? 4 : 3);
     Actions.ContinueProcessing1->setText(value ? QStringLiteral("Stop Processing")
                                                : QStringLiteral("Continue Processing from Here"));
     emit ProcessingChanged(value);

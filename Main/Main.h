@@ -180,10 +180,7 @@ public:
     QTimer* ProgressTimer = nullptr;
     QProgressBar* ProgressBar = nullptr;
     QLabel* ProgressLabel = nullptr;
-    QToolButton* ToolButton1 = nullptr;
-    QToolButton* ToolButton6 = nullptr;
-    QToolButton* ToolButton7 = nullptr;
-    QToolButton* ToolButton8 = nullptr;
+    TToolButtons ToolButtons; // every tool-bar button, filled from the tool-bar table
     QMenu* Window1 = nullptr;
     TMenuActions Actions; // every menu item, filled from the menu table
     QTimer* PlayTimer = nullptr;

@@ -51,15 +51,18 @@ constexpr TMenuBinding MenuBindings[] = {
     {&TMenuActions::HelpAboutItem, &TMainForm::HelpAboutItemClick},
 };
 
-struct TBinding {
-    const char* Name;
+struct TToolBinding {
+    TToolButton Button;
     THandler Handler;
 };
 
-constexpr TBinding ToolBindings[] = {
-    {"ToolButton1", &TMainForm::ToolButton1Click},  {"ToolButton3", &TMainForm::FileOpenItemClick},
-    {"ToolButton5", &TMainForm::FileSaveItemClick}, {"ToolButton6", &TMainForm::ToolButton6Click},
-    {"ToolButton8", &TMainForm::ToolButton8Click},  {"ToolButton7", &TMainForm::ToolButton7Click},
+constexpr TToolBinding ToolBindings[] = {
+    {&TToolButtons::ToolButton1, &TMainForm::ToolButton1Click},
+    {&TToolButtons::ToolButton3, &TMainForm::FileOpenItemClick},
+    {&TToolButtons::ToolButton5, &TMainForm::FileSaveItemClick},
+    {&TToolButtons::ToolButton6, &TMainForm::ToolButton6Click},
+    {&TToolButtons::ToolButton8, &TMainForm::ToolButton8Click},
+    {&TToolButtons::ToolButton7, &TMainForm::ToolButton7Click},
 };
 
 } // namespace
@@ -144,16 +147,12 @@ void TMainForm::BuildToolBar() {
             button->setAutoRaise(true);
             button->setFocusPolicy(Qt::NoFocus);
             SetButtonImage(button, *ImageList1, entry.Image);
+            ToolButtons.*entry.Button = button;
             widget = button;
         }
         widget->setObjectName(ToQString(entry.Name));
         ToolBar1->addWidget(widget)->setVisible(entry.Visible);
     }
-    ToolButton1 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton1"));
-    ToolButton6 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton6"));
-    ToolButton7 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton7"));
-    ToolButton8 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton8"));
-    for (const TBinding& binding : ToolBindings)
-        connect(ToolBar1->findChild<QToolButton*>(QString::fromLatin1(binding.Name)),
-                &QToolButton::clicked, this, binding.Handler);
+    for (const TToolBinding& binding : ToolBindings)
+        connect(ToolButtons.*binding.Button, &QToolButton::clicked, this, binding.Handler);
 }

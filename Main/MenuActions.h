@@ -1,6 +1,7 @@
 #pragma once
 
 class QAction;
+class QToolButton;
 
 /// The main menu's items, one member for each row of the menu table (separators included),
 /// named after the row's component. Every row names its member, and the table checks that
@@ -51,3 +52,18 @@ struct TMenuActions {
 
 /// One member of TMenuActions.
 using TMenuAction = QAction* TMenuActions::*;
+
+/// The tool bar's buttons, one member for each button row of the tool-bar table (the
+/// separators between them are frames the window does not keep), paired off like the menu.
+struct TToolButtons {
+    QToolButton* ToolButton1 = nullptr;
+    QToolButton* ToolButton3 = nullptr;
+    QToolButton* ToolButton5 = nullptr;
+    QToolButton* ToolButton6 = nullptr;
+    QToolButton* ToolButton8 = nullptr;
+    QToolButton* ToolButton7 = nullptr;
+    QToolButton* ToolButton10 = nullptr;
+};
+
+/// One member of TToolButtons.
+using TToolButton = QToolButton* TToolButtons::*;

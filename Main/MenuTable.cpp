@@ -8,6 +8,7 @@ namespace {
 
 // A row's member and its component name, spelt once.
 #define ROW(name) &TMenuActions::name, #name
+#define BUTTON(name) &TToolButtons::name, #name
 
 // clang-format off
 constexpr std::array<TMenuItemRow, 7> FileItems{{
@@ -69,18 +70,19 @@ constexpr std::array<TMenuRow, 5> Menus{{
 }};
 
 constexpr std::array<TToolButtonRow, 9> Buttons{{
-    {"ToolButton1", 0},
-    {"ToolButton3", 1},
-    {"ToolButton5", 2},
-    {"ToolButton4", -1},
-    {"ToolButton6", 3},
-    {"ToolButton9", -1},
-    {"ToolButton8", 6},
-    {"ToolButton7", 5},
-    {"ToolButton10", 7, false},
+    {BUTTON(ToolButton1), 0},
+    {BUTTON(ToolButton3), 1},
+    {BUTTON(ToolButton5), 2},
+    {nullptr, "ToolButton4", -1},
+    {BUTTON(ToolButton6), 3},
+    {nullptr, "ToolButton9", -1},
+    {BUTTON(ToolButton8), 6},
+    {BUTTON(ToolButton7), 5},
+    {BUTTON(ToolButton10), 7, false},
 }};
 // clang-format on
 #undef ROW
+#undef BUTTON
 
 constexpr std::size_t ItemCount() {
     std::size_t count = 0;
@@ -99,10 +101,26 @@ constexpr bool EveryRowHasAMemberOfItsOwn() {
     return true;
 }
 
+constexpr bool EveryButtonHasAMemberOfItsOwn() {
+    std::size_t buttons = 0;
+    for (const auto& row : Buttons) {
+        if ((row.Image < 0) != (row.Button == nullptr))
+            return false;
+        if (row.Button)
+            ++buttons;
+        for (const auto& other : Buttons)
+            if (&row != &other && row.Button && row.Button == other.Button)
+                return false;
+    }
+    return buttons * sizeof(QToolButton*) == sizeof(TToolButtons);
+}
+
 // Distinct members, as many as the struct holds: each member has exactly one row.
 static_assert(EveryRowHasAMemberOfItsOwn());
 static_assert(ItemCount() * sizeof(QAction*) == sizeof(TMenuActions),
               "TMenuActions holds a member that no menu row fills");
+static_assert(EveryButtonHasAMemberOfItsOwn(),
+              "the tool bar's buttons and the members of TToolButtons do not pair off");
 
 } // namespace
 

@@ -26,8 +26,9 @@ struct TMenuRow {
     std::span<const TMenuItemRow> Items;
 };
 
-/// The tool bar, left to right. Image -1 marks a separator.
+/// The tool bar, left to right. Image -1 marks a separator, which has no Button.
 struct TToolButtonRow {
+    TToolButton Button; // where the main window keeps the button
     std::string_view Name;
     int Image;
     bool Visible = true;

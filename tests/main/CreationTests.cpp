@@ -117,7 +117,7 @@ TEST_F(MainFormTest, AFailedFirstCreationLeavesNoUniverseReady) {
     EXPECT_FALSE(Main->UniverseReady());
     ASSERT_EQ(Main->Views().size(), 1); // View 1 opens all the same, showing nothing
 
-    Main->ToolButton6->click();
+    Main->ToolButtons.ToolButton6->click();
     EXPECT_FALSE(Main->Processing());
     Main->Actions.ContinueProcessing1->trigger();
     EXPECT_TRUE(Main->Processing());

@@ -188,14 +188,14 @@ TEST_F(MainFormTest, TheNewUniverseCommandCancelledLeavesProcessingOff) {
 TEST_F(MainFormTest, TheNewUniverseCommandConfirmedWhilePausedStaysPaused) {
     ShowMain();
     QTimer::singleShot(0, Dialog, [&] { Dialog->BtnUniverseApply->click(); });
-    Main->ToolButton1->click();
+    Main->ToolButtons.ToolButton1->click();
     EXPECT_FALSE(Main->Processing());
     EXPECT_TRUE(Main->UniverseReady());
 }
 
 TEST_F(MainFormTest, AFloatingPropertiesWindowFloatsAgainAfterTheCommand) {
     ShowMain();
-    Main->ToolButton7->click();
+    Main->ToolButtons.ToolButton7->click();
     ASSERT_TRUE(Dialog->isVisible());
     ASSERT_FALSE(Dialog->isModal());
     bool modal = false;

@@ -94,7 +94,7 @@ TEST_F(MainFormTest, SwitchingProcessingSetsTimerImageAndCaption) {
 }
 
 TEST_F(MainFormTest, TheToolButtonNeedsAReadyUniverseButF5DoesNot) {
-    Main->ToolButton6->click();
+    Main->ToolButtons.ToolButton6->click();
     EXPECT_FALSE(Main->Processing());
     Main->BtnStartClick();
     EXPECT_FALSE(Main->Processing());
@@ -106,9 +106,9 @@ TEST_F(MainFormTest, TheToolButtonNeedsAReadyUniverseButF5DoesNot) {
     EXPECT_FALSE(Main->Processing());
 
     ShowMain();
-    Main->ToolButton6->click();
+    Main->ToolButtons.ToolButton6->click();
     EXPECT_TRUE(Main->Processing());
-    Main->ToolButton6->click();
+    Main->ToolButtons.ToolButton6->click();
     EXPECT_FALSE(Main->Processing());
 }
 

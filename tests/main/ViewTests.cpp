@@ -72,7 +72,7 @@ TEST_F(ViewTest, ANewViewCopiesCameraMethodAndSizeButNotContrastOrLines) {
     first->SetShowLuminance(false);
     EXPECT_EQ(Dialog->ListBoxShowAs->currentRow(), 1); // the view reported its new method
 
-    Main->ToolButton8->click();
+    Main->ToolButtons.ToolButton8->click();
     const QList<TMDIChild*> views = Main->Views();
     ASSERT_EQ(views.size(), 2);
     TMDIChild* second = views[1];
