@@ -15,8 +15,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include <numbers>
-
 namespace {
 
 constexpr int MinClientHeight = 30;
@@ -54,7 +52,7 @@ QPoint EventPoint(const QMouseEvent* event) {
 
 } // namespace
 
-TMDIChild* TMDIChild::Create(QMdiArea* area, const TUniverseSnapshot* mainUniverse) {
+TMDIChild* TMDIChild::Create(QMdiArea* area, double space) {
     auto* view = new TMDIChild;
     QMdiSubWindow* sub = area->addSubWindow(view); // deletes itself, and the view, once closed
     // The frame's own Close carries Ctrl+W and Ctrl+F4, which the main window's Close View
@@ -63,7 +61,7 @@ TMDIChild* TMDIChild::Create(QMdiArea* area, const TUniverseSnapshot* mainUniver
         action->setShortcuts({});
     // Shown first, so that the sizes FormCreate sets and reads are laid out at once.
     view->show();
-    view->FormCreate(mainUniverse);
+    view->FormCreate(space);
     return view;
 }
 
@@ -94,8 +92,8 @@ void TMDIChild::ShowUniverse(std::shared_ptr<const TUniverseSnapshot> universe) 
 }
 
 void TMDIChild::Redraw() {
-    FrameValid = false;
-    if (Closing)
+    FFrameValid = false;
+    if (FClosing)
         return;
     FRequested = FRenderer->Request(Request());
 }
@@ -111,21 +109,58 @@ std::uint64_t TMDIChild::Renders() const {
 
 void TMDIChild::TakePicture() {
     TFinishedPicture done;
-    if (Closing || !FRenderer->Take(FShownRequest, done))
+    if (FClosing || !FRenderer->Take(FShownRequest, done))
         return;
     // An older picture is shown while a newer one is drawn, so that a drag keeps moving.
     FShown = std::move(done.Image);
     FShownRequest = done.Request;
     if (FShownRequest == FRequested) {
-        Frame = FShown;
-        FrameValid = true;
+        FFrame = FShown;
+        FFrameValid = true;
     }
     update();
 }
 
 void TMDIChild::TurnCamera(const std::function<bool(TViewCamera&)>& turn) {
-    if (turn(Camera))
+    if (turn(FCamera))
         Redraw();
+}
+
+void TMDIChild::SetCamera(const TViewCamera& camera) {
+    if (camera == FCamera)
+        return;
+    FCamera = camera;
+    Redraw();
+}
+
+TViewSettings TMDIChild::Settings() const {
+    TViewSettings settings;
+    settings.Camera = FCamera;
+    settings.ShowAs = FShowAs;
+    settings.Contrast = FContrast;
+    settings.Brightness = FBrightness;
+    settings.PartSize = FPartSize;
+    settings.ShowLuminance = FShowLuminance;
+    settings.UseLines = FUseLines;
+    settings.ShowGrid = FShowGrid;
+    return settings;
+}
+
+void TMDIChild::ApplySettings(const TViewSettings& settings) {
+    const TViewSettings old = Settings();
+    if (settings == old)
+        return;
+    FCamera = settings.Camera;
+    FShowAs = settings.ShowAs;
+    FContrast = settings.Contrast;
+    FBrightness = settings.Brightness;
+    FPartSize = settings.PartSize;
+    FShowLuminance = settings.ShowLuminance;
+    FUseLines = settings.UseLines;
+    FShowGrid = settings.ShowGrid;
+    if (FShowAs != old.ShowAs)
+        emit ShowAsSelected(FShowAs);
+    Redraw();
 }
 
 void TMDIChild::SetShowLuminance(bool value) {
@@ -178,26 +213,17 @@ void TMDIChild::SetShowGrid(bool value) {
     Redraw();
 }
 
-void TMDIChild::FormCreate(const TUniverseSnapshot* mainUniverse) {
-    Closing = false;
+void TMDIChild::FormCreate(double space) {
+    FClosing = false;
     if (QMdiSubWindow* sub = SubWindow())
         sub->resize(320, 256);
     else
         resize(320, 256);
-    Camera.OffsetX = Camera.OffsetY = 0;
-    Camera.Azimuth = 0;
-    Camera.ZoomX = Camera.ZoomY = 0.06 * height();
-    Camera.Elevation = std::numbers::pi / 4;
-    Camera.Dolly = -5 * (mainUniverse ? mainUniverse->Space : 0);
-    SetShowAs(saMonocular);
-    SetShowLuminance(true);
-    SetContrast(100);
-    SetBrightness(0);
-    SetPartSize(10);
+    ApplySettings(CreatedViewSettings(height(), space));
 }
 
 void TMDIChild::FormResize() {
-    if (Closing)
+    if (FClosing)
         return;
     ResizeFrame();
     Redraw();
@@ -208,17 +234,17 @@ void TMDIChild::FormActivate() {
 }
 
 void TMDIChild::FormPaint() {
-    if (Closing)
+    if (FClosing)
         return;
-    if (!FrameValid && FRequested == FShownRequest)
+    if (!FFrameValid && FRequested == FShownRequest)
         Redraw();
     // Until the new picture is done the last one stays up, rather than a black frame.
     QPainter painter(this);
-    painter.drawImage(0, 0, FrameValid ? Frame : FShown);
+    painter.drawImage(0, 0, FFrameValid ? FFrame : FShown);
 }
 
 void TMDIChild::FormClose() {
-    Closing = true;
+    FClosing = true;
     // Inside the MDI area the sub-window is deleted once closed and takes the view along.
     if (!SubWindow())
         setAttribute(Qt::WA_DeleteOnClose);
@@ -228,7 +254,7 @@ void TMDIChild::FormDestroy() {
     // A picture being drawn is finished on the drawing thread, on its own copy of all it
     // reads, and thrown away.
     FRenderer->Detach();
-    Frame = QImage();
+    FFrame = QImage();
     FShown = QImage();
 }
 
@@ -238,38 +264,38 @@ void TMDIChild::FormMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers mo
         DragModeForPress(PointerButtons(buttons), PointerModifiers(modifiers), doubleClick);
     if (mode == dmNone)
         return;
-    LastMouseX = x;
-    LastMouseY = y;
-    Panning = Panning || mode == dmPanning;
-    Zooming = Zooming || mode == dmZooming;
-    Rotating = Rotating || mode == dmRotating;
-    Dollying = Dollying || mode == dmDollying;
+    FLastMouseX = x;
+    FLastMouseY = y;
+    FPanning = FPanning || mode == dmPanning;
+    FZooming = FZooming || mode == dmZooming;
+    FRotating = FRotating || mode == dmRotating;
+    FDollying = FDollying || mode == dmDollying;
 }
 
 void TMDIChild::FormMouseMove(int x, int y) {
     const auto redraw = [this] { Redraw(); };
-    if (Panning) {
-        DragPan(Camera, FUniverse ? FUniverse->Space : 0, LastMouseX, LastMouseY, x, y);
+    if (FPanning) {
+        DragPan(FCamera, FUniverse ? FUniverse->Space : 0, FLastMouseX, FLastMouseY, x, y);
         redraw();
     }
-    if (Zooming) {
-        DragZoom(Camera, LastMouseY, y, MinZoom(height()));
+    if (FZooming) {
+        DragZoom(FCamera, FLastMouseY, y, MinZoom(height()));
         redraw();
     }
-    if (Rotating) {
-        DragRotate(Camera, LastMouseX, LastMouseY, x, y);
+    if (FRotating) {
+        DragRotate(FCamera, FLastMouseX, FLastMouseY, x, y);
         redraw();
     }
-    if (Dollying && DragDolly(Camera, LastMouseY, y))
+    if (FDollying && DragDolly(FCamera, FLastMouseY, y))
         redraw();
 }
 
 void TMDIChild::FormMouseUp() {
-    Panning = Zooming = Rotating = Dollying = false;
+    FPanning = FZooming = FRotating = FDollying = false;
 }
 
 void TMDIChild::ResizeFrame() {
-    if (Closing)
+    if (FClosing)
         return;
     if (height() < MinClientHeight) {
         // Inside the MDI area the sub-window's frame surrounds the client area: grow it.
@@ -278,28 +304,28 @@ void TMDIChild::ResizeFrame() {
         else
             resize(width(), MinClientHeight);
     }
-    Frame = QImage(width(), height(), QImage::Format_RGB32);
+    FFrame = QImage(width(), height(), QImage::Format_RGB32);
     ClearFrame();
-    CentreX = static_cast<std::int32_t>(static_cast<unsigned>(width()) / 2);
-    CentreY = static_cast<std::int32_t>(static_cast<unsigned>(height()) / 2);
-    FrameValid = false;
+    FCentreX = static_cast<std::int32_t>(static_cast<unsigned>(width()) / 2);
+    FCentreY = static_cast<std::int32_t>(static_cast<unsigned>(height()) / 2);
+    FFrameValid = false;
 }
 
 void TMDIChild::ClearFrame() {
-    if (Closing)
+    if (FClosing)
         return;
-    Frame.fill(QColor(Qt::black));
-    FrameValid = false;
+    FFrame.fill(QColor(Qt::black));
+    FFrameValid = false;
 }
 
 TPictureRequest TMDIChild::Request() const {
     TPictureRequest request;
     request.Universe = FUniverse;
-    request.Size = Frame.size();
+    request.Size = FFrame.size();
     TFrameSettings& settings = request.Settings;
-    settings.Camera = Camera;
-    settings.CentreX = CentreX;
-    settings.CentreY = CentreY;
+    settings.Camera = FCamera;
+    settings.CentreX = FCentreX;
+    settings.CentreY = FCentreY;
     settings.ClientWidth = width();
     settings.ClientHeight = height();
     settings.ShowAs = FShowAs;
@@ -312,21 +338,21 @@ TPictureRequest TMDIChild::Request() const {
 }
 
 void TMDIChild::RenderFrame() {
-    if (Closing)
+    if (FClosing)
         return;
     ClearFrame();
-    FRequested = FRenderer->RenderNow(Frame, Request());
+    FRequested = FRenderer->RenderNow(FFrame, Request());
     // Newer than anything the drawing thread may still finish: that is thrown away.
-    FShown = Frame;
+    FShown = FFrame;
     FShownRequest = FRequested;
 }
 
 bool TMDIChild::PrepareFrame() {
-    if (Closing)
+    if (FClosing)
         return false;
-    if (!FrameValid) {
+    if (!FFrameValid) {
         RenderFrame();
-        FrameValid = true;
+        FFrameValid = true;
     }
     return true;
 }
@@ -338,13 +364,13 @@ void TMDIChild::PresentFrame() {
 }
 
 void TMDIChild::DrawParticle(int level, double sx, double sy, double radius, double intensity) {
-    BlendDot(PixelsOf(Frame), {FPartSize, FContrast}, level, sx, sy, radius, intensity);
+    BlendDot(PixelsOf(FFrame), {FPartSize, FContrast}, level, sx, sy, radius, intensity);
 }
 
 QImage TMDIChild::Picture() {
     if (!PrepareFrame())
         return {};
-    return Frame.copy();
+    return FFrame.copy();
 }
 
 int TMDIChild::PictureIteration() const {

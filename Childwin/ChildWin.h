@@ -2,6 +2,7 @@
 
 #include "Childwin/FrameRender.h"
 #include "Childwin/ViewCamera.h"
+#include "Childwin/ViewSettings.h"
 
 #include <QImage>
 #include <QWidget>
@@ -34,9 +35,10 @@ class TMDIChild : public QWidget {
 
 public:
     /// Creates a view as a new sub-window of area and runs its creation handler (size
-    /// 320 x 256, creation defaults; Dolly from the Space of mainUniverse, which may be
-    /// null). The caller sets caption, camera, the universe shown, then calls FormResize.
-    static TMDIChild* Create(QMdiArea* area, const TUniverseSnapshot* mainUniverse);
+    /// 320 x 256, CreatedViewSettings; space is that of the main window's universe, 0
+    /// without one). The caller sets caption, settings and the universe shown, then calls
+    /// FormResize.
+    static TMDIChild* Create(QMdiArea* area, double space);
 
     explicit TMDIChild(QWidget* parent = nullptr);
     ~TMDIChild() override;
@@ -48,6 +50,7 @@ public:
     int PartSize() const { return FPartSize; }
     bool UseLines() const { return FUseLines; }
     bool ShowGrid() const { return FShowGrid; }
+    const TViewCamera& Camera() const { return FCamera; }
 
     void SetShowLuminance(bool value);
     void SetShowAs(TShowAs value);
@@ -57,6 +60,14 @@ public:
     void SetUseLines(bool value);
     /// Axes and a grid in the plane y = 0, drawn under the particles.
     void SetShowGrid(bool value);
+    /// A new camera: the view redraws when it differs from the one it has.
+    void SetCamera(const TViewCamera& camera);
+
+    /// The camera and display settings, the way other views and files take them.
+    TViewSettings Settings() const;
+    /// Takes every setting at once, as the setters would one by one (ShowAsSelected when
+    /// the method changes), but with a single redraw and none when nothing changed.
+    void ApplySettings(const TViewSettings& settings);
 
     /// The sub-window that frames this view (null before it is added to an MDI area).
     QMdiSubWindow* SubWindow() const;
@@ -74,13 +85,16 @@ public:
     /// Lets turn change the camera; redraws when it says it did.
     void TurnCamera(const std::function<bool(TViewCamera&)>& turn);
 
-    void FormCreate(const TUniverseSnapshot* mainUniverse);
+    void FormCreate(double space);
     void FormResize();
     void FormActivate(); // emits Activated; the main window calls it on activation
     /// Shows the newest finished picture; asks for one when FrameValid is clear and none is
     /// on its way (called by paintEvent).
     void FormPaint();
-    void FormClose();   // sets Closing; the sub-window frees itself once closed
+    void FormClose(); // sets Closing; the sub-window frees itself once closed
+    /// Sets Closing without closing: the main window stops every view drawing before it
+    /// tears them down.
+    void MarkClosing() { FClosing = true; }
     void FormDestroy(); // releases Frame and stops drawing; run by the destructor
     /// A button press: starts the drag mode its exact button and modifier set selects.
     /// A double click starts nothing.
@@ -107,14 +121,21 @@ public:
     /// The iteration the universe had reached when this picture was drawn.
     int PictureIteration() const;
 
-    // View state other windows read and write directly.
-    QImage Frame;
-    bool Closing = false;
-    bool FrameValid = false; // Frame holds the picture of the newest request
-    std::int32_t LastMouseX = 0, LastMouseY = 0;
-    bool Panning = false, Zooming = false, Rotating = false, Dollying = false;
-    std::int32_t CentreX = 0, CentreY = 0;
-    TViewCamera Camera;
+    /// The off-screen picture, the size of the client area.
+    const QImage& Frame() const { return FFrame; }
+    bool Closing() const { return FClosing; }
+    /// Frame holds the picture of the newest request.
+    bool FrameValid() const { return FFrameValid; }
+    /// Half the client width and height, rounded down; set by ResizeFrame.
+    std::int32_t CentreX() const { return FCentreX; }
+    std::int32_t CentreY() const { return FCentreY; }
+    // The drag in progress: its modes, and where the pointer was at its last event.
+    bool Panning() const { return FPanning; }
+    bool Zooming() const { return FZooming; }
+    bool Rotating() const { return FRotating; }
+    bool Dollying() const { return FDollying; }
+    std::int32_t LastMouseX() const { return FLastMouseX; }
+    std::int32_t LastMouseY() const { return FLastMouseY; }
 
 signals:
     /// The ShowAs setter stored a new value: the properties window selects this row.
@@ -147,6 +168,13 @@ private:
     int ShowAsIndex() const { return FShowAs; }
     void SetShowAsIndex(int value) { SetShowAs(static_cast<TShowAs>(value)); }
 
+    QImage FFrame;
+    bool FClosing = false;
+    bool FFrameValid = false;
+    std::int32_t FLastMouseX = 0, FLastMouseY = 0;
+    bool FPanning = false, FZooming = false, FRotating = false, FDollying = false;
+    std::int32_t FCentreX = 0, FCentreY = 0;
+    TViewCamera FCamera;
     bool FShowLuminance = false;
     TShowAs FShowAs = saMonocular;
     int FBrightness = 0;

@@ -16,4 +16,6 @@ struct TViewCamera {
     double Elevation = 0;
     double ZoomX = 0;
     double ZoomY = 0;
+
+    bool operator==(const TViewCamera&) const = default;
 };

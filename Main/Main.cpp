@@ -98,7 +98,7 @@ void TMainForm::FormShow() {
 void TMainForm::FormClose() {
     const QList<TMDIChild*> views = Views();
     for (qsizetype i = views.size() - 1; i >= 0; --i)
-        views[i]->Closing = true;
+        views[i]->MarkClosing();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -134,9 +134,9 @@ void TMainForm::SetProcessing(bool value) {
         TakeSnapshot(); // the last step, which the timer's pace may have held back
     }
     FProcessing = value;
-    SetButtonImage(ToolButton6, *ImageList1, value ? 4 : 3);
-    ContinueProcessing1->setText(value ? QStringLiteral("Stop Processing")
-                                       : QStringLiteral("Continue Processing from Here"));
+    SetButtonImage(ToolButtons.ToolButton6, *ImageList1, value ? 4 : 3);
+    Actions.ContinueProcessing1->setText(value ? QStringLiteral("Stop Processing")
+                                               : QStringLiteral("Continue Processing from Here"));
     emit ProcessingChanged(value);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Main/MenuActions.h"
 #include "Options/PropertiesHost.h"
 
 #include <QList>
@@ -32,6 +33,7 @@ struct TFrameRange;
 struct TRecorderLink;
 struct TSimulationContents;
 struct TUniverseSnapshot;
+struct TViewSettings;
 
 /// The main window: a multiple-document frame whose children are the views. It owns the
 /// runner, which keeps the one universe on an engine thread: the window sends it the
@@ -182,15 +184,9 @@ public:
     QTimer* ProgressTimer = nullptr;
     QProgressBar* ProgressBar = nullptr;
     QLabel* ProgressLabel = nullptr;
-    QToolButton* ToolButton1 = nullptr;
-    QToolButton* ToolButton6 = nullptr;
-    QToolButton* ToolButton7 = nullptr;
-    QToolButton* ToolButton8 = nullptr;
+    TToolButtons ToolButtons; // every tool-bar button, filled from the tool-bar table
     QMenu* Window1 = nullptr;
-    QAction* ContinueProcessing1 = nullptr;
-    QAction* StepOnce1 = nullptr;
-    QAction* StartRecording2 = nullptr;
-    QAction* Play1 = nullptr;
+    TMenuActions Actions; // every menu item, filled from the menu table
     QTimer* PlayTimer = nullptr;
     TPositionBar* PositionBar = nullptr;
     QFileDialog* OpenDialog = nullptr;
@@ -213,14 +209,18 @@ private:
     // Building the window (MainMenus.cpp).
     void BuildMenus();
     void BuildToolBar();
-    QAction* Action(const char* name) const;
     static void SetButtonImage(QToolButton* button, const TImageList& images, int index);
 
     void SubWindowActivated(QMdiSubWindow* window);
     void ConnectView(TMDIChild* view);
     void ShowWindowMenu();
     TMDIChild* NewViewWindow();
-    void SetDefaultCamera(TMDIChild* view) const;
+    /// How a new view derives its settings from the active one (OpenedBeside, PresetFrom).
+    using TViewCopyRule = TViewSettings (*)(const TViewSettings& active,
+                                            const TViewSettings& created);
+    /// The settings view starts with: copied by rule from active, or the defaults without one.
+    TViewSettings NewViewSettings(const TMDIChild* view, const TMDIChild* active,
+                                  TViewCopyRule copy) const;
     void BuildProgress();
     void ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot);
     void TakePacedSnapshot();

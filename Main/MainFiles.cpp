@@ -45,13 +45,7 @@ TSettings CollectSettings(const TSettingsModel& model) {
 TViewRecord RecordOf(const TMDIChild& view) {
     TViewRecord record;
     record.Caption = view.windowTitle().toStdString();
-    record.Camera = view.Camera;
-    record.ShowLuminance = view.ShowLuminance();
-    record.ShowAs = view.ShowAs();
-    record.Brightness = view.Brightness();
-    record.Contrast = view.Contrast();
-    record.PartSize = view.PartSize();
-    record.UseLines = view.UseLines();
+    record.Settings = view.Settings();
     const QWidget* frame = view.SubWindow();
     const QRect geometry =
         frame->isMinimized() || frame->isMaximized() ? frame->normalGeometry() : frame->geometry();
@@ -207,13 +201,7 @@ void TMainForm::ApplySimulation(TSimulationContents& contents, const QString& pa
             const QString caption = QString::fromStdString(record.Caption);
             view->setWindowTitle(caption);
             view->SubWindow()->setWindowTitle(caption);
-            view->Camera = record.Camera;
-            view->SetShowLuminance(record.ShowLuminance);
-            view->SetShowAs(static_cast<TShowAs>(record.ShowAs));
-            view->SetBrightness(record.Brightness);
-            view->SetContrast(record.Contrast);
-            view->SetPartSize(record.PartSize);
-            view->SetUseLines(record.UseLines);
+            view->ApplySettings(record.Settings);
             view->SubWindow()->setGeometry(record.X, record.Y, std::max(record.Width, 60),
                                            std::max(record.Height, 40));
             view->FormResize();

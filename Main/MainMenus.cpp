@@ -21,46 +21,51 @@ QString ToQString(std::string_view text) {
 
 using THandler = void (TMainForm::*)();
 
-struct TBinding {
-    const char* Name;
+struct TMenuBinding {
+    TMenuAction Action;
     THandler Handler;
 };
 
-constexpr TBinding MenuBindings[] = {
-    {"FileOpenItem", &TMainForm::FileOpenItemClick},
-    {"FileSaveItem", &TMainForm::FileSaveItemClick},
-    {"FileSaveAsItem", &TMainForm::FileSaveAsItemClick},
-    {"FileExportItem", &TMainForm::FileExportItemClick},
-    {"FileExitItem", &TMainForm::FileExitItemClick},
-    {"CutItem", &TMainForm::CutItemClick},
-    {"CopyItem", &TMainForm::CopyItemClick},
-    {"PasteItem", &TMainForm::PasteItemClick},
-    {"MenuViewNew", &TMainForm::MenuViewNewClick},
-    {"MenuViewClose", &TMainForm::MenuViewCloseClick},
-    {"MenuViewCloseAll", &TMainForm::MenuViewCloseAllClick},
-    {"Close2", &TMainForm::MenuViewCloseClick},
-    {"ShowGrid1", &TMainForm::ShowGrid1Click},
-    {"MenuViewPreset1", &TMainForm::MenuViewPreset1Click},
-    {"WindowCascadeItem", &TMainForm::WindowCascadeItemClick},
-    {"WindowTileItem", &TMainForm::WindowTileItemClick},
-    {"WindowArrangeItem", &TMainForm::WindowArrangeItemClick},
-    {"WindowMinimizeItem", &TMainForm::WindowMinimizeItemClick},
-    {"ContinueProcessing1", &TMainForm::ContinueProcessing1Click},
-    {"StepOnce1", &TMainForm::StepOnce1Click},
-    {"HelpAboutItem", &TMainForm::HelpAboutItemClick},
+// The recorder's items are bound where the recorder is built (MainRecorder.cpp).
+constexpr TMenuBinding MenuBindings[] = {
+    {&TMenuActions::FileOpenItem, &TMainForm::FileOpenItemClick},
+    {&TMenuActions::FileSaveItem, &TMainForm::FileSaveItemClick},
+    {&TMenuActions::FileSaveAsItem, &TMainForm::FileSaveAsItemClick},
+    {&TMenuActions::FileExportItem, &TMainForm::FileExportItemClick},
+    {&TMenuActions::FileExitItem, &TMainForm::FileExitItemClick},
+    {&TMenuActions::CutItem, &TMainForm::CutItemClick},
+    {&TMenuActions::CopyItem, &TMainForm::CopyItemClick},
+    {&TMenuActions::PasteItem, &TMainForm::PasteItemClick},
+    {&TMenuActions::MenuViewNew, &TMainForm::MenuViewNewClick},
+    {&TMenuActions::MenuViewClose, &TMainForm::MenuViewCloseClick},
+    {&TMenuActions::MenuViewCloseAll, &TMainForm::MenuViewCloseAllClick},
+    {&TMenuActions::Close2, &TMainForm::MenuViewCloseClick},
+    {&TMenuActions::ShowGrid1, &TMainForm::ShowGrid1Click},
+    {&TMenuActions::MenuViewPreset1, &TMainForm::MenuViewPreset1Click},
+    {&TMenuActions::WindowCascadeItem, &TMainForm::WindowCascadeItemClick},
+    {&TMenuActions::WindowTileItem, &TMainForm::WindowTileItemClick},
+    {&TMenuActions::WindowArrangeItem, &TMainForm::WindowArrangeItemClick},
+    {&TMenuActions::WindowMinimizeItem, &TMainForm::WindowMinimizeItemClick},
+    {&TMenuActions::ContinueProcessing1, &TMainForm::ContinueProcessing1Click},
+    {&TMenuActions::StepOnce1, &TMainForm::StepOnce1Click},
+    {&TMenuActions::HelpAboutItem, &TMainForm::HelpAboutItemClick},
 };
 
-constexpr TBinding ToolBindings[] = {
-    {"ToolButton1", &TMainForm::ToolButton1Click},  {"ToolButton3", &TMainForm::FileOpenItemClick},
-    {"ToolButton5", &TMainForm::FileSaveItemClick}, {"ToolButton6", &TMainForm::ToolButton6Click},
-    {"ToolButton8", &TMainForm::ToolButton8Click},  {"ToolButton7", &TMainForm::ToolButton7Click},
+struct TToolBinding {
+    TToolButton Button;
+    THandler Handler;
+};
+
+constexpr TToolBinding ToolBindings[] = {
+    {&TToolButtons::ToolButton1, &TMainForm::ToolButton1Click},
+    {&TToolButtons::ToolButton3, &TMainForm::FileOpenItemClick},
+    {&TToolButtons::ToolButton5, &TMainForm::FileSaveItemClick},
+    {&TToolButtons::ToolButton6, &TMainForm::ToolButton6Click},
+    {&TToolButtons::ToolButton8, &TMainForm::ToolButton8Click},
+    {&TToolButtons::ToolButton7, &TMainForm::ToolButton7Click},
 };
 
 } // namespace
-
-QAction* TMainForm::Action(const char* name) const {
-    return findChild<QAction*>(QString::fromLatin1(name));
-}
 
 void TMainForm::SetButtonImage(QToolButton* button, const TImageList& images, int index) {
     button->setIcon(images.Icon(index));
@@ -85,12 +90,13 @@ void TMainForm::BuildMenus() {
             action->setEnabled(item.Enabled);
             action->setVisible(item.Visible);
             action->setCheckable(item.Checkable);
+            Actions.*item.Action = action;
         }
         if (entry.Name == "Window1")
             Window1 = menu;
     }
-    for (const TBinding& binding : MenuBindings) {
-        QAction* action = Action(binding.Name);
+    for (const TMenuBinding& binding : MenuBindings) {
+        QAction* action = Actions.*binding.Action;
         connect(action, &QAction::triggered, this, binding.Handler);
         // A hidden item's own shortcut is switched off with it; its key stays live here.
         if (!action->isVisible() && !action->shortcut().isEmpty())
@@ -100,10 +106,8 @@ void TMainForm::BuildMenus() {
 
     // The Recorder menu is hidden, yet F5 must still toggle processing and F6 step: the
     // window itself carries the items so that their shortcuts stay live.
-    ContinueProcessing1 = Action("ContinueProcessing1");
-    addAction(ContinueProcessing1);
-    StepOnce1 = Action("StepOnce1");
-    addAction(StepOnce1);
+    addAction(Actions.ContinueProcessing1);
+    addAction(Actions.StepOnce1);
     connect(Window1, &QMenu::aboutToShow, this, &TMainForm::ShowWindowMenu);
 
     OpenDialog = new QFileDialog(this);
@@ -143,16 +147,12 @@ void TMainForm::BuildToolBar() {
             button->setAutoRaise(true);
             button->setFocusPolicy(Qt::NoFocus);
             SetButtonImage(button, *ImageList1, entry.Image);
+            ToolButtons.*entry.Button = button;
             widget = button;
         }
         widget->setObjectName(ToQString(entry.Name));
         ToolBar1->addWidget(widget)->setVisible(entry.Visible);
     }
-    ToolButton1 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton1"));
-    ToolButton6 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton6"));
-    ToolButton7 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton7"));
-    ToolButton8 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton8"));
-    for (const TBinding& binding : ToolBindings)
-        connect(ToolBar1->findChild<QToolButton*>(QString::fromLatin1(binding.Name)),
-                &QToolButton::clicked, this, binding.Handler);
+    for (const TToolBinding& binding : ToolBindings)
+        connect(ToolButtons.*binding.Button, &QToolButton::clicked, this, binding.Handler);
 }

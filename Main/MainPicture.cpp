@@ -40,7 +40,7 @@ void TMainForm::CopyItemClick() {
 }
 
 void TMainForm::ShowGrid1Click() {
-    QAction* item = Action("ShowGrid1");
+    QAction* item = Actions.ShowGrid1;
     if (TMDIChild* view = ActiveView())
         view->SetShowGrid(item->isChecked());
     else

@@ -38,19 +38,15 @@ void ShowError(QWidget* parent, const QString& text) {
 
 void TMainForm::BuildRecorder() {
     FRecorder = std::make_shared<TRecorderLink>();
-    StartRecording2 = Action("StartRecording2");
-    StartRecording2->setCheckable(true);
-    Play1 = Action("Play1");
-    Play1->setCheckable(true);
-    for (const auto& [name, handler] :
-         {std::pair{"StartRecording1", &TMainForm::StartRecording1Click},
-          std::pair{"StartRecording2", &TMainForm::StartRecording2Click},
-          std::pair{"Play1", &TMainForm::Play1Click},
-          std::pair{"ResumeProcessingatEnd1", &TMainForm::ResumeProcessingatEnd1Click},
-          std::pair{"Erase1", &TMainForm::Erase1Click},
-          std::pair{"ExportFrames1", &TMainForm::ExportFrames1Click},
-          std::pair{"NewSimulation1", &TMainForm::NewSimulation1Click}})
-        connect(Action(name), &QAction::triggered, this, handler);
+    for (const auto& [action, handler] :
+         {std::pair{Actions.StartRecording1, &TMainForm::StartRecording1Click},
+          std::pair{Actions.StartRecording2, &TMainForm::StartRecording2Click},
+          std::pair{Actions.Play1, &TMainForm::Play1Click},
+          std::pair{Actions.ResumeProcessingatEnd1, &TMainForm::ResumeProcessingatEnd1Click},
+          std::pair{Actions.Erase1, &TMainForm::Erase1Click},
+          std::pair{Actions.ExportFrames1, &TMainForm::ExportFrames1Click},
+          std::pair{Actions.NewSimulation1, &TMainForm::NewSimulation1Click}})
+        connect(action, &QAction::triggered, this, handler);
 
     PlayTimer = new QTimer(this);
     PlayTimer->setObjectName(QStringLiteral("PlayTimer"));
@@ -119,12 +115,10 @@ void TMainForm::ShowRecorderPosition() {
                                iteration);
         PositionBar->parentWidget()->setVisible(frames > 0);
     }
-    for (const char* name : {"ResumeProcessingatEnd1", "Play1", "ExportFrames1"})
-        if (QAction* action = Action(name))
-            action->setEnabled(frames > 0);
-    for (const char* name : {"FileSaveItem", "FileSaveAsItem"})
-        if (QAction* action = Action(name))
-            action->setEnabled(FUniverseReady);
+    for (QAction* action : {Actions.ResumeProcessingatEnd1, Actions.Play1, Actions.ExportFrames1})
+        action->setEnabled(frames > 0);
+    for (QAction* action : {Actions.FileSaveItem, Actions.FileSaveAsItem})
+        action->setEnabled(FUniverseReady);
 }
 
 // ---- Recording ----
@@ -213,11 +207,9 @@ void TMainForm::SetRecording(bool value) {
         });
     }
     FRecording = value;
-    if (StartRecording2) {
-        StartRecording2->setChecked(value);
-        StartRecording2->setText(value ? QStringLiteral("Stop Recording")
-                                       : QStringLiteral("Start Recording"));
-    }
+    Actions.StartRecording2->setChecked(value);
+    Actions.StartRecording2->setText(value ? QStringLiteral("Stop Recording")
+                                           : QStringLiteral("Start Recording"));
     ShowRecorderPosition();
 }
 
@@ -297,8 +289,7 @@ void TMainForm::SetPlaying(bool value) {
     if (value && frames == 0)
         value = false;
     FPlaying = value;
-    if (Play1)
-        Play1->setChecked(value);
+    Actions.Play1->setChecked(value);
     if (!value) {
         PlayTimer->stop();
         return;
@@ -326,7 +317,7 @@ void TMainForm::PlayTimerTimer() {
 }
 
 void TMainForm::Play1Click() {
-    SetPlaying(Play1->isChecked());
+    SetPlaying(Actions.Play1->isChecked());
 }
 
 // ---- Options ----

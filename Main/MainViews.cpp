@@ -25,10 +25,13 @@ namespace {
 
 constexpr double Degree = std::numbers::pi / 180.0;
 
-const char* const ViewCommands[] = {"MenuViewClose",  "MenuViewCloseAll",  "WindowCascadeItem",
-                                    "WindowTileItem", "WindowArrangeItem", "WindowMinimizeItem"};
+constexpr TMenuAction ViewCommands[] = {
+    &TMenuActions::MenuViewClose,     &TMenuActions::MenuViewCloseAll,
+    &TMenuActions::WindowCascadeItem, &TMenuActions::WindowTileItem,
+    &TMenuActions::WindowArrangeItem, &TMenuActions::WindowMinimizeItem};
 // Commands on the active view's picture.
-const char* const PictureCommands[] = {"FileExportItem", "CopyItem", "ShowGrid1"};
+constexpr TMenuAction PictureCommands[] = {&TMenuActions::FileExportItem, &TMenuActions::CopyItem,
+                                           &TMenuActions::ShowGrid1};
 
 // The size a view is created with; cascading keeps it where there is room.
 constexpr int ViewWidth = 320;
@@ -71,26 +74,21 @@ void TMainForm::ConnectView(TMDIChild* view) {
 }
 
 TMDIChild* TMainForm::NewViewWindow() {
-    TMDIChild* view = TMDIChild::Create(MDIClient, FSnapshot.get());
-    // The universe being built may not have published yet: the camera starts from its
-    // settings.
-    view->Camera.Dolly = -5 * FSpace;
+    // The universe being built may not have published yet: the camera starts from the
+    // settings it was sent with.
+    TMDIChild* view = TMDIChild::Create(MDIClient, FSpace);
     ConnectView(view);
     return view;
 }
 
-// The camera and display settings of a view opened with nothing to copy from.
-void TMainForm::SetDefaultCamera(TMDIChild* view) const {
-    view->Camera.Azimuth = 0;
-    view->Camera.Elevation = 0;
-    view->Camera.ZoomX = 0.1 * view->height();
-    view->Camera.ZoomY = 0.1 * view->height();
-    view->Camera.Dolly = -5 * FSpace;
-    view->SetShowAs(saMonocular);
-    view->SetContrast(130);
-    view->SetBrightness(0);
-    view->SetPartSize(12);
-    view->SetShowLuminance(true);
+TViewSettings TMainForm::NewViewSettings(const TMDIChild* view, const TMDIChild* active,
+                                         TViewCopyRule copy) const {
+    if (!active)
+        return DefaultViewSettings(view->height(), FSpace);
+    TViewSettings settings = copy(active->Settings(), view->Settings());
+    // The active view may be shorter than this one, or carry a zoom dragged to nothing.
+    KeepZoomAlive(settings.Camera, view->height());
+    return settings;
 }
 
 void TMainForm::OpenView(const QString& title) {
@@ -98,17 +96,7 @@ void TMainForm::OpenView(const QString& title) {
     TMDIChild* view = NewViewWindow();
     view->setWindowTitle(title);
     view->SubWindow()->setWindowTitle(title);
-    if (active) {
-        view->SetShowAs(active->ShowAs());
-        view->CentreX = active->CentreX;
-        view->CentreY = active->CentreY;
-        view->Camera = active->Camera;
-        KeepZoomAlive(view->Camera, view->height());
-        view->SetPartSize(active->PartSize());
-        view->SetShowGrid(active->ShowGrid());
-    } else {
-        SetDefaultCamera(view);
-    }
+    view->ApplySettings(NewViewSettings(view, active, OpenedBeside));
     view->ShowUniverse(FSnapshot);
     view->FormResize();
     // The new view is the active one; it reports itself now that it is set up, so the
@@ -144,7 +132,7 @@ void TMainForm::MenuViewCloseClick() {
 void TMainForm::MenuViewCloseAllClick() {
     const QList<TMDIChild*> views = Views();
     for (qsizetype i = views.size() - 1; i >= 0; --i) {
-        views[i]->Closing = true;
+        views[i]->MarkClosing();
         views[i]->SubWindow()->close();
     }
 }
@@ -215,15 +203,12 @@ void TMainForm::WindowMinimizeItemClick() {
 
 void TMainForm::UpdateMenuItems() {
     const bool any = !Views().isEmpty();
-    for (const char* name : ViewCommands)
-        if (QAction* action = Action(name))
-            action->setEnabled(any);
+    for (const TMenuAction command : ViewCommands)
+        (Actions.*command)->setEnabled(any);
     TMDIChild* active = ActiveView();
-    for (const char* name : PictureCommands)
-        if (QAction* action = Action(name))
-            action->setEnabled(active != nullptr);
-    if (QAction* grid = Action("ShowGrid1"))
-        grid->setChecked(active && active->ShowGrid());
+    for (const TMenuAction command : PictureCommands)
+        (Actions.*command)->setEnabled(active != nullptr);
+    Actions.ShowGrid1->setChecked(active && active->ShowGrid());
 }
 
 void TMainForm::ShowWindowMenu() {
@@ -263,7 +248,7 @@ void TMainForm::MenuViewPreset1Click() {
     for (qsizetype i = views.size() - 1; i >= 0; --i) {
         if (views[i] == active)
             continue;
-        views[i]->Closing = true;
+        views[i]->MarkClosing();
         views[i]->SubWindow()->close();
     }
 
@@ -271,34 +256,15 @@ void TMainForm::MenuViewPreset1Click() {
         TMDIChild* view = NewViewWindow();
         QMdiSubWindow* window = view->SubWindow();
         window->resize(cell.Width, cell.Height);
-        if (active) {
-            view->SetShowAs(active->ShowAs());
-            view->CentreX = active->CentreX;
-            view->CentreY = active->CentreY;
-            view->Camera.OffsetX = active->Camera.OffsetX;
-            view->Camera.OffsetY = active->Camera.OffsetY;
-            view->Camera.Dolly = active->Camera.Dolly;
-            view->Camera.Azimuth = active->Camera.Azimuth;
-            view->Camera.ZoomX = active->Camera.ZoomX;
-            view->Camera.ZoomY = active->Camera.ZoomY;
-            KeepZoomAlive(view->Camera, view->height());
-            view->Camera.Elevation = 0;
-            view->SetPartSize(active->PartSize());
-            view->SetContrast(active->Contrast());
-            view->SetBrightness(active->Brightness());
-            view->SetPartSize(active->PartSize());
-            view->SetShowLuminance(active->ShowLuminance());
-            view->SetShowGrid(active->ShowGrid());
-        } else {
-            SetDefaultCamera(view);
-        }
+        TViewSettings settings = NewViewSettings(view, active, PresetFrom);
+        settings.Camera.Elevation = place.ElevationDegrees * Degree;
+        settings.Camera.Azimuth += place.AzimuthChangeDegrees * Degree;
+        view->ApplySettings(settings);
         window->move(place.Column * cell.Width, place.Row * cell.Height);
         const QString caption =
             QString::fromUtf8(place.Caption.data(), static_cast<qsizetype>(place.Caption.size()));
         view->setWindowTitle(caption);
         window->setWindowTitle(caption);
-        view->Camera.Elevation = place.ElevationDegrees * Degree;
-        view->Camera.Azimuth += place.AzimuthChangeDegrees * Degree;
         view->ShowUniverse(FSnapshot);
         view->FormResize();
     }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Main/MenuActions.h"
+
 #include <span>
 #include <string_view>
 
 /// One item of the main menu. A caption of "-" is a separator line.
 struct TMenuItemRow {
+    TMenuAction Action; // where the main window keeps the item
     std::string_view Name;
     std::string_view Caption;
     std::string_view Shortcut; // portable key text ("Shift+Ctrl+S"); empty for none
@@ -23,8 +26,9 @@ struct TMenuRow {
     std::span<const TMenuItemRow> Items;
 };
 
-/// The tool bar, left to right. Image -1 marks a separator.
+/// The tool bar, left to right. Image -1 marks a separator, which has no Button.
 struct TToolButtonRow {
+    TToolButton Button; // where the main window keeps the button
     std::string_view Name;
     int Image;
     bool Visible = true;

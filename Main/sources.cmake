@@ -1,5 +1,5 @@
 # Qt-free shell logic: the menu and tool-bar table, view arrangement geometry.
-set(PURE_SOURCES MenuTable.h MenuTable.cpp ViewLayout.h ViewLayout.cpp PictureName.h PictureName.cpp
+set(PURE_SOURCES MenuActions.h MenuTable.h MenuTable.cpp ViewLayout.h ViewLayout.cpp PictureName.h PictureName.cpp
                  CommandLine.h CommandLine.cpp FrameRange.h FrameRange.cpp)
 # The main window, its images and the program's start-up (main.cpp builds the executable).
 set(QT_SOURCES

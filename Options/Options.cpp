@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
+#include <QSignalBlocker>
 #include <QSlider>
 
 #include <algorithm>
@@ -27,6 +28,16 @@ TPropertiesDlg::~TPropertiesDlg() = default;
 
 TMDIChild* TPropertiesDlg::ActiveView() const {
     return Host ? Host->ActiveView() : nullptr;
+}
+
+template <class T> void TPropertiesDlg::PassOn(void (TMDIChild::*set)(T), T value) {
+    if (signalsBlocked())
+        return;
+    if (TMDIChild* view = ActiveView()) {
+        // What the view reports of the change is what this window has just shown.
+        const QSignalBlocker quiet(view);
+        (view->*set)(value);
+    }
 }
 
 QSlider* TPropertiesDlg::Slider(std::string_view property) const {
@@ -192,16 +203,14 @@ void TPropertiesDlg::SetPartSize(int value) {
         return;
     TrackBarPartSize->setValue(value);
     ShowValueLabel(&TSettings::PartSize);
-    if (TMDIChild* view = ActiveView())
-        view->SetPartSize(value);
+    PassOn(&TMDIChild::SetPartSize, value);
 }
 
 void TPropertiesDlg::SetContrast(int value) {
     if (!Store(&TSettings::Contrast, value))
         return;
     TrackBarContrast->setValue(value);
-    if (TMDIChild* view = ActiveView())
-        view->SetContrast(value);
+    PassOn(&TMDIChild::SetContrast, value);
 }
 
 void TPropertiesDlg::SetShowLuminance(bool value) {
@@ -209,16 +218,14 @@ void TPropertiesDlg::SetShowLuminance(bool value) {
         return;
     // The box must say what the view shows, also when the value comes from the view.
     CheckBoxShowLuminance->setChecked(value);
-    if (TMDIChild* view = ActiveView())
-        view->SetShowLuminance(value);
+    PassOn(&TMDIChild::SetShowLuminance, value);
 }
 
 void TPropertiesDlg::SetUseLines(bool value) {
     if (!Store(&TSettings::UseLines, value))
         return;
     CheckBoxUseLines->setChecked(value);
-    if (TMDIChild* view = ActiveView())
-        view->SetUseLines(value);
+    PassOn(&TMDIChild::SetUseLines, value);
 }
 
 void TPropertiesDlg::SetAutoApply(bool value) {
@@ -248,18 +255,22 @@ void TPropertiesDlg::SetOptimisation(float value) {
 // ---- Show As and the active view ----
 
 void TPropertiesDlg::SelectShowAs(int index) {
-    SelectingShowAs = true;
+    // A row selected from code reports the view's method; only the user's choice acts.
+    const QSignalBlocker quiet(ListBoxShowAs);
     ListBoxShowAs->setCurrentRow(index);
-    SelectingShowAs = false;
 }
 
 void TPropertiesDlg::ViewActivated(TMDIChild* view) {
     if (!view)
         return;
+    // The whole View page follows the view, so that no control contradicts the picture.
+    // The values are the view's own: with the window's and the controls' signals blocked,
+    // none comes back into a writer or goes back to the view.
+    const QSignalBlocker quiet(this);
+    const QSignalBlocker size(TrackBarPartSize), contrast(TrackBarContrast);
+    const QSignalBlocker luminance(CheckBoxShowLuminance), lines(CheckBoxUseLines);
     SelectShowAs(view->ShowAs());
     SetContrast(view->Contrast());
-    // The whole View page follows the view, so that no control contradicts the picture.
-    // Each value is the view's own, so passing it on to the view stops at its equality test.
     SetPartSize(view->PartSize());
     SetShowLuminance(view->ShowLuminance());
     SetUseLines(view->UseLines());
@@ -387,8 +398,7 @@ void TPropertiesDlg::ListBoxShowAsClick() {
     const int row = ListBoxShowAs->currentRow();
     if (row < saMonocular || row > saChromoStereo)
         return;
-    if (TMDIChild* view = ActiveView())
-        view->SetShowAs(static_cast<TShowAs>(row));
+    PassOn(&TMDIChild::SetShowAs, static_cast<TShowAs>(row));
 }
 
 void TPropertiesDlg::FormationShown() {

@@ -269,9 +269,12 @@ private:
     void FormationShown();
     TMDIChild* ActiveView() const;
 
+    /// Hands a view setting on to the active view, unless the window is only showing that
+    /// view's own settings (ViewActivated blocks its signals meanwhile).
+    template <class T> void PassOn(void (TMDIChild::*set)(T), T value);
+
     TPropertiesHost* Host;
     TSettingsModel* FModel;
-    bool SelectingShowAs = false;
     std::array<QSlider*, 16> Sliders{};
     std::array<QLabel*, 16> ValueLabels{};
 

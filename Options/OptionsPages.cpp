@@ -321,7 +321,7 @@ void TPropertiesDlg::BindControls() {
     // row selected from code (a view reporting its own method) must not act.
     connect(ListBoxShowAs, &QListWidget::itemClicked, this, &TPropertiesDlg::ListBoxShowAsClick);
     connect(ListBoxShowAs, &QListWidget::currentRowChanged, this, [this] {
-        if (!SelectingShowAs && ListBoxShowAs->hasFocus())
+        if (ListBoxShowAs->hasFocus())
             ListBoxShowAsClick();
     });
     connect(BtnUniverseApply, &QPushButton::clicked, this, &TPropertiesDlg::BtnUniverseApplyClick);

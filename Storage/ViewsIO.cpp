@@ -55,14 +55,16 @@ void Write(hid_t group, const TViewsRecord& views) {
         const TViewRecord& view = views.Views[i];
         TH5Handle sub = CreateGroup(group, ViewName(i));
         WriteString(sub, "Caption", view.Caption);
+        const TViewSettings& settings = view.Settings;
         for (const TCameraField& field : CameraFields)
-            WriteDouble(sub, field.Name, view.Camera.*field.Field);
-        WriteInt(sub, "ShowLuminance", view.ShowLuminance ? 1 : 0);
-        WriteInt(sub, "ShowAs", view.ShowAs);
-        WriteInt(sub, "Brightness", view.Brightness);
-        WriteInt(sub, "Contrast", view.Contrast);
-        WriteInt(sub, "PartSize", view.PartSize);
-        WriteInt(sub, "UseLines", view.UseLines ? 1 : 0);
+            WriteDouble(sub, field.Name, settings.Camera.*field.Field);
+        WriteInt(sub, "ShowLuminance", settings.ShowLuminance ? 1 : 0);
+        WriteInt(sub, "ShowAs", settings.ShowAs);
+        WriteInt(sub, "Brightness", settings.Brightness);
+        WriteInt(sub, "Contrast", settings.Contrast);
+        WriteInt(sub, "PartSize", settings.PartSize);
+        WriteInt(sub, "UseLines", settings.UseLines ? 1 : 0);
+        WriteInt(sub, "ShowGrid", settings.ShowGrid ? 1 : 0);
         WriteInt(sub, "X", view.X);
         WriteInt(sub, "Y", view.Y);
         WriteInt(sub, "Width", view.Width);
@@ -83,14 +85,17 @@ TViewsRecord Read(hid_t group) {
         TH5Handle sub = OpenGroup(group, ViewName(static_cast<std::size_t>(i)));
         TViewRecord view;
         view.Caption = ReadString(sub, "Caption");
+        TViewSettings& settings = view.Settings;
         for (const TCameraField& field : CameraFields)
-            view.Camera.*field.Field = ReadDouble(sub, field.Name);
+            settings.Camera.*field.Field = ReadDouble(sub, field.Name);
         const std::int32_t luminance = ReadInt(sub, "ShowLuminance");
-        view.ShowAs = ReadInt(sub, "ShowAs");
-        view.Brightness = ReadInt(sub, "Brightness");
-        view.Contrast = ReadInt(sub, "Contrast");
-        view.PartSize = ReadInt(sub, "PartSize");
+        const std::int32_t method = ReadInt(sub, "ShowAs");
+        settings.Brightness = ReadInt(sub, "Brightness");
+        settings.Contrast = ReadInt(sub, "Contrast");
+        settings.PartSize = ReadInt(sub, "PartSize");
         const std::int32_t lines = ReadInt(sub, "UseLines");
+        // Files written before views had a grid show none.
+        const std::int32_t grid = H5Aexists(sub, "ShowGrid") > 0 ? ReadInt(sub, "ShowGrid") : 0;
         view.X = ReadInt(sub, "X");
         view.Y = ReadInt(sub, "Y");
         view.Width = ReadInt(sub, "Width");
@@ -99,9 +104,14 @@ TViewsRecord Read(hid_t group) {
         const auto index = static_cast<std::size_t>(i);
         Require(luminance == 0 || luminance == 1, index, "ShowLuminance is neither 0 nor 1");
         Require(lines == 0 || lines == 1, index, "UseLines is neither 0 nor 1");
+        Require(grid == 0 || grid == 1, index, "ShowGrid is neither 0 nor 1");
+        Require(method >= saMonocular && method <= saChromoStereo, index,
+                "ShowAs is not 0, 1 or 2");
         Require(state >= 0 && state <= 2, index, "WindowState is not 0, 1 or 2");
-        view.ShowLuminance = luminance != 0;
-        view.UseLines = lines != 0;
+        settings.ShowAs = static_cast<TShowAs>(method);
+        settings.ShowLuminance = luminance != 0;
+        settings.UseLines = lines != 0;
+        settings.ShowGrid = grid != 0;
         view.WindowState = static_cast<TWindowState>(state);
         views.Views.push_back(std::move(view));
     }
@@ -117,18 +127,20 @@ void Validate(const TViewsRecord& views) {
                             " does not exist.");
     for (std::size_t i = 0; i < views.Views.size(); ++i) {
         const TViewRecord& view = views.Views[i];
+        const TViewSettings& settings = view.Settings;
+        const TViewCamera& camera = settings.Camera;
         for (const TCameraField& field : CameraFields)
-            Require(std::isfinite(view.Camera.*field.Field), i,
+            Require(std::isfinite(camera.*field.Field), i,
                     std::string("the camera's ") + field.Name + " is not a finite number");
-        Require(view.Camera.ZoomX >= 0 && view.Camera.ZoomX <= MaxZoom && view.Camera.ZoomY >= 0 &&
-                    view.Camera.ZoomY <= MaxZoom,
+        Require(camera.ZoomX >= 0 && camera.ZoomX <= MaxZoom && camera.ZoomY >= 0 &&
+                    camera.ZoomY <= MaxZoom,
                 i, "the camera's zoom is outside 0 to 1,000,000");
-        Require(view.ShowAs >= 0 && view.ShowAs <= 2, i, "ShowAs is not 0, 1 or 2");
-        Require(view.Brightness >= -1000 && view.Brightness <= 1000, i,
+        Require(settings.ShowAs <= saChromoStereo, i, "ShowAs is not 0, 1 or 2");
+        Require(settings.Brightness >= -1000 && settings.Brightness <= 1000, i,
                 "Brightness is outside -1000 to 1000");
-        Require(InSlider(&TSettings::Contrast, view.Contrast), i,
+        Require(InSlider(&TSettings::Contrast, settings.Contrast), i,
                 "Contrast is outside its slider's range");
-        Require(InSlider(&TSettings::PartSize, view.PartSize), i,
+        Require(InSlider(&TSettings::PartSize, settings.PartSize), i,
                 "PartSize is outside its slider's range");
         Require(std::abs(static_cast<std::int64_t>(view.X)) <= MaxPixels &&
                     std::abs(static_cast<std::int64_t>(view.Y)) <= MaxPixels && view.Width >= 0 &&

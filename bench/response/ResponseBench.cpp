@@ -137,7 +137,7 @@ int Tour(TMainForm* main, TPropertiesDlg* dialog, const QString& dir) {
 
     TMDIChild* view = main->ActiveView();
     if (view) {
-        const double azimuth = view->Camera.Azimuth;
+        const double azimuth = view->Camera().Azimuth;
         const QPoint from(100, 100), to(180, 120);
         asked = TClock::now();
         QMouseEvent press(QEvent::MouseButtonPress, from, view->mapToGlobal(from), Qt::LeftButton,
@@ -154,7 +154,7 @@ int Tour(TMainForm* main, TPropertiesDlg* dialog, const QString& dir) {
                             Qt::NoButton, Qt::ShiftModifier);
         QApplication::sendEvent(view, &release);
         std::printf("  drag of 8 moves took %.1f ms; the camera turned %.2f rad\n", Since(asked),
-                    view->Camera.Azimuth - azimuth);
+                    view->Camera().Azimuth - azimuth);
         Pause(200);
         Shot(dir, "5-after-drag");
     }

@@ -31,9 +31,9 @@ struct ViewMouse : ViewTest {
     void Release(Qt::MouseButton button, QPoint at) { QTest::mouseRelease(View, button, {}, at); }
     int LitPixels() const {
         int lit = 0;
-        for (int y = 0; y < View->Frame.height(); ++y)
-            for (int x = 0; x < View->Frame.width(); ++x)
-                lit += View->Frame.pixel(x, y) != qRgb(0, 0, 0);
+        for (int y = 0; y < View->Frame().height(); ++y)
+            for (int x = 0; x < View->Frame().width(); ++x)
+                lit += View->Frame().pixel(x, y) != qRgb(0, 0, 0);
         return lit;
     }
     bool SameCamera(const TViewCamera& a, const TViewCamera& b) const {
@@ -46,51 +46,54 @@ struct ViewMouse : ViewTest {
 } // namespace
 
 TEST_F(ViewMouse, RightDragUpZoomsInAndDownZoomsOut) {
-    const double zoom = View->Camera.ZoomX;
+    const double zoom = View->Camera().ZoomX;
     Press(Qt::RightButton, {}, {200, 250});
-    EXPECT_TRUE(View->Zooming);
+    EXPECT_TRUE(View->Zooming());
     Move({260, 150});
-    EXPECT_NEAR(View->Camera.ZoomX / zoom, 2.009, 0.0005);
-    EXPECT_DOUBLE_EQ(View->Camera.ZoomY, View->Camera.ZoomX);
-    EXPECT_EQ(View->LastMouseX, 200); // only vertical movement counts
+    EXPECT_NEAR(View->Camera().ZoomX / zoom, 2.009, 0.0005);
+    EXPECT_DOUBLE_EQ(View->Camera().ZoomY, View->Camera().ZoomX);
+    EXPECT_EQ(View->LastMouseX(), 200); // only vertical movement counts
     Move({260, 250});
-    EXPECT_NEAR(View->Camera.ZoomX, zoom, 1e-9);
+    EXPECT_NEAR(View->Camera().ZoomX, zoom, 1e-9);
     Release(Qt::RightButton, {260, 250});
-    EXPECT_FALSE(View->Zooming);
+    EXPECT_FALSE(View->Zooming());
 }
 
 TEST_F(ViewMouse, ZoomDragStopsAtAMillion) {
-    View->Camera.ZoomX = View->Camera.ZoomY = 990000;
+    View->TurnCamera([](TViewCamera& camera) {
+        camera.ZoomX = camera.ZoomY = 990000;
+        return true;
+    });
     Press(Qt::RightButton, {}, {200, 250});
     Move({200, 200});
-    EXPECT_EQ(View->Camera.ZoomX, 1000000);
-    EXPECT_EQ(View->Camera.ZoomY, 1000000);
+    EXPECT_EQ(View->Camera().ZoomX, 1000000);
+    EXPECT_EQ(View->Camera().ZoomY, 1000000);
     Move({200, 300});
-    EXPECT_NEAR(View->Camera.ZoomX, 1000000 / std::pow(1.007, 100), 1e-6);
+    EXPECT_NEAR(View->Camera().ZoomX, 1000000 / std::pow(1.007, 100), 1e-6);
 }
 
 TEST_F(ViewMouse, OneVeryLongZoomOutDragStopsAtTheFloorAndZoomingInRecovers) {
     View->PresentFrame();
     ASSERT_GT(LitPixels(), 0);
-    const double start = View->Camera.ZoomX;
+    const double start = View->Camera().ZoomX;
     const double floor = MinZoom(View->height());
     Press(Qt::RightButton, {}, {200, 10});
     Move({200, 150010});
     Release(Qt::RightButton, {200, 150010});
-    EXPECT_EQ(View->Camera.ZoomX, floor);
-    EXPECT_EQ(View->Camera.ZoomY, floor);
+    EXPECT_EQ(View->Camera().ZoomX, floor);
+    EXPECT_EQ(View->Camera().ZoomY, floor);
     EXPECT_GT(floor, 0);
 
     // Ordinary drags up bring it back: 1.007^(200 x 8) is about 70,000.
     int drags = 0;
-    while (View->Camera.ZoomX < start && drags < 10) {
+    while (View->Camera().ZoomX < start && drags < 10) {
         Press(Qt::RightButton, {}, {200, 250});
         Move({200, 50});
         Release(Qt::RightButton, {200, 50});
         ++drags;
     }
     EXPECT_LE(drags, 8);
-    EXPECT_GE(View->Camera.ZoomX, start);
+    EXPECT_GE(View->Camera().ZoomX, start);
     View->WaitForPicture();
     EXPECT_GT(LitPixels(), 0);
 }
@@ -101,49 +104,49 @@ TEST_F(ViewMouse, ManyOrdinaryZoomOutDragsStopAtTheFloor) {
         Move({200, 250});
         Release(Qt::RightButton, {200, 250});
     }
-    EXPECT_EQ(View->Camera.ZoomX, MinZoom(View->height()));
+    EXPECT_EQ(View->Camera().ZoomX, MinZoom(View->height()));
     Press(Qt::RightButton, {}, {200, 250});
     Move({200, 150});
-    EXPECT_NEAR(View->Camera.ZoomX / MinZoom(View->height()), std::pow(1.007, 100), 1e-9);
+    EXPECT_NEAR(View->Camera().ZoomX / MinZoom(View->height()), std::pow(1.007, 100), 1e-9);
 }
 
 TEST_F(ViewMouse, CtrlDragDolliesFasterForFastMovement) {
-    const double dolly = View->Camera.Dolly;
+    const double dolly = View->Camera().Dolly;
     Press(Qt::LeftButton, Qt::ControlModifier, {100, 200});
-    EXPECT_TRUE(View->Dollying);
-    EXPECT_FALSE(View->Panning);
+    EXPECT_TRUE(View->Dollying());
+    EXPECT_FALSE(View->Panning());
     Move({100, 190}, Qt::ControlModifier);
-    EXPECT_NEAR(View->Camera.Dolly - dolly, 18.12, 0.005);
+    EXPECT_NEAR(View->Camera().Dolly - dolly, 18.12, 0.005);
     Release(Qt::LeftButton, {100, 190});
 
-    const double before = View->Camera.Dolly;
+    const double before = View->Camera().Dolly;
     Press(Qt::LeftButton, Qt::ControlModifier, {100, 200});
     for (int y = 199; y >= 190; --y)
         Move({100, y}, Qt::ControlModifier);
-    EXPECT_NEAR(View->Camera.Dolly - before, 2.87, 0.005);
+    EXPECT_NEAR(View->Camera().Dolly - before, 2.87, 0.005);
 }
 
 TEST_F(ViewMouse, ShiftDragTurnsAndTilts) {
-    const double elevation = View->Camera.Elevation;
+    const double elevation = View->Camera().Elevation;
     Press(Qt::LeftButton, Qt::ShiftModifier, {100, 100});
-    EXPECT_TRUE(View->Rotating);
+    EXPECT_TRUE(View->Rotating());
     Move({200, 100}, Qt::ShiftModifier);
-    EXPECT_NEAR(View->Camera.Azimuth, 0.3, 1e-12);
-    EXPECT_EQ(View->Camera.Elevation, elevation);
+    EXPECT_NEAR(View->Camera().Azimuth, 0.3, 1e-12);
+    EXPECT_EQ(View->Camera().Elevation, elevation);
     Move({200, 150}, Qt::ShiftModifier);
-    EXPECT_NEAR(View->Camera.Elevation - elevation, 0.15, 1e-12);
+    EXPECT_NEAR(View->Camera().Elevation - elevation, 0.15, 1e-12);
 }
 
 TEST_F(ViewMouse, LeftDragPansWithThePointer) {
-    const TViewCamera& c = View->Camera;
+    const TViewCamera& c = View->Camera();
     const double perPixel = -(c.Dolly - Universe.Space) * 0.01;
     Press(Qt::LeftButton, {}, {100, 100});
-    EXPECT_TRUE(View->Panning);
+    EXPECT_TRUE(View->Panning());
     Move({130, 90});
     EXPECT_NEAR(c.OffsetX, perPixel * 30 / c.ZoomX, 1e-12);
     EXPECT_NEAR(c.OffsetY, perPixel * -10 / c.ZoomY, 1e-12);
-    EXPECT_EQ(View->LastMouseX, 130);
-    EXPECT_EQ(View->LastMouseY, 90);
+    EXPECT_EQ(View->LastMouseX(), 130);
+    EXPECT_EQ(View->LastMouseY(), 90);
 }
 
 // A move asks for a picture at once and leaves the drawing to the drawing thread.
@@ -152,19 +155,19 @@ TEST_F(ViewMouse, DragsAskForANewPictureAtOnce) {
     Press(Qt::RightButton, {}, {200, 250});
     MarkScreenPoints();
     Move({200, 240});
-    EXPECT_FALSE(View->FrameValid);
+    EXPECT_FALSE(View->FrameValid());
     View->WaitForPicture();
     EXPECT_EQ(RendersSince(), 1u);
-    EXPECT_TRUE(View->FrameValid);
+    EXPECT_TRUE(View->FrameValid());
 }
 
 TEST_F(ViewMouse, OtherButtonsAndModifiersStartNothing) {
-    const TViewCamera start = View->Camera;
+    const TViewCamera start = View->Camera();
     const auto tryPress = [&](Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
         Press(button, modifiers, {100, 100});
-        EXPECT_FALSE(View->Panning || View->Zooming || View->Rotating || View->Dollying);
+        EXPECT_FALSE(View->Panning() || View->Zooming() || View->Rotating() || View->Dollying());
         Move({160, 20}, modifiers);
-        EXPECT_TRUE(SameCamera(View->Camera, start));
+        EXPECT_TRUE(SameCamera(View->Camera(), start));
         Release(button, {160, 20});
     };
     tryPress(Qt::MiddleButton, {});
@@ -176,24 +179,24 @@ TEST_F(ViewMouse, OtherButtonsAndModifiersStartNothing) {
 }
 
 TEST_F(ViewMouse, DoubleClickStartsNothing) {
-    const TViewCamera start = View->Camera;
+    const TViewCamera start = View->Camera();
     QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(100, 100),
                       View->mapToGlobal(QPointF(100, 100)), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QApplication::sendEvent(View, &click);
-    EXPECT_FALSE(View->Panning);
+    EXPECT_FALSE(View->Panning());
     Move({150, 120});
-    EXPECT_TRUE(SameCamera(View->Camera, start));
+    EXPECT_TRUE(SameCamera(View->Camera(), start));
 }
 
 TEST_F(ViewMouse, SecondButtonDoesNotStartAnotherModeAndAnyReleaseEndsAll) {
     Press(Qt::LeftButton, {}, {100, 100});
     Press(Qt::RightButton, {}, {100, 100}); // left and right together: no match
-    EXPECT_TRUE(View->Panning);
-    EXPECT_FALSE(View->Zooming);
+    EXPECT_TRUE(View->Panning());
+    EXPECT_FALSE(View->Zooming());
     Release(Qt::RightButton, {100, 100});
-    EXPECT_FALSE(View->Panning);
-    const TViewCamera after = View->Camera;
+    EXPECT_FALSE(View->Panning());
+    const TViewCamera after = View->Camera();
     Move({180, 180});
-    EXPECT_TRUE(SameCamera(View->Camera, after));
+    EXPECT_TRUE(SameCamera(View->Camera(), after));
 }

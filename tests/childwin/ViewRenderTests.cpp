@@ -32,22 +32,24 @@ std::shared_ptr<TUniverseSnapshot> Crowd(int count) {
 bool ProcessUntilValid(TMDIChild* view) {
     QElapsedTimer clock;
     clock.start();
-    while (!view->FrameValid && clock.elapsed() < 20000)
+    while (!view->FrameValid() && clock.elapsed() < 20000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return view->FrameValid;
+    return view->FrameValid();
 }
 
 struct ViewRender : ViewTest {
     ViewRender() {
         SetClientSize(240, 180);
-        View->Camera.Elevation = 0.35;
+        View->TurnCamera([](TViewCamera& camera) {
+            camera.Elevation = 0.35;
+            return true;
+        });
         View->WaitForPicture();
     }
     // The same picture drawn here and now.
     QImage DrawnHere() {
-        View->FrameValid = false;
-        View->PresentFrame();
-        return View->Frame;
+        View->RenderFrame();
+        return View->Frame();
     }
 };
 
@@ -64,8 +66,8 @@ TEST_F(ViewRender, PicturesFromTheDrawingThreadEqualThoseDrawnAtOnce) {
             View->SetUseLines(extras);
             View->SetContrast(extras ? 180 : 100);
             View->WaitForPicture();
-            ASSERT_TRUE(View->FrameValid);
-            const QImage drawn = View->Frame;
+            ASSERT_TRUE(View->FrameValid());
+            const QImage drawn = View->Frame();
             EXPECT_FALSE(drawn.isNull());
             EXPECT_EQ(DrawnHere(), drawn) << "method " << method << " extras " << extras;
         }
@@ -75,9 +77,9 @@ TEST_F(ViewRender, PicturesFromTheDrawingThreadEqualThoseDrawnAtOnce) {
 // waiting for it.
 TEST_F(ViewRender, TheFinishedPictureArrivesThroughTheEventLoop) {
     View->ShowUniverse(Crowd(5000));
-    EXPECT_FALSE(View->FrameValid);
+    EXPECT_FALSE(View->FrameValid());
     ASSERT_TRUE(ProcessUntilValid(View));
-    const QImage arrived = View->Frame;
+    const QImage arrived = View->Frame();
     EXPECT_EQ(DrawnHere(), arrived);
 }
 
@@ -94,14 +96,14 @@ TEST_F(ViewRender, OnlyTheNewestOfManyRequestsIsShown) {
             camera.Azimuth += 0.05;
             return true;
         });
-    EXPECT_FALSE(View->FrameValid);
+    EXPECT_FALSE(View->FrameValid());
     View->WaitForPicture();
-    EXPECT_TRUE(View->FrameValid);
+    EXPECT_TRUE(View->FrameValid());
     EXPECT_GE(RendersSince(), 1u);
     EXPECT_LE(RendersSince(), static_cast<std::uint64_t>(Moves));
     EXPECT_EQ(RendersSince() + (TRenderWorker::Shared()->Dropped() - dropped),
               static_cast<std::uint64_t>(Moves));
-    const QImage shown = View->Frame;
+    const QImage shown = View->Frame();
     EXPECT_EQ(DrawnHere(), shown);
 }
 
@@ -132,8 +134,8 @@ TEST_F(ViewRender, PictureIsCompleteWhileANewerOneIsOnItsWay) {
     View->ShowUniverse(Crowd(20000));
     View->SetUseLines(true);
     const QImage picture = View->Picture();
-    EXPECT_TRUE(View->FrameValid);
+    EXPECT_TRUE(View->FrameValid());
     View->WaitForPicture(); // whatever the drawing thread still finishes is older: ignored
-    EXPECT_EQ(View->Frame, picture);
+    EXPECT_EQ(View->Frame(), picture);
     EXPECT_EQ(DrawnHere(), picture);
 }

@@ -43,58 +43,54 @@ int main(int argc, char** argv) {
     area.show();
     auto snapshot = std::make_shared<TUniverseSnapshot>();
     snapshot->CopyFrom(universe);
-    TMDIChild* view = TMDIChild::Create(&area, snapshot.get());
+    TMDIChild* view = TMDIChild::Create(&area, snapshot->Space);
     view->SubWindow()->setWindowTitle(QStringLiteral("View 1"));
     const QSize frame = view->SubWindow()->size() - view->size();
     view->SubWindow()->resize(QSize(640, 480) + frame);
     // The first view's settings.
-    view->Camera = {};
-    view->Camera.ZoomX = view->Camera.ZoomY = 0.1 * view->height();
-    view->Camera.Dolly = -5 * universe.Space;
-    view->SetContrast(130);
-    view->SetPartSize(12);
+    view->ApplySettings(DefaultViewSettings(view->height(), universe.Space));
     view->ShowUniverse(snapshot);
     view->FormResize();
-    view->FrameValid = false;
-    view->PresentFrame();
-    Save(view->Frame, out + "/view-default.png");
+    view->RenderFrame();
+    Save(view->Frame(), out + "/view-default.png");
 
     view->SetUseLines(true);
     view->WaitForPicture();
-    Save(view->Frame, out + "/view-lines.png");
+    Save(view->Frame(), out + "/view-lines.png");
 
     // Each display method with lines and luminance on, without and with the grid; the
     // camera tilted a little so that the grid's plane shows.
-    const TViewCamera plain = view->Camera;
-    view->Camera.Elevation = 0.35;
+    const TViewCamera plain = view->Camera();
+    TViewCamera tilted = plain;
+    tilted.Elevation = 0.35;
+    view->SetCamera(tilted);
     const char* const methods[] = {"monocular", "autostereo", "chromostereo"};
     for (int method = 0; method < 3; ++method) {
         view->SetShowAs(static_cast<TShowAs>(method));
         for (const bool grid : {false, true}) {
             view->SetShowGrid(grid);
-            view->FrameValid = false;
-            view->PresentFrame();
-            Save(view->Frame, out + "/view-" + methods[method] + (grid ? "-grid" : "") + ".png");
+            view->RenderFrame();
+            Save(view->Frame(), out + "/view-" + methods[method] + (grid ? "-grid" : "") + ".png");
         }
     }
     view->SetShowAs(saMonocular);
     view->SetShowGrid(false);
-    view->Camera = plain;
+    view->SetCamera(plain);
 
-    const int cx = view->CentreX, cy = view->CentreY;
+    const int cx = view->CentreX(), cy = view->CentreY();
     view->FormMouseDown(Qt::RightButton, Qt::NoModifier, cx, cy);
     for (int dy = 10; dy <= 150; dy += 10)
         view->FormMouseMove(cx, cy - dy);
     view->FormMouseUp();
     view->WaitForPicture();
-    Save(view->Frame, out + "/view-zoomed.png");
+    Save(view->Frame(), out + "/view-zoomed.png");
 
     view->FormMouseDown(Qt::LeftButton, Qt::ShiftModifier, cx, cy);
     for (int d = 10; d <= 200; d += 10)
         view->FormMouseMove(cx + d, cy + d / 2);
     view->FormMouseUp();
     view->WaitForPicture();
-    Save(view->Frame, out + "/view-zoomed-rotated.png");
+    Save(view->Frame(), out + "/view-zoomed-rotated.png");
 
     QCoreApplication::processEvents();
     Save(area.grab().toImage(), out + "/area.png");
@@ -115,7 +111,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(static_cast<int>(runSeconds * 1000), &app, [&] {
         ticks.stop();
         view->WaitForPicture();
-        Save(view->Frame, out + "/view-after-run.png");
+        Save(view->Frame(), out + "/view-after-run.png");
         std::printf("%d steps in all\n", universe.IterationCount);
         app.quit();
     });

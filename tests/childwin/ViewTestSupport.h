@@ -27,7 +27,7 @@ struct ViewTest : testing::Test {
         Snapshot->CopyFrom(Universe);
         Area.resize(900, 700);
         Area.show();
-        View = TMDIChild::Create(&Area, Snapshot.get());
+        View = TMDIChild::Create(&Area, Snapshot->Space);
         View->ShowUniverse(Snapshot);
     }
 

@@ -168,7 +168,7 @@ TEST_F(CommandTest, ExitClosesTheMainWindowAndStopsTheViews) {
     Action("FileExitItem")->trigger();
     EXPECT_FALSE(Main->isVisible());
     for (TMDIChild* view : views)
-        EXPECT_TRUE(view->Closing);
+        EXPECT_TRUE(view->Closing());
 }
 
 TEST_F(CommandTest, TheAboutBoxShowsWithoutBlockingAndClosesOnEscapeOnly) {

@@ -117,13 +117,13 @@ TEST_F(MainFormTest, AFailedFirstCreationLeavesNoUniverseReady) {
     EXPECT_FALSE(Main->UniverseReady());
     ASSERT_EQ(Main->Views().size(), 1); // View 1 opens all the same, showing nothing
 
-    Main->ToolButton6->click();
+    Main->ToolButtons.ToolButton6->click();
     EXPECT_FALSE(Main->Processing());
-    Main->ContinueProcessing1->trigger();
+    Main->Actions.ContinueProcessing1->trigger();
     EXPECT_TRUE(Main->Processing());
     NextStep();
     EXPECT_EQ(Main->Snapshot()->LastIndex(), -1);
-    Main->ContinueProcessing1->trigger();
+    Main->Actions.ContinueProcessing1->trigger();
 
     // A later successful creation makes the universe ready.
     Dialog->ChangeNumber(26);

@@ -54,7 +54,10 @@ TEST_F(FileCommandTest, SavingAndOpeningBringsBackUniverseSettingsAndViews) {
     Steps(3);
     Main->MenuViewNewClick();
     TMDIChild* second = Main->Views().at(1);
-    second->Camera.Azimuth = 0.75;
+    second->TurnCamera([](TViewCamera& camera) {
+        camera.Azimuth = 0.75;
+        return true;
+    });
     second->SetPartSize(17);
     second->SubWindow()->setGeometry(30, 40, 250, 200);
     Dialog->ChangeMass(77);
@@ -82,7 +85,7 @@ TEST_F(FileCommandTest, SavingAndOpeningBringsBackUniverseSettingsAndViews) {
     const QList<TMDIChild*> views = Main->Views();
     ASSERT_EQ(views.size(), 2);
     EXPECT_EQ(views[0]->windowTitle(), "View 1");
-    EXPECT_EQ(views[1]->Camera.Azimuth, 0.75);
+    EXPECT_EQ(views[1]->Camera().Azimuth, 0.75);
     EXPECT_EQ(views[1]->PartSize(), 17);
     EXPECT_EQ(views[1]->SubWindow()->geometry(), QRect(30, 40, 250, 200));
     EXPECT_EQ(Main->ActiveView(), views[1]);

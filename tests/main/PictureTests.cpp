@@ -167,17 +167,17 @@ TEST_F(PictureTest, CascadeKeepsTheViewsAtLeastTheirCreationSize) {
 // 10-pixel drag, whatever Space and the zoom are.
 TEST_F(PictureTest, ATenPixelPanMovesThePictureTwelvePixels) {
     TMDIChild* view = Main->ActiveView();
-    const TViewCamera before = view->Camera;
+    const TViewCamera before = view->Camera();
     const double depth = -before.Dolly;
     const auto originX = [&](const TViewCamera& c) {
-        return c.OffsetX * c.ZoomX / (depth * 0.01) + view->CentreX;
+        return c.OffsetX * c.ZoomX / (depth * 0.01) + view->CentreX();
     };
     const QPoint start(100, 80);
     QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, start);
     QTest::mouseEvent(QTest::MouseMove, view, Qt::NoButton, Qt::NoModifier, start + QPoint(10, 0));
     QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, start + QPoint(10, 0));
-    EXPECT_NEAR(originX(view->Camera) - originX(before), 12, 1e-9);
-    EXPECT_EQ(view->Camera.OffsetY, before.OffsetY);
+    EXPECT_NEAR(originX(view->Camera()) - originX(before), 12, 1e-9);
+    EXPECT_EQ(view->Camera().OffsetY, before.OffsetY);
 }
 
 } // namespace

@@ -119,7 +119,7 @@ TEST_F(MainFormTest, ALongStepShowsItsProgressAndStopEndsIt) {
         }
     });
     const int before = Engine().IterationCount;
-    Main->StepOnce1->trigger();
+    Main->Actions.StepOnce1->trigger();
     bool shown = false;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!shown && std::chrono::steady_clock::now() < until) {
@@ -188,14 +188,14 @@ TEST_F(MainFormTest, TheNewUniverseCommandCancelledLeavesProcessingOff) {
 TEST_F(MainFormTest, TheNewUniverseCommandConfirmedWhilePausedStaysPaused) {
     ShowMain();
     QTimer::singleShot(0, Dialog, [&] { Dialog->BtnUniverseApply->click(); });
-    Main->ToolButton1->click();
+    Main->ToolButtons.ToolButton1->click();
     EXPECT_FALSE(Main->Processing());
     EXPECT_TRUE(Main->UniverseReady());
 }
 
 TEST_F(MainFormTest, AFloatingPropertiesWindowFloatsAgainAfterTheCommand) {
     ShowMain();
-    Main->ToolButton7->click();
+    Main->ToolButtons.ToolButton7->click();
     ASSERT_TRUE(Dialog->isVisible());
     ASSERT_FALSE(Dialog->isModal());
     bool modal = false;
@@ -214,7 +214,7 @@ TEST_F(MainFormTest, TheRunningLoopStillHandlesOtherEvents) {
     Main->SetProcessing(true);
     // A stop requested from another timer must get through between the 1 ms ticks.
     QEventLoop loop;
-    QTimer::singleShot(50, Main, [&] { Main->ContinueProcessing1->trigger(); });
+    QTimer::singleShot(50, Main, [&] { Main->Actions.ContinueProcessing1->trigger(); });
     QObject::connect(Main, &TMainForm::ProcessingChanged, &loop, &QEventLoop::quit);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit); // a guard, not a measurement
     const int before = Main->Snapshot()->IterationCount;

@@ -73,7 +73,7 @@ TEST_F(RecorderTest, ResumingHereRestoresTheFrameAndDropsTheFramesAfterIt) {
     Main->ShowRecordedFrame(3);
     {
         TQuestionAnswerer no(QMessageBox::No);
-        Main->ContinueProcessing1->trigger();
+        Main->Actions.ContinueProcessing1->trigger();
         EXPECT_EQ(no.Count, 1);
         EXPECT_TRUE(no.Text.contains("5 recorded frames")) << no.Text.toStdString();
     }
@@ -81,7 +81,7 @@ TEST_F(RecorderTest, ResumingHereRestoresTheFrameAndDropsTheFramesAfterIt) {
     EXPECT_EQ(Main->RecordedFrames(), 9);
     {
         TQuestionAnswerer yes(QMessageBox::Yes);
-        Main->ContinueProcessing1->trigger();
+        Main->Actions.ContinueProcessing1->trigger();
         EXPECT_EQ(yes.Count, 1);
     }
     ASSERT_TRUE(WaitForResume());
@@ -96,7 +96,7 @@ TEST_F(RecorderTest, ResumingHereRestoresTheFrameAndDropsTheFramesAfterIt) {
     Main->ShowRecordedFrame(3);
     {
         TQuestionAnswerer yes(QMessageBox::Yes);
-        Main->ContinueProcessing1->trigger();
+        Main->Actions.ContinueProcessing1->trigger();
     }
     ASSERT_TRUE(WaitForResume());
     Main->SetProcessing(false);
@@ -109,9 +109,9 @@ TEST_F(RecorderTest, ResumingHereRestoresTheFrameAndDropsTheFramesAfterIt) {
     }
 
     // With no frame shown, F5 toggles processing as before.
-    Main->ContinueProcessing1->trigger();
+    Main->Actions.ContinueProcessing1->trigger();
     EXPECT_TRUE(Main->Processing());
-    Main->ContinueProcessing1->trigger();
+    Main->Actions.ContinueProcessing1->trigger();
     EXPECT_FALSE(Main->Processing());
 }
 
@@ -128,13 +128,13 @@ TEST_F(RecorderTest, ResumingCanBeStoppedAndThenLeavesTheFrameShownAndTheUnivers
     Main->Runner().Run([&](TUniverse&) { const std::lock_guard wait(gate); });
     {
         TQuestionAnswerer yes(QMessageBox::Yes);
-        Main->ContinueProcessing1->trigger();
+        Main->Actions.ContinueProcessing1->trigger();
         EXPECT_EQ(yes.Count, 1);
     }
     EXPECT_EQ(Main->ResumingFrame(), 6);
     EXPECT_TRUE(Main->Processing());
-    EXPECT_EQ(Main->ContinueProcessing1->text(), "Stop Processing");
-    Main->ContinueProcessing1->trigger();
+    EXPECT_EQ(Main->Actions.ContinueProcessing1->text(), "Stop Processing");
+    Main->Actions.ContinueProcessing1->trigger();
     EXPECT_FALSE(Main->Processing());
     hold.unlock();
     {
@@ -157,8 +157,8 @@ TEST_F(RecorderTest, ResumingCanBeStoppedAndThenLeavesTheFrameShownAndTheUnivers
         std::unique_lock holdAgain(gate);
         Main->Runner().Run([&](TUniverse&) { const std::lock_guard wait(gate); });
         TQuestionAnswerer yes(QMessageBox::Yes);
-        Main->ContinueProcessing1->trigger();
-        Main->ContinueProcessing1->trigger();
+        Main->Actions.ContinueProcessing1->trigger();
+        Main->Actions.ContinueProcessing1->trigger();
     }
     ASSERT_TRUE(WaitForResume());
     EXPECT_EQ(Main->ShownFrame(), 0);
@@ -169,7 +169,7 @@ TEST_F(RecorderTest, ResumingCanBeStoppedAndThenLeavesTheFrameShownAndTheUnivers
     // Asked again and left alone, it resumes from the frame.
     {
         TQuestionAnswerer yes(QMessageBox::Yes);
-        Main->ContinueProcessing1->trigger();
+        Main->Actions.ContinueProcessing1->trigger();
     }
     {
         TMessageBoxCloser errors;

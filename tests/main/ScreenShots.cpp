@@ -66,8 +66,11 @@ int main(int argc, char** argv) {
 
     TMDIChild* view = main->ActiveView();
     view->SubWindow()->setGeometry(0, 0, 820, 520);
-    view->Camera.Elevation = 0.35;
-    view->Camera.ZoomX = view->Camera.ZoomY = 3 * view->Camera.ZoomX; // closer in
+    view->TurnCamera([](TViewCamera& camera) {
+        camera.Elevation = 0.35;
+        camera.ZoomX = camera.ZoomY = 3 * camera.ZoomX; // closer in
+        return true;
+    });
     dialog->CheckBoxUseLines->click();
     if (!dialog->CheckBoxShowLuminance->isChecked())
         dialog->CheckBoxShowLuminance->click();

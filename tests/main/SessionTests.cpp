@@ -88,13 +88,13 @@ protected:
     // Zoom to the cap and far out, pan, turn and dolly by far more than a screen.
     void DragEverything(TMDIChild* view) {
         Drag(view, Qt::RightButton, {}, {50, 5000}, {50, 0});
-        EXPECT_EQ(view->Camera.ZoomX, MaxZoom);
+        EXPECT_EQ(view->Camera().ZoomX, MaxZoom);
         Drag(view, Qt::LeftButton, {}, {10, 10}, {3000, -2000});
         Drag(view, Qt::LeftButton, Qt::ShiftModifier, {10, 10}, {90000, 40000});
         Drag(view, Qt::LeftButton, Qt::ControlModifier, {10, 10}, {10, 3000});
         Drag(view, Qt::LeftButton, Qt::ControlModifier, {10, 3000}, {10, -60000});
         Drag(view, Qt::RightButton, {}, {50, 0}, {50, 150000});
-        EXPECT_GT(view->Camera.ZoomX, 0);
+        EXPECT_GT(view->Camera().ZoomX, 0);
         Drag(view, Qt::RightButton, {}, {50, 2000}, {50, 0});
         Drag(view, Qt::LeftButton, {}, {10, 10}, {-100000, 100000});
     }

@@ -31,7 +31,7 @@ TEST_F(MainFormTest, BeforeTheFirstShowingNoUniverseExistsButTheSettingsArrived)
     EXPECT_TRUE(Main->Views().isEmpty());
 
     // Processing has never been switched: designed caption and image.
-    EXPECT_EQ(Main->ContinueProcessing1->text(), "Resume Processing Here");
+    EXPECT_EQ(Main->Actions.ContinueProcessing1->text(), "Resume Processing Here");
     EXPECT_EQ(ImageOf("ToolButton6"), 3);
     EXPECT_EQ(Main->ProcessingTimer->interval(), 1);
     EXPECT_EQ(Main->ProcessingTimer->timerType(), Qt::PreciseTimer);
@@ -47,8 +47,8 @@ TEST_F(MainFormTest, ComponentsCarryTheirNames) {
     }
     EXPECT_NE(Main->findChild<QTimer*>("ProcessingTimer"), nullptr);
     EXPECT_NE(Main->findChild<QObject*>("ImageList1"), nullptr);
-    EXPECT_EQ(Main->findChild<QAction*>("ContinueProcessing1"), Main->ContinueProcessing1);
-    EXPECT_EQ(Main->ContinueProcessing1->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(Main->findChild<QAction*>("ContinueProcessing1"), Main->Actions.ContinueProcessing1);
+    EXPECT_EQ(Main->Actions.ContinueProcessing1->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_TRUE(Main->findChild<QMenu*>("Recorder1")->menuAction()->isVisible());
 }
 
@@ -79,36 +79,36 @@ TEST_F(MainFormTest, FirstShowingBuildsTheUniverseAndOpensViewOne) {
 
 TEST_F(MainFormTest, SwitchingProcessingSetsTimerImageAndCaption) {
     Main->SetProcessing(false); // already off: nothing changes
-    EXPECT_EQ(Main->ContinueProcessing1->text(), "Resume Processing Here");
+    EXPECT_EQ(Main->Actions.ContinueProcessing1->text(), "Resume Processing Here");
 
     Main->SetProcessing(true);
     EXPECT_TRUE(Main->ProcessingTimer->isActive());
     EXPECT_EQ(ImageOf("ToolButton6"), 4);
-    EXPECT_EQ(Main->ContinueProcessing1->text(), "Stop Processing");
+    EXPECT_EQ(Main->Actions.ContinueProcessing1->text(), "Stop Processing");
     EXPECT_TRUE(Main->property("Processing").toBool());
 
     Main->setProperty("Processing", false);
     EXPECT_FALSE(Main->ProcessingTimer->isActive());
     EXPECT_EQ(ImageOf("ToolButton6"), 3);
-    EXPECT_EQ(Main->ContinueProcessing1->text(), "Continue Processing from Here");
+    EXPECT_EQ(Main->Actions.ContinueProcessing1->text(), "Continue Processing from Here");
 }
 
 TEST_F(MainFormTest, TheToolButtonNeedsAReadyUniverseButF5DoesNot) {
-    Main->ToolButton6->click();
+    Main->ToolButtons.ToolButton6->click();
     EXPECT_FALSE(Main->Processing());
     Main->BtnStartClick();
     EXPECT_FALSE(Main->Processing());
 
-    Main->ContinueProcessing1->trigger();
+    Main->Actions.ContinueProcessing1->trigger();
     EXPECT_TRUE(Main->Processing());
     Main->ProcessingTimerTimer(); // no universe yet: a tick does nothing, and survives
     Main->BtnStopClick();
     EXPECT_FALSE(Main->Processing());
 
     ShowMain();
-    Main->ToolButton6->click();
+    Main->ToolButtons.ToolButton6->click();
     EXPECT_TRUE(Main->Processing());
-    Main->ToolButton6->click();
+    Main->ToolButtons.ToolButton6->click();
     EXPECT_FALSE(Main->Processing());
 }
 
@@ -124,7 +124,7 @@ TEST_F(MainFormTest, F5TogglesProcessingAlthoughItsMenuIsHidden) {
 
 TEST_F(MainFormTest, F6StepsOnceWhileProcessingIsOff) {
     ShowMain();
-    EXPECT_EQ(Main->StepOnce1->shortcut(), QKeySequence(Qt::Key_F6));
+    EXPECT_EQ(Main->Actions.StepOnce1->shortcut(), QKeySequence(Qt::Key_F6));
     Main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
     const int before = Main->Snapshot()->IterationCount;

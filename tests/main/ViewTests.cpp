@@ -48,13 +48,13 @@ TEST_F(ViewTest, TheFirstViewHasItsOwnDefaults) {
     EXPECT_TRUE(view->ShowLuminance());
     EXPECT_FALSE(view->UseLines());
     EXPECT_EQ(view->ShowAs(), saMonocular);
-    EXPECT_EQ(view->Camera.Azimuth, 0);
-    EXPECT_EQ(view->Camera.Elevation, 0);
-    EXPECT_EQ(view->Camera.OffsetX, 0);
-    EXPECT_EQ(view->Camera.Dolly, -5 * Main->Snapshot()->Space);
-    EXPECT_GT(view->Camera.ZoomX, 0);
-    EXPECT_DOUBLE_EQ(view->Camera.ZoomX, 0.1 * view->height());
-    EXPECT_DOUBLE_EQ(view->Camera.ZoomY, 0.1 * view->height());
+    EXPECT_EQ(view->Camera().Azimuth, 0);
+    EXPECT_EQ(view->Camera().Elevation, 0);
+    EXPECT_EQ(view->Camera().OffsetX, 0);
+    EXPECT_EQ(view->Camera().Dolly, -5 * Main->Snapshot()->Space);
+    EXPECT_GT(view->Camera().ZoomX, 0);
+    EXPECT_DOUBLE_EQ(view->Camera().ZoomX, 0.1 * view->height());
+    EXPECT_DOUBLE_EQ(view->Camera().ZoomY, 0.1 * view->height());
     EXPECT_EQ(view->Snapshot(), Main->Snapshot().get());
     EXPECT_EQ(Main->ActiveView(), view);
     // Active, it has shown its contrast and method in the properties window.
@@ -64,9 +64,7 @@ TEST_F(ViewTest, TheFirstViewHasItsOwnDefaults) {
 
 TEST_F(ViewTest, ANewViewCopiesCameraMethodAndSizeButNotContrastOrLines) {
     TMDIChild* first = Main->Views().at(0);
-    first->Camera = TViewCamera{1, 2, -300, 0.4, 0.6, 17, 19};
-    first->CentreX = 77;
-    first->CentreY = 55;
+    first->SetCamera(TViewCamera{1, 2, -300, 0.4, 0.6, 17, 19});
     first->SetShowAs(saAutoStereo);
     first->SetPartSize(33);
     first->SetContrast(250);
@@ -74,18 +72,18 @@ TEST_F(ViewTest, ANewViewCopiesCameraMethodAndSizeButNotContrastOrLines) {
     first->SetShowLuminance(false);
     EXPECT_EQ(Dialog->ListBoxShowAs->currentRow(), 1); // the view reported its new method
 
-    Main->ToolButton8->click();
+    Main->ToolButtons.ToolButton8->click();
     const QList<TMDIChild*> views = Main->Views();
     ASSERT_EQ(views.size(), 2);
     TMDIChild* second = views[1];
     EXPECT_EQ(Caption(second), "View 2");
-    EXPECT_EQ(second->Camera.OffsetX, 1);
-    EXPECT_EQ(second->Camera.OffsetY, 2);
-    EXPECT_EQ(second->Camera.Dolly, -300);
-    EXPECT_EQ(second->Camera.Azimuth, 0.4);
-    EXPECT_EQ(second->Camera.Elevation, 0.6);
-    EXPECT_EQ(second->Camera.ZoomX, 17);
-    EXPECT_EQ(second->Camera.ZoomY, 19);
+    EXPECT_EQ(second->Camera().OffsetX, 1);
+    EXPECT_EQ(second->Camera().OffsetY, 2);
+    EXPECT_EQ(second->Camera().Dolly, -300);
+    EXPECT_EQ(second->Camera().Azimuth, 0.4);
+    EXPECT_EQ(second->Camera().Elevation, 0.6);
+    EXPECT_EQ(second->Camera().ZoomX, 17);
+    EXPECT_EQ(second->Camera().ZoomY, 19);
     EXPECT_EQ(second->ShowAs(), saAutoStereo);
     EXPECT_EQ(second->PartSize(), 33);
     EXPECT_EQ(second->Contrast(), 100);
@@ -164,7 +162,7 @@ TEST_F(ViewTest, ThePresetReplacesFiveViewsByFourFromTheActiveOne) {
     ASSERT_EQ(before.size(), 5);
     TMDIChild* active = before[2];
     Activate(active);
-    active->Camera = TViewCamera{1.5, -2.5, -400, 10 * Degree, 33 * Degree, 21, 23};
+    active->SetCamera(TViewCamera{1.5, -2.5, -400, 10 * Degree, 33 * Degree, 21, 23});
     active->SetShowAs(saChromoStereo);
     active->SetPartSize(44);
     active->SetContrast(222);
@@ -196,13 +194,13 @@ TEST_F(ViewTest, ThePresetReplacesFiveViewsByFourFromTheActiveOne) {
         TMDIChild* view = after[i];
         EXPECT_EQ(view->SubWindow()->pos(), places[i]);
         EXPECT_EQ(view->SubWindow()->size(), QSize(w, h));
-        EXPECT_NEAR(view->Camera.Azimuth, azimuths[i] * Degree, 1e-12);
-        EXPECT_NEAR(view->Camera.Elevation, elevations[i] * Degree, 1e-12);
-        EXPECT_EQ(view->Camera.OffsetX, 1.5);
-        EXPECT_EQ(view->Camera.OffsetY, -2.5);
-        EXPECT_EQ(view->Camera.Dolly, -400);
-        EXPECT_EQ(view->Camera.ZoomX, 21);
-        EXPECT_EQ(view->Camera.ZoomY, 23);
+        EXPECT_NEAR(view->Camera().Azimuth, azimuths[i] * Degree, 1e-12);
+        EXPECT_NEAR(view->Camera().Elevation, elevations[i] * Degree, 1e-12);
+        EXPECT_EQ(view->Camera().OffsetX, 1.5);
+        EXPECT_EQ(view->Camera().OffsetY, -2.5);
+        EXPECT_EQ(view->Camera().Dolly, -400);
+        EXPECT_EQ(view->Camera().ZoomX, 21);
+        EXPECT_EQ(view->Camera().ZoomY, 23);
         EXPECT_EQ(view->ShowAs(), saChromoStereo);
         EXPECT_EQ(view->PartSize(), 44);
         EXPECT_EQ(view->Contrast(), 222);
@@ -224,12 +222,12 @@ TEST_F(ViewTest, ThePresetWithoutAnActiveViewStartsFromTheDefaultCamera) {
     const double azimuths[] = {0, 0, -90, 30};
     const double elevations[] = {0, 90, 0, 45};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_NEAR(views[i]->Camera.Azimuth, azimuths[i] * Degree, 1e-12);
-        EXPECT_NEAR(views[i]->Camera.Elevation, elevations[i] * Degree, 1e-12);
+        EXPECT_NEAR(views[i]->Camera().Azimuth, azimuths[i] * Degree, 1e-12);
+        EXPECT_NEAR(views[i]->Camera().Elevation, elevations[i] * Degree, 1e-12);
         EXPECT_EQ(views[i]->Contrast(), 130);
         EXPECT_EQ(views[i]->PartSize(), 12);
-        EXPECT_EQ(views[i]->Camera.Dolly, -5 * Main->Snapshot()->Space);
-        EXPECT_DOUBLE_EQ(views[i]->Camera.ZoomX, 0.1 * views[i]->height());
+        EXPECT_EQ(views[i]->Camera().Dolly, -5 * Main->Snapshot()->Space);
+        EXPECT_DOUBLE_EQ(views[i]->Camera().ZoomX, 0.1 * views[i]->height());
     }
 }
 

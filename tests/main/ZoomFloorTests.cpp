@@ -27,16 +27,24 @@ protected:
 
     static bool Alive(const TMDIChild* view) {
         const double floor = MinZoom(view->height());
-        return view->Camera.ZoomX >= floor && view->Camera.ZoomY >= floor;
+        return view->Camera().ZoomX >= floor && view->Camera().ZoomY >= floor;
+    }
+
+    // Gives the first view a camera it could only have come from elsewhere.
+    void KillZoom(double zoomX, double zoomY) {
+        TViewCamera camera = First->Camera();
+        camera.ZoomX = zoomX;
+        camera.ZoomY = zoomY;
+        First->SetCamera(camera);
     }
 
     TMDIChild* First = nullptr;
 };
 
 TEST_F(ZoomFloorTest, ANewViewOfAViewZoomedFarOutZoomsBackIn) {
-    const double start = First->Camera.ZoomX;
+    const double start = First->Camera().ZoomX;
     ZoomDrag(First, 10, 150010);
-    EXPECT_EQ(First->Camera.ZoomX, MinZoom(First->height()));
+    EXPECT_EQ(First->Camera().ZoomX, MinZoom(First->height()));
 
     Action("MenuViewNew")->trigger();
     TMDIChild* copy = Main->ActiveView();
@@ -44,25 +52,24 @@ TEST_F(ZoomFloorTest, ANewViewOfAViewZoomedFarOutZoomsBackIn) {
     EXPECT_TRUE(Alive(copy));
     // Ordinary drags of 200 pixels: about 1,650 pixels take the floor back to the start.
     int drags = 0;
-    for (; drags < 12 && copy->Camera.ZoomX < start; ++drags)
+    for (; drags < 12 && copy->Camera().ZoomX < start; ++drags)
         ZoomDrag(copy, 210, 10);
     EXPECT_LE(drags, 9);
-    EXPECT_GE(copy->Camera.ZoomX, start);
+    EXPECT_GE(copy->Camera().ZoomX, start);
 }
 
 // A dead zoom can no longer come from a drag, but a camera may come from elsewhere.
 TEST_F(ZoomFloorTest, NewViewLiftsADeadZoom) {
-    First->Camera.ZoomX = First->Camera.ZoomY = 0;
+    KillZoom(0, 0);
     Action("MenuViewNew")->trigger();
     TMDIChild* copy = Main->ActiveView();
     ASSERT_NE(copy, First);
-    EXPECT_EQ(copy->Camera.ZoomX, MinZoom(copy->height()));
-    EXPECT_EQ(copy->Camera.Azimuth, First->Camera.Azimuth); // the rest is still copied
+    EXPECT_EQ(copy->Camera().ZoomX, MinZoom(copy->height()));
+    EXPECT_EQ(copy->Camera().Azimuth, First->Camera().Azimuth); // the rest is still copied
 }
 
 TEST_F(ZoomFloorTest, ThePresetLiftsADeadZoom) {
-    First->Camera.ZoomX = 0;
-    First->Camera.ZoomY = std::nan("");
+    KillZoom(0, std::nan(""));
     Action("MenuViewPreset1")->trigger();
     const QList<TMDIChild*> views = Main->Views();
     ASSERT_EQ(views.size(), 4);
@@ -71,11 +78,11 @@ TEST_F(ZoomFloorTest, ThePresetLiftsADeadZoom) {
 }
 
 TEST_F(ZoomFloorTest, ResetLiftsADeadZoomOfTheActiveView) {
-    First->Camera.ZoomX = First->Camera.ZoomY = 0;
+    KillZoom(0, 0);
     Dialog->Button8->click();
     EXPECT_TRUE(Alive(First));
     ZoomDrag(First, 150, 50);
-    EXPECT_GT(First->Camera.ZoomX, MinZoom(First->height()));
+    EXPECT_GT(First->Camera().ZoomX, MinZoom(First->height()));
 }
 
 } // namespace

@@ -263,6 +263,15 @@ TEST_F(PropertiesDlgTest, AnActivatedViewShowsAllItsSettingsOnTheViewPage) {
 
     Dialog->ViewActivated(nullptr);
     EXPECT_EQ(Dialog->Contrast(), 100);
+
+    // Showing a view's settings hands nothing back to it, not even a value the page holds
+    // to its slider's range.
+    TMDIChild wide;
+    wide.SetPartSize(500);
+    Host.View = &wide;
+    Dialog->ViewActivated(&wide);
+    EXPECT_EQ(Dialog->PartSize(), 100);
+    EXPECT_EQ(wide.PartSize(), 500);
     Host.View = nullptr;
 }
 

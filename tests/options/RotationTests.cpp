@@ -23,8 +23,10 @@ protected:
     void SetUp() override {
         PropertiesDlgTest::SetUp();
         Host.View = &View;
-        View.Camera.ZoomX = 25;
-        View.Camera.ZoomY = 26;
+        TViewCamera camera = View.Camera();
+        camera.ZoomX = 25;
+        camera.ZoomY = 26;
+        View.SetCamera(camera);
         // Widened so the rotation controls beyond the designed width can be reached.
         Dialog->PageControl1->setCurrentWidget(Dialog->PageView);
         Dialog->resize(460, 380);
@@ -58,7 +60,7 @@ TEST_F(RotationTest, TheControlsSitBesideTheViewSettings) {
 
 TEST_F(RotationTest, OnlyTheLeftArrowStepsAtOnce) {
     Press(Dialog->Button2);
-    EXPECT_DOUBLE_EQ(View.Camera.Azimuth, -Degree);
+    EXPECT_DOUBLE_EQ(View.Camera().Azimuth, -Degree);
     EXPECT_TRUE(Dialog->TimerMouseAct->isActive());
     Release(Dialog->Button2);
     EXPECT_FALSE(Dialog->TimerMouseAct->isActive());
@@ -69,8 +71,8 @@ TEST_F(RotationTest, OnlyTheLeftArrowStepsAtOnce) {
         EXPECT_TRUE(Dialog->TimerMouseAct->isActive());
         Release(arrow);
     }
-    EXPECT_DOUBLE_EQ(View.Camera.Azimuth, -Degree);
-    EXPECT_EQ(View.Camera.Elevation, 0);
+    EXPECT_DOUBLE_EQ(View.Camera().Azimuth, -Degree);
+    EXPECT_EQ(View.Camera().Elevation, 0);
 }
 
 TEST_F(RotationTest, HeldArrowsTurnOneDegreePerTick) {
@@ -83,16 +85,16 @@ TEST_F(RotationTest, HeldArrowsTurnOneDegreePerTick) {
                   {Dialog->Button6, raUp, 0, -1},
                   {Dialog->Button7, raDown, 0, 1}};
     for (const auto& a : arrows) {
-        View.Camera = TViewCamera{};
+        View.SetCamera(TViewCamera{});
         Press(a.Arrow, Qt::RightButton, QPoint(3, 3), Qt::ShiftModifier); // any button, any keys
         EXPECT_EQ(Dialog->RotateAction(), a.Action);
         for (int tick = 0; tick < 7; ++tick)
             Dialog->TimerMouseActTimer();
         Release(a.Arrow, Qt::RightButton, QPoint(3, 3));
-        EXPECT_NEAR(View.Camera.Azimuth, 7 * a.Azimuth * Degree, 1e-12);
-        EXPECT_NEAR(View.Camera.Elevation, 7 * a.Elevation * Degree, 1e-12);
+        EXPECT_NEAR(View.Camera().Azimuth, 7 * a.Azimuth * Degree, 1e-12);
+        EXPECT_NEAR(View.Camera().Elevation, 7 * a.Elevation * Degree, 1e-12);
         Dialog->TimerMouseActTimer(); // released: ticks do nothing
-        EXPECT_NEAR(View.Camera.Azimuth, 7 * a.Azimuth * Degree, 1e-12);
+        EXPECT_NEAR(View.Camera().Azimuth, 7 * a.Azimuth * Degree, 1e-12);
     }
 }
 
@@ -101,14 +103,14 @@ TEST_F(RotationTest, TheTimerTurnsTheViewWhileAnArrowIsHeld) {
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (View.Camera.Azimuth >= 2 * Degree)
+        if (View.Camera().Azimuth >= 2 * Degree)
             loop.quit();
     });
     poll.start(5);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit); // a guard, not a measurement
     loop.exec();
     Release(Dialog->Button5);
-    EXPECT_GE(View.Camera.Azimuth, 2 * Degree - 1e-12);
+    EXPECT_GE(View.Camera().Azimuth, 2 * Degree - 1e-12);
 }
 
 TEST_F(RotationTest, AFullRevolutionKeepsCounting) {
@@ -116,7 +118,7 @@ TEST_F(RotationTest, AFullRevolutionKeepsCounting) {
     for (int tick = 0; tick < 360; ++tick)
         Dialog->TimerMouseActTimer();
     Release(Dialog->Button5);
-    EXPECT_NEAR(View.Camera.Azimuth, 2 * M_PI, 1e-9);
+    EXPECT_NEAR(View.Camera().Azimuth, 2 * M_PI, 1e-9);
 }
 
 TEST_F(RotationTest, ThePanelTurnsAtTheCubeOfTheOffset) {
@@ -124,15 +126,15 @@ TEST_F(RotationTest, ThePanelTurnsAtTheCubeOfTheOffset) {
     Press(panel, Qt::LeftButton, QPoint(12, 12)); // the centre: running but still
     EXPECT_TRUE(Dialog->TimerMouseAct->isActive());
     Dialog->TimerMouseActTimer();
-    EXPECT_EQ(View.Camera.Azimuth, 0);
-    EXPECT_EQ(View.Camera.Elevation, 0);
+    EXPECT_EQ(View.Camera().Azimuth, 0);
+    EXPECT_EQ(View.Camera().Elevation, 0);
 
     // Held and dragged ten pixels right: +1 degree per tick, like the right arrow.
     QTest::mouseEvent(QTest::MouseMove, panel, Qt::NoButton, {}, QPoint(22, 12));
     EXPECT_FLOAT_EQ(Dialog->MouseTurnRate(), -1.0f);
     Dialog->TimerMouseActTimer();
     Dialog->TimerMouseActTimer();
-    EXPECT_NEAR(View.Camera.Azimuth, 2 * Degree, 1e-12);
+    EXPECT_NEAR(View.Camera().Azimuth, 2 * Degree, 1e-12);
 
     // Far outside the panel the pointer still belongs to it.
     QTest::mouseEvent(QTest::MouseMove, panel, Qt::NoButton, {}, QPoint(12, -8));
@@ -146,8 +148,8 @@ TEST_F(RotationTest, APressAboveTheCentreTiltsLikeTheUpArrow) {
     Press(Dialog->PanelMouseRot, Qt::LeftButton, QPoint(12, 2));
     Dialog->TimerMouseActTimer();
     Release(Dialog->PanelMouseRot, Qt::LeftButton, QPoint(12, 2));
-    EXPECT_NEAR(View.Camera.Elevation, -Degree, 1e-12);
-    EXPECT_EQ(View.Camera.Azimuth, 0);
+    EXPECT_NEAR(View.Camera().Elevation, -Degree, 1e-12);
+    EXPECT_EQ(View.Camera().Azimuth, 0);
 }
 
 TEST_F(RotationTest, MovingOverThePanelWithoutAPressDoesNothing) {
@@ -155,29 +157,31 @@ TEST_F(RotationTest, MovingOverThePanelWithoutAPressDoesNothing) {
     EXPECT_EQ(Dialog->MouseTurnRate(), 0);
     EXPECT_EQ(Dialog->RotateAction(), raNone);
     Dialog->TimerMouseActTimer();
-    EXPECT_EQ(View.Camera.Azimuth, 0);
+    EXPECT_EQ(View.Camera().Azimuth, 0);
 }
 
 TEST_F(RotationTest, ResetRestoresTheStandardCameraButNotTheZoom) {
-    View.Camera = TViewCamera{3, 4, -9, 1.5, -0.7, 25, 26};
+    View.SetCamera(TViewCamera{3, 4, -9, 1.5, -0.7, 25, 26});
     ASSERT_EQ(Dialog->Space(), 48);
     Dialog->Button8->click();
-    EXPECT_EQ(View.Camera.OffsetX, 0);
-    EXPECT_EQ(View.Camera.OffsetY, 0);
-    EXPECT_EQ(View.Camera.Dolly, -144);
-    EXPECT_EQ(View.Camera.Azimuth, 0);
-    EXPECT_NEAR(View.Camera.Elevation, 15 * Degree, 1e-15);
-    EXPECT_EQ(View.Camera.ZoomX, 25);
-    EXPECT_EQ(View.Camera.ZoomY, 26);
+    EXPECT_EQ(View.Camera().OffsetX, 0);
+    EXPECT_EQ(View.Camera().OffsetY, 0);
+    EXPECT_EQ(View.Camera().Dolly, -144);
+    EXPECT_EQ(View.Camera().Azimuth, 0);
+    EXPECT_NEAR(View.Camera().Elevation, 15 * Degree, 1e-15);
+    EXPECT_EQ(View.Camera().ZoomX, 25);
+    EXPECT_EQ(View.Camera().ZoomY, 26);
 }
 
 TEST_F(RotationTest, ResetBringsADeadZoomBackToTheFloor) {
-    View.Camera.ZoomX = 0;
-    View.Camera.ZoomY = std::nan("");
+    TViewCamera dead = View.Camera();
+    dead.ZoomX = 0;
+    dead.ZoomY = std::nan("");
+    View.SetCamera(dead);
     Dialog->Button8->click();
-    EXPECT_EQ(View.Camera.ZoomX, MinZoom(View.height()));
-    EXPECT_EQ(View.Camera.ZoomY, MinZoom(View.height()));
-    EXPECT_GT(View.Camera.ZoomX, 0);
+    EXPECT_EQ(View.Camera().ZoomX, MinZoom(View.height()));
+    EXPECT_EQ(View.Camera().ZoomY, MinZoom(View.height()));
+    EXPECT_GT(View.Camera().ZoomX, 0);
 }
 
 TEST_F(RotationTest, WithoutAnActiveViewNothingTurns) {
@@ -187,16 +191,16 @@ TEST_F(RotationTest, WithoutAnActiveViewNothingTurns) {
     Dialog->TimerMouseActTimer();
     Release(Dialog->Button2);
     Dialog->Button8->click();
-    EXPECT_EQ(View.Camera.Azimuth, 0);
-    EXPECT_EQ(View.Camera.Dolly, 0);
+    EXPECT_EQ(View.Camera().Azimuth, 0);
+    EXPECT_EQ(View.Camera().Dolly, 0);
 }
 
 TEST_F(RotationTest, TheInertControlsDoNothing) {
-    const TViewCamera before = View.Camera;
+    const TViewCamera before = View.Camera();
     Dialog->BtnFOVWider->click();
     Dialog->Button1->click();
-    EXPECT_EQ(View.Camera.Azimuth, before.Azimuth);
-    EXPECT_EQ(View.Camera.Dolly, before.Dolly);
+    EXPECT_EQ(View.Camera().Azimuth, before.Azimuth);
+    EXPECT_EQ(View.Camera().Dolly, before.Dolly);
     EXPECT_FALSE(Dialog->TimerMouseAct->isActive());
     EXPECT_FALSE(Dialog->EditRotX->isEnabled());
     EXPECT_EQ(Dialog->EditRotX->text(), "000");

@@ -80,18 +80,21 @@ inline TViewsRecord TwoViews() {
     TViewsRecord views;
     TViewRecord first;
     first.Caption = "View 1";
-    first.Camera = TViewCamera{1.5, -2.25, -30, 0.5, -0.25, 42, 43};
-    first.ShowLuminance = true;
-    first.Contrast = 300;
-    first.PartSize = 12;
-    first.UseLines = true;
+    // Every setting away from its default, so that one a file drops shows.
+    first.Settings.Camera = TViewCamera{1.5, -2.25, -30, 0.5, -0.25, 42, 43};
+    first.Settings.ShowLuminance = true;
+    first.Settings.Brightness = -7;
+    first.Settings.Contrast = 300;
+    first.Settings.PartSize = 12;
+    first.Settings.UseLines = true;
+    first.Settings.ShowGrid = true;
     first.X = 10;
     first.Y = 20;
     first.Width = 400;
     first.Height = 300;
     TViewRecord second = first;
     second.Caption = "Vue 2 \xc3\xa9"; // UTF-8 survives
-    second.ShowAs = 2;
+    second.Settings.ShowAs = saChromoStereo;
     second.WindowState = TWindowState::Maximised;
     views.Views = {first, second};
     views.ActiveView = 1;
