@@ -71,7 +71,7 @@ void TMainForm::ConnectView(TMDIChild* view) {
 }
 
 TMDIChild* TMainForm::NewViewWindow() {
-    TMDIChild* view = TMDIChild::Create(MDIClient, FSnapshot.get());
+    TMDIChild* view = TMDIChild::Create(MDIClient, Snapshot().get());
     // The universe being built may not have published yet: the camera starts from its
     // settings.
     view->Camera.Dolly = -5 * FSpace;
@@ -109,7 +109,7 @@ void TMainForm::OpenView(const QString& title) {
     } else {
         SetDefaultCamera(view);
     }
-    view->ShowUniverse(FSnapshot);
+    view->ShowUniverse(Snapshot());
     view->FormResize();
     // The new view is the active one; it reports itself now that it is set up, so the
     // properties window shows its settings rather than its creation defaults.
@@ -299,7 +299,7 @@ void TMainForm::MenuViewPreset1Click() {
         window->setWindowTitle(caption);
         view->Camera.Elevation = place.ElevationDegrees * Degree;
         view->Camera.Azimuth += place.AzimuthChangeDegrees * Degree;
-        view->ShowUniverse(FSnapshot);
+        view->ShowUniverse(Snapshot());
         view->FormResize();
     }
     if (active)
