@@ -75,6 +75,7 @@ public:
     /// There is a recording of as many particles as the live universe has.
     bool RecordingFits() const;
     /// A new, empty recording at path for particles; false (reported) when it cannot be made.
+    /// A temporary recording's file goes with it; one the user named stays.
     bool StartNewRecording(const QString& path, int particles, bool temporary);
     /// Takes a frame after every step, the first now; on only with a recording that fits.
     void SetRecording(bool value);
