@@ -3,7 +3,6 @@
 #include "About/About.h"
 #include "Childwin/ChildWin.h"
 #include "Main/ImageList.h"
-#include "Main/RecorderLink.h"
 #include "Options/Options.h"
 #include "settings/SettingsModel.h"
 #include "universe/SimulationRunner.h"
@@ -42,6 +41,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ProcessingTimer->setTimerType(Qt::PreciseTimer);
     connect(ProcessingTimer, &QTimer::timeout, this, &TMainForm::ProcessingTimerTimer);
 
+    FSession = std::make_unique<TSimulationSession>();
     BuildMenus();
     BuildToolBar();
     BuildProgress();
@@ -66,24 +66,13 @@ void TMainForm::FormCreate() {
     qApp->installEventFilter(this); // the hint display
     connect(MDIClient, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
     FUniverseReady = false;
-    // The runner calls back on its engine thread; the window takes the newest snapshot on
-    // its own thread, one notice at a time however many steps were published meanwhile.
-    FRunner = std::make_unique<TSimulationRunner>([this] {
-        if (!FSnapshotPosted.exchange(true))
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    FSnapshotPosted = false;
-                    TakePacedSnapshot();
-                },
-                Qt::QueuedConnection);
-    });
+    ConnectSession();
     SetProcessing(false);
 }
 
 void TMainForm::FormDestroy() {
     // Ends the engine thread (cancelling its work) before anything it calls back goes.
-    FRunner.reset();
+    FSession.reset();
     qApp->removeEventFilter(this);
     disconnect(MDIClient, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
 }
@@ -122,11 +111,11 @@ void TMainForm::SetProcessing(bool value) {
     // Off ends the engine's step even when processing already was off: Step Once may have
     // started one.
     if (!value)
-        FRunner->Stop();
+        FSession->Runner().Stop();
     if (value == FProcessing)
         return;
     if (value)
-        FRunner->SetProcessing(true);
+        FSession->Runner().SetProcessing(true);
     if (value) {
         ProcessingTimer->start();
     } else {
@@ -152,32 +141,30 @@ void TMainForm::TakePacedSnapshot() {
     const auto now = std::chrono::steady_clock::now();
     if (FProcessing && now - FPacedShownAt < frame)
         return;
-    const std::uint64_t before = FSnapshot ? FSnapshot->Serial : 0;
-    TakeSnapshot();
-    if (FSnapshot && FSnapshot->Serial != before)
+    if (FSession->TakeSnapshot()) {
+        ShowSnapshot(FSession->Snapshot());
         FPacedShownAt = now;
+    }
 }
 
 void TMainForm::TakeSnapshot() {
-    std::shared_ptr<const TUniverseSnapshot> newest = FRunner->Latest();
-    if (newest && (!FSnapshot || newest->Serial > FSnapshot->Serial))
-        ShowSnapshot(std::move(newest));
+    if (FSession->TakeSnapshot())
+        ShowSnapshot(FSession->Snapshot());
 }
 
 void TMainForm::ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot) {
-    FSnapshot = snapshot;
     const bool newBuild = snapshot->BuildCount != FBuildsSeen;
     FBuildsSeen = snapshot->BuildCount;
     // A new universe ends the showing of a recorded frame; until then the frame stays.
     if (newBuild)
-        LeavePlayback();
-    if (FShownFrame >= 0)
+        FSession->LeavePlayback();
+    if (FSession->ShownFrame() >= 0)
         return;
     if (FPropertiesDlg && snapshot->FromStep) {
         FPropertiesDlg->SetOptimisation(snapshot->Optimisation);
         FPropertiesDlg->SetIterationCount(snapshot->IterationCount);
     }
-    if (FRecording)
+    if (FSession->Recording())
         ShowRecorderPosition();
     const QList<TMDIChild*> views = Views();
     for (qsizetype i = views.size() - 1; i >= 0; --i)
@@ -189,19 +176,19 @@ void TMainForm::ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot) 
 bool TMainForm::WaitForEngine(int milliseconds) {
     const std::chrono::milliseconds timeout(milliseconds);
     const bool done =
-        FProcessing ? FRunner->WaitUntilApplied(timeout) : FRunner->WaitUntilIdle(timeout);
+        FProcessing ? Runner().WaitUntilApplied(timeout) : Runner().WaitUntilIdle(timeout);
     TakeSnapshot();
     return done;
 }
 
 void TMainForm::StepOnce1Click() {
     if (FUniverseReady && !FProcessing)
-        FRunner->StepOnce();
+        Runner().StepOnce();
 }
 
 void TMainForm::SetStepsPerSecond(std::int32_t value) {
     using namespace std::chrono;
-    FRunner->SetStepInterval(value > 0 ? duration_cast<nanoseconds>(seconds(1)) / value
+    Runner().SetStepInterval(value > 0 ? duration_cast<nanoseconds>(seconds(1)) / value
                                        : TSimulationRunner::LeastStepInterval);
 }
 
@@ -213,8 +200,8 @@ void TMainForm::ToolButton6Click() {
 void TMainForm::ContinueProcessing1Click() {
     // On a recorded frame: carry on from that frame's exact state (and while that is being
     // worked out, stop it).
-    if (FShownFrame >= 0 && FResumingFrame < 0) {
-        ResumeAt(FShownFrame, true);
+    if (ShownFrame() >= 0 && ResumingFrame() < 0) {
+        ResumeAt(ShownFrame(), true);
         return;
     }
     SetProcessing(!FProcessing);
@@ -305,20 +292,20 @@ int TMainForm::RedoFrequency() const {
 // properties window has stored the value already when it passes it on here.
 void TMainForm::SetMaxSeparation(std::int32_t value) {
     FSettingsModel->Set(&TSettings::MaxSeparation, value);
-    FRunner->SetMaxSeparation(value);
+    Runner().SetMaxSeparation(value);
 }
 
 void TMainForm::SetLocalitySize(std::int32_t value) {
     FSettingsModel->Set(&TSettings::LocalitySize, value);
-    FRunner->SetLocalitySize(value);
+    Runner().SetLocalitySize(value);
 }
 
 void TMainForm::SetMatrixResolution(std::int32_t value) {
     FSettingsModel->Set(&TSettings::MatrixResolution, value);
-    FRunner->SetMatrixResolution(value);
+    Runner().SetMatrixResolution(value);
 }
 
 void TMainForm::SetRedoFrequency(std::int32_t value) {
     FSettingsModel->Set(&TSettings::RedoFrequency, value);
-    FRunner->SetRedoFrequency(value);
+    Runner().SetRedoFrequency(value);
 }

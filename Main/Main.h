@@ -1,12 +1,12 @@
 #pragma once
 
 #include "Main/MenuActions.h"
+#include "Main/SimulationSession.h"
 #include "Options/PropertiesHost.h"
 
 #include <QList>
 #include <QMainWindow>
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -30,16 +30,16 @@ class TPositionBar;
 class TSettingsModel;
 class TSimulationRunner;
 struct TFrameRange;
-struct TRecorderLink;
-struct TSimulationContents;
 struct TUniverseSnapshot;
 struct TViewSettings;
 
-/// The main window: a multiple-document frame whose children are the views. It owns the
-/// runner, which keeps the one universe on an engine thread: the window sends it the
-/// settings, builds and processing commands, shows each new snapshot it publishes (checked
-/// on a 1 ms timer while processing is on, and whenever the runner says it published), and
-/// opens, closes and arranges the views. It never waits for the engine.
+/// The main window: a multiple-document frame whose children are the views. Its session
+/// keeps the simulation (the runner with the one universe on an engine thread, the
+/// recording, the file); the window sends the session the settings, builds and processing
+/// commands, shows each new snapshot the runner publishes (checked on a 1 ms timer while
+/// processing is on, and whenever the runner says it published), asks the user what the
+/// session needs to know, and opens, closes and arranges the views. It never waits for the
+/// engine.
 ///
 /// The platform keeps the list of views; every walk over them goes through Views() and
 /// runs from the last index down to 0.
@@ -94,8 +94,9 @@ public:
     /// Shows the runner's newest snapshot if it is newer than the one shown.
     void TakeSnapshot();
     /// The snapshot the window shows; null before the first build ends.
-    std::shared_ptr<const TUniverseSnapshot> Snapshot() const { return FSnapshot; }
-    TSimulationRunner& Runner() const { return *FRunner; }
+    std::shared_ptr<const TUniverseSnapshot> Snapshot() const { return FSession->Snapshot(); }
+    TSimulationSession& Session() const { return *FSession; }
+    TSimulationRunner& Runner() const { return FSession->Runner(); }
     /// Waits until the engine has carried out every command sent (and, with processing off,
     /// has nothing left to do), then shows its newest snapshot. For tests and scripted runs
     /// only: the window does not respond meanwhile.
@@ -147,7 +148,7 @@ public:
     /// Sends a save to path to the engine, which writes the state between steps; the
     /// outcome arrives later (caption, or a message box that says what failed).
     bool SaveSimulation(const QString& path);
-    const QString& CurrentFile() const { return FCurrentFile; }
+    const QString& CurrentFile() const { return FSession->CurrentFile(); }
     /// A file to open instead of building the default universe at first show.
     void SetStartFile(const QString& path) { FStartFile = path; }
 
@@ -163,17 +164,15 @@ public:
     /// Shows again what was shown before. False when cancelled or a file failed (reported).
     bool ExportFrames(const TFrameRange& range, const QString& folder);
     /// Shows recorded frame index in every view instead of the live universe.
-    bool ShowRecordedFrame(int index);
+    bool ShowRecordedFrame(int index) { return FSession->ShowRecordedFrame(index); }
     /// The frame shown, or -1 while the live universe is shown.
-    int ShownFrame() const { return FShownFrame; }
-    bool Recording() const { return FRecording; }
-    bool Playing() const { return FPlaying; }
+    int ShownFrame() const { return FSession->ShownFrame(); }
+    bool Recording() const { return FSession->Recording(); }
+    bool Playing() const { return FSession->Playing(); }
     /// The frame the engine is working out to resume processing from, or -1.
-    int ResumingFrame() const { return FResumingFrame; }
+    int ResumingFrame() const { return FSession->ResumingFrame(); }
     /// Frames in the recording (0 without one).
-    int RecordedFrames() const;
-    /// The recording, shared with the engine thread: hold its mutex to use it.
-    TRecorderLink& Recorder() const { return *FRecorder; }
+    int RecordedFrames() const { return FSession->RecordedFrames(); }
 
     // Components.
     QMdiArea* MDIClient = nullptr;
@@ -187,7 +186,6 @@ public:
     TToolButtons ToolButtons; // every tool-bar button, filled from the tool-bar table
     QMenu* Window1 = nullptr;
     TMenuActions Actions; // every menu item, filled from the menu table
-    QTimer* PlayTimer = nullptr;
     TPositionBar* PositionBar = nullptr;
     QFileDialog* OpenDialog = nullptr;
     QFileDialog* ExportDialog = nullptr; // "Export Picture...": a PNG file to write
@@ -227,45 +225,30 @@ private:
     void BuildEnded(const TUniverseSnapshot& snapshot);
     QList<QAction*> WindowListActions;
 
-    std::unique_ptr<TSimulationRunner> FRunner;
-    std::shared_ptr<const TUniverseSnapshot> FSnapshot;
+    std::unique_ptr<TSimulationSession> FSession;
     // When a step was last shown while processing (see TakePacedSnapshot).
     std::chrono::steady_clock::time_point FPacedShownAt;
-    std::atomic<bool> FSnapshotPosted{false}; // a "published" notice is on its way
     std::uint64_t FBuildsSeen = 0;
     double FSpace = 0; // of the universe last sent to be built: new views' cameras start there
     bool FEverBuilt = false; // a build has succeeded
 
-    // Files and the recorder.
+    // Files and the recorder: the window's side of the session.
     void BuildRecorder();
+    void ConnectSession();
     void UpdateCaption();
-    void SaveEnded(const QString& path, const QString& error);
+    void SaveEnded(const QString& error);
     void ApplySimulation(TSimulationContents& contents, const QString& path);
     bool AskToDiscardRecording();
-    /// A temporary recording's file goes with it; one the user named stays.
-    bool StartNewRecording(const QString& path, int particles, bool temporary);
+    /// On asks first to replace a recording that does not fit the universe.
     void SetRecording(bool value);
-    void RecordingFailed(const QString& error);
-    void SetPlaying(bool value);
-    void PlayTimerTimer();
-    void LeavePlayback();
     bool ResumeAt(int index, bool askToDiscard);
-    /// The engine finished restoring frame index: restored, or not (error says why; empty
-    /// when it was stopped).
-    void ResumeEnded(int index, bool restored, const QString& error);
     void ShowRecorderPosition();
     void ShowFigures(float optimisation, int iteration);
-    QString TemporaryRecordingPath();
-    QString FCurrentFile;
+    void ShowFrame(const std::shared_ptr<const TUniverseSnapshot>& frame);
+    void ShowLive();
+    void ShowError(const QString& text);
     QString FExportFolder; // where frames were exported last
     QString FStartFile;
-    std::shared_ptr<TRecorderLink> FRecorder;
-    bool FRecording = false;
-    bool FPlaying = false;
-    bool FRecordingSaved = true; // no frames were taken since the file was last saved
-    int FShownFrame = -1;
-    int FResumingFrame = -1;      // the frame the engine is restoring to resume from it
-    bool FResumeDiscards = false; // and whether that drops frames after it
     bool FProcessing = false;
     bool FUniverseReady = false;
     bool FShown = false;

@@ -12,7 +12,7 @@ void TMainForm::CreateUniverse() {
     if (!FPropertiesDlg)
         return;
     const TUniverseSettings settings = FPropertiesDlg->UniverseSettings();
-    FRunner->BuildUniverse(settings);
+    Runner().BuildUniverse(settings);
     FSpace = SettingsFormulas::Space(settings.Space);
     // Ready from now on, as far as the commands go: they queue behind the build. A failure
     // takes it back when nothing was ever built.

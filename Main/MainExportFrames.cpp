@@ -16,11 +16,11 @@ void TMainForm::ExportFrames1Click() {
     if (count == 0 || !ActiveView())
         return;
     QString folder = FExportFolder;
-    if (folder.isEmpty() && !FCurrentFile.isEmpty())
-        folder = QFileInfo(FCurrentFile).absolutePath();
+    if (folder.isEmpty() && !CurrentFile().isEmpty())
+        folder = QFileInfo(CurrentFile()).absolutePath();
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    TExportFramesDlg dialog(TFrameRange::Offered(FShownFrame, count), count, folder, this);
+    TExportFramesDlg dialog(TFrameRange::Offered(ShownFrame(), count), count, folder, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     FExportFolder = dialog.Folder();
@@ -40,10 +40,10 @@ bool TMainForm::ExportFrames(const TFrameRange& asked, const QString& folder) {
         return false;
     }
     // Showing the frames stops processing and recording; both go on again afterwards.
-    const int wasShown = FShownFrame;
+    const int wasShown = ShownFrame();
     const bool wasProcessing = FProcessing;
-    const bool wasRecording = FRecording;
-    SetPlaying(false);
+    const bool wasRecording = Recording();
+    FSession->SetPlaying(false);
     QProgressDialog progress(QStringLiteral("Exporting frames..."), QStringLiteral("Cancel"), 0,
                              range.Count(), this);
     progress.setObjectName(QStringLiteral("ExportProgress"));
@@ -73,7 +73,7 @@ bool TMainForm::ExportFrames(const TFrameRange& asked, const QString& folder) {
     if (wasShown >= 0 && wasShown < RecordedFrames())
         ShowRecordedFrame(wasShown);
     else
-        LeavePlayback();
+        FSession->LeavePlayback();
     if (wasShown < 0 && wasRecording)
         SetRecording(true);
     if (wasShown < 0 && wasProcessing)

@@ -3,9 +3,8 @@
 
 #include "Childwin/ChildWin.h"
 #include "Main/PositionBar.h"
-#include "Main/RecorderLink.h"
 #include "Options/Options.h"
-#include "Storage/Recording.h"
+#include "Storage/Recorder.h"
 #include "Storage/SimulationFile.h"
 #include "Storage/UniverseIO.h"
 #include "settings/SettingsModel.h"
@@ -26,10 +25,6 @@
 namespace {
 
 const QString FileFilters = QStringLiteral("Astrivo simulations (*.astrivo);;All files (*)");
-
-std::string ToPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 // The current settings as a file keeps them. A setting that the properties window never
 // wrote (PartSize starts at 0) is kept as its control shows it: the slider's nearest
@@ -62,9 +57,9 @@ TViewRecord RecordOf(const TMDIChild& view) {
 } // namespace
 
 void TMainForm::UpdateCaption() {
-    setWindowTitle(FCurrentFile.isEmpty()
+    setWindowTitle(CurrentFile().isEmpty()
                        ? QStringLiteral("Astrivo 2")
-                       : QStringLiteral("Astrivo 2 - %1").arg(QFileInfo(FCurrentFile).fileName()));
+                       : QStringLiteral("Astrivo 2 - %1").arg(QFileInfo(CurrentFile()).fileName()));
 }
 
 bool TMainForm::SaveSimulation(const QString& path) {
@@ -78,38 +73,24 @@ bool TMainForm::SaveSimulation(const QString& path) {
             views.ActiveView = static_cast<std::int32_t>(i);
     }
     StatusBar->showMessage(QStringLiteral("Saving %1...").arg(path));
-    // The engine writes its own state between two steps; the window hears how it went.
-    FRunner->Run([this, path, settings = CollectSettings(*FSettingsModel), views,
-                  link = FRecorder](TUniverse& universe) {
-        TStorageResult result;
-        {
-            const std::lock_guard lock(link->Mutex);
-            result =
-                SimulationFile::Save(ToPath(path), universe, settings, views, link->File.get());
-        }
-        const QString error = result.Ok ? QString() : QString::fromStdString(result.Message);
-        QMetaObject::invokeMethod(
-            this, [this, path, error] { SaveEnded(path, error); }, Qt::QueuedConnection);
-    });
+    FSession->Save(path, CollectSettings(*FSettingsModel), std::move(views));
     return true;
 }
 
-void TMainForm::SaveEnded(const QString& path, const QString& error) {
+void TMainForm::SaveEnded(const QString& error) {
     StatusBar->clearMessage();
     if (!error.isEmpty()) {
         QMessageBox::critical(this, QStringLiteral("Error"), error);
         return;
     }
-    FCurrentFile = QFileInfo(path).absoluteFilePath();
-    FRecordingSaved = true;
     UpdateCaption();
 }
 
 void TMainForm::FileSaveItemClick() {
-    if (FCurrentFile.isEmpty())
+    if (CurrentFile().isEmpty())
         FileSaveAsItemClick();
     else
-        SaveSimulation(FCurrentFile);
+        SaveSimulation(CurrentFile());
 }
 
 void TMainForm::FileSaveAsItemClick() {
@@ -120,8 +101,8 @@ void TMainForm::FileSaveAsItemClick() {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(FileFilters);
     dialog.setDefaultSuffix(QStringLiteral("astrivo"));
-    if (!FCurrentFile.isEmpty())
-        dialog.selectFile(FCurrentFile);
+    if (!CurrentFile().isEmpty())
+        dialog.selectFile(CurrentFile());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     SaveSimulation(dialog.selectedFiles().first());
@@ -142,35 +123,19 @@ void TMainForm::NewSimulation1Click() {
 
 bool TMainForm::OpenSimulation(const QString& path) {
     TSimulationContents contents;
-    const TStorageResult result = SimulationFile::Load(ToPath(path), contents);
-    if (!result.Ok) {
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QString::fromStdString(result.Message));
-        return false;
-    }
     std::unique_ptr<TRecording> recording;
-    if (contents.HasRecording) {
-        const TStorageResult extracted =
-            TRecording::Extract(ToPath(path), ToPath(TemporaryRecordingPath()), recording);
-        if (!extracted.Ok) {
-            QMessageBox::critical(this, QStringLiteral("Error"),
-                                  QStringLiteral("Cannot open %1. %2")
-                                      .arg(path, QString::fromStdString(extracted.Message)));
-            return false;
-        }
-        recording->SetTemporary(true);
+    QString error;
+    if (!FSession->ReadFile(path, contents, recording, error)) {
+        QMessageBox::critical(this, QStringLiteral("Error"), error);
+        return false;
     }
     if (!AskToDiscardRecording())
         return false;
     SetProcessing(false);
-    SetRecording(false);
-    SetPlaying(false);
-    LeavePlayback();
-    {
-        const std::lock_guard lock(FRecorder->Mutex);
-        FRecorder->File = std::move(recording);
-    }
-    FRecordingSaved = true;
+    FSession->SetRecording(false);
+    FSession->SetPlaying(false);
+    FSession->LeavePlayback();
+    FSession->AdoptRecording(std::move(recording));
     ApplySimulation(contents, path);
     return true;
 }
@@ -181,7 +146,7 @@ void TMainForm::ApplySimulation(TSimulationContents& contents, const QString& pa
     // own (equal) values replace them next.
     FPropertiesDlg->ApplySettings(contents.Settings);
     const std::shared_ptr<const TUniverse> universe(std::move(contents.Universe));
-    FRunner->Replace(
+    Runner().Replace(
         [universe](TUniverse& target) { return UniverseIO::CopyState(*universe, target); });
     FSpace = universe->Space;
     FUniverseReady = true;
@@ -190,10 +155,10 @@ void TMainForm::ApplySimulation(TSimulationContents& contents, const QString& pa
     const QList<TMDIChild*> old = Views();
     for (qsizetype i = old.size() - 1; i >= 0; --i)
         old[i]->SubWindow()->close();
-    FCurrentFile = QFileInfo(path).absoluteFilePath();
+    FSession->SetCurrentFile(path);
     UpdateCaption();
     if (contents.Views.Views.empty()) {
-        OpenView(QDir::toNativeSeparators(FCurrentFile));
+        OpenView(QDir::toNativeSeparators(CurrentFile()));
     } else {
         QList<QMdiSubWindow*> frames;
         for (const TViewRecord& record : contents.Views.Views) {

@@ -41,9 +41,9 @@ void TMainForm::BuildProgress() {
 }
 
 void TMainForm::ProgressTimerTimer() {
-    if (!FRunner)
+    if (!FSession)
         return;
-    const TSimulationRunner::TProgress progress = FRunner->Progress();
+    const TSimulationRunner::TProgress progress = Runner().Progress();
     const bool show = progress.Work != TSimulationRunner::TWork::Idle &&
                       std::chrono::steady_clock::now() - progress.Since >= ShowAfter;
     if (!show) {
@@ -61,7 +61,7 @@ void TMainForm::ProgressTimerTimer() {
     } else if (progress.Work == TWork::Restoring) {
         // Restoring a recorded frame: its keyframe stepped forward, one step after another.
         text = QStringLiteral("Restoring frame %1: step %2 of %3\u2026 (Stop cancels)")
-                   .arg(QLocale().toString(FResumingFrame + 1))
+                   .arg(QLocale().toString(ResumingFrame() + 1))
                    .arg(QLocale().toString(std::min(progress.StepsDone + 1, progress.Steps)))
                    .arg(QLocale().toString(progress.Steps));
         share = progress.Steps > 0

@@ -1,43 +1,24 @@
-// The recorder: frames taken on the engine thread after each step, playing them back in
-// every view, and its options. Resuming is in MainResume.cpp.
+// The recorder's commands and displays: the window's side of the session's recording,
+// playback and resuming (SimulationSession.cpp, SessionPlayback.cpp).
 #include "Main/Main.h"
 
 #include "Childwin/ChildWin.h"
 #include "Main/PositionBar.h"
-#include "Main/RecorderLink.h"
 #include "Main/RecorderOptionsDlg.h"
 #include "Options/Options.h"
-#include "Storage/UniverseIO.h"
-#include "universe/SimulationRunner.h"
-#include "universe/Universe.h"
+#include "Storage/Recorder.h"
+#include "settings/SettingsModel.h"
 #include "universe/UniverseSnapshot.h"
 
 #include <QAction>
-#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QShortcut>
-#include <QStandardPaths>
-#include <QTimer>
 #include <QToolBar>
-#include <QUuid>
 
 #include <algorithm>
 
-namespace {
-
-std::string ToPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-void ShowError(QWidget* parent, const QString& text) {
-    QMessageBox::critical(parent, QStringLiteral("Error"), text);
-}
-
-} // namespace
-
 void TMainForm::BuildRecorder() {
-    FRecorder = std::make_shared<TRecorderLink>();
     for (const auto& [action, handler] :
          {std::pair{Actions.StartRecording1, &TMainForm::StartRecording1Click},
           std::pair{Actions.StartRecording2, &TMainForm::StartRecording2Click},
@@ -48,11 +29,6 @@ void TMainForm::BuildRecorder() {
           std::pair{Actions.NewSimulation1, &TMainForm::NewSimulation1Click}})
         connect(action, &QAction::triggered, this, handler);
 
-    PlayTimer = new QTimer(this);
-    PlayTimer->setObjectName(QStringLiteral("PlayTimer"));
-    PlayTimer->setTimerType(Qt::PreciseTimer);
-    connect(PlayTimer, &QTimer::timeout, this, &TMainForm::PlayTimerTimer);
-
     auto* bar = new QToolBar(QStringLiteral("Position"), this);
     bar->setObjectName(QStringLiteral("PositionToolBar"));
     bar->setMovable(false);
@@ -62,33 +38,42 @@ void TMainForm::BuildRecorder() {
     addToolBar(Qt::BottomToolBarArea, bar);
     bar->setVisible(false);
     connect(PositionBar, &TPositionBar::FrameChosen, this, [this](int index) {
-        SetPlaying(false);
-        ShowRecordedFrame(index);
+        FSession->SetPlaying(false);
+        FSession->ShowRecordedFrame(index);
     });
     // The arrow keys step through the frames while a frame is shown.
     for (const auto& [key, delta] : {std::pair{Qt::Key_Left, -1}, std::pair{Qt::Key_Right, 1}}) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         connect(shortcut, &QShortcut::activated, this, [this, d = delta] {
-            if (FShownFrame < 0)
+            if (ShownFrame() < 0)
                 return;
-            SetPlaying(false);
-            ShowRecordedFrame(std::clamp(FShownFrame + d, 0, RecordedFrames() - 1));
+            FSession->SetPlaying(false);
+            FSession->ShowRecordedFrame(std::clamp(ShownFrame() + d, 0, RecordedFrames() - 1));
         });
     }
     ShowRecorderPosition();
 }
 
-QString TMainForm::TemporaryRecordingPath() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    return QDir(folder).filePath(QStringLiteral("astrivo-recording-%1.astrivo")
-                                     .arg(QUuid::createUuid().toString(QUuid::Id128)));
+void TMainForm::ConnectSession() {
+    TSimulationSession* session = FSession.get();
+    connect(session, &TSimulationSession::Published, this, &TMainForm::TakePacedSnapshot);
+    connect(session, &TSimulationSession::ProcessingWanted, this, &TMainForm::SetProcessing);
+    connect(session, &TSimulationSession::RecordingChanged, this, [this](bool recording) {
+        Actions.StartRecording2->setChecked(recording);
+        Actions.StartRecording2->setText(recording ? QStringLiteral("Stop Recording")
+                                                   : QStringLiteral("Start Recording"));
+    });
+    connect(session, &TSimulationSession::PlayingChanged, this,
+            [this](bool playing) { Actions.Play1->setChecked(playing); });
+    connect(session, &TSimulationSession::PositionChanged, this, &TMainForm::ShowRecorderPosition);
+    connect(session, &TSimulationSession::FrameShown, this, &TMainForm::ShowFrame);
+    connect(session, &TSimulationSession::LiveShown, this, &TMainForm::ShowLive);
+    connect(session, &TSimulationSession::Failed, this, &TMainForm::ShowError);
+    connect(session, &TSimulationSession::SaveEnded, this, &TMainForm::SaveEnded);
 }
 
-int TMainForm::RecordedFrames() const {
-    if (!FRecorder)
-        return 0;
-    const std::lock_guard lock(FRecorder->Mutex);
-    return FRecorder->File ? FRecorder->File->FrameCount() : 0;
+void TMainForm::ShowError(const QString& text) {
+    QMessageBox::critical(this, QStringLiteral("Error"), text);
 }
 
 void TMainForm::ShowFigures(float optimisation, int iteration) {
@@ -98,20 +83,30 @@ void TMainForm::ShowFigures(float optimisation, int iteration) {
     }
 }
 
+void TMainForm::ShowFrame(const std::shared_ptr<const TUniverseSnapshot>& frame) {
+    ShowFigures(frame->Optimisation, frame->IterationCount);
+    const QList<TMDIChild*> views = Views();
+    for (qsizetype i = views.size() - 1; i >= 0; --i)
+        views[i]->ShowUniverse(frame);
+}
+
+void TMainForm::ShowLive() {
+    const std::shared_ptr<const TUniverseSnapshot> snapshot = Snapshot();
+    if (!snapshot)
+        return;
+    ShowFigures(snapshot->Optimisation, snapshot->IterationCount);
+    const QList<TMDIChild*> views = Views();
+    for (qsizetype i = views.size() - 1; i >= 0; --i)
+        views[i]->ShowUniverse(snapshot);
+}
+
 void TMainForm::ShowRecorderPosition() {
-    int frames = 0;
-    int iteration = 0;
-    {
-        const std::lock_guard lock(FRecorder->Mutex);
-        if (FRecorder->File) {
-            frames = FRecorder->File->FrameCount();
-            const int shown = FShownFrame >= 0 ? FShownFrame : frames - 1;
-            if (shown >= 0 && shown < frames)
-                iteration = FRecorder->File->FrameIteration(shown);
-        }
-    }
+    const int frames = RecordedFrames();
+    const int shownFrame = ShownFrame();
+    const int shown = shownFrame >= 0 ? shownFrame : frames - 1;
+    const int iteration = FSession->Recorder().FrameIteration(shown);
     if (PositionBar) {
-        PositionBar->ShowFrame(FShownFrame >= 0 ? FShownFrame : std::max(frames - 1, 0), frames,
+        PositionBar->ShowFrame(shownFrame >= 0 ? shownFrame : std::max(frames - 1, 0), frames,
                                iteration);
         PositionBar->parentWidget()->setVisible(frames > 0);
     }
@@ -124,102 +119,27 @@ void TMainForm::ShowRecorderPosition() {
 // ---- Recording ----
 
 bool TMainForm::AskToDiscardRecording() {
-    if (FRecordingSaved || RecordedFrames() == 0)
+    if (!FSession->UnsavedRecording())
         return true;
     return QMessageBox::question(this, QStringLiteral("Recorder"),
                                  QStringLiteral("The recording has not been saved. Discard it?")) ==
            QMessageBox::Yes;
 }
 
-bool TMainForm::StartNewRecording(const QString& path, int particles, bool temporary) {
-    TRecorderOptions options;
-    {
-        const std::lock_guard lock(FRecorder->Mutex);
-        if (FRecorder->File)
-            options = FRecorder->File->Options();
-    }
-    std::unique_ptr<TRecording> recording;
-    const TStorageResult result = TRecording::Create(ToPath(path), particles, options, recording);
-    if (!result.Ok) {
-        ShowError(this, QString::fromStdString(result.Message));
-        return false;
-    }
-    recording->SetTemporary(temporary);
-    SetPlaying(false);
-    LeavePlayback();
-    const std::lock_guard lock(FRecorder->Mutex);
-    FRecorder->Active = false;
-    FRecorder->File = std::move(recording);
-    FRecordingSaved = false;
-    return true;
-}
-
 void TMainForm::SetRecording(bool value) {
-    const int particles = FSnapshot ? FSnapshot->LastIndex() + 1 : 0;
+    const int particles = FSession->LiveParticles();
     if (value && particles <= 0)
         value = false;
-    if (value) {
-        bool fits = false;
-        {
-            const std::lock_guard lock(FRecorder->Mutex);
-            fits = FRecorder->File && FRecorder->File->ParticleCount() == particles;
-        }
-        if (!fits && (!AskToDiscardRecording() ||
-                      !StartNewRecording(TemporaryRecordingPath(), particles, true)))
-            value = false;
-    }
-    if (value) {
-        LeavePlayback();
-        FRecordingSaved = false;
-        // Frames are taken on the engine thread, in order with the steps: the first is the
-        // state when recording starts, then one after each step.
-        const std::shared_ptr<TRecorderLink> link = FRecorder;
-        FRunner->SetStepObserver([this, link](const TUniverse& universe) {
-            const std::lock_guard lock(link->Mutex);
-            if (!link->Active || !link->File)
-                return;
-            const TStorageResult result = link->File->StepTaken(universe);
-            if (!result.Ok) {
-                link->Active = false;
-                const QString error = QString::fromStdString(result.Message);
-                QMetaObject::invokeMethod(
-                    this, [this, error] { RecordingFailed(error); }, Qt::QueuedConnection);
-            }
-        });
-        FRunner->Run([this, link](TUniverse& universe) {
-            const std::lock_guard lock(link->Mutex);
-            const TStorageResult result =
-                link->File ? link->File->Begin(universe) : TStorageResult::Failure("No recording.");
-            link->Active = result.Ok;
-            if (!result.Ok) {
-                const QString error = QString::fromStdString(result.Message);
-                QMetaObject::invokeMethod(
-                    this, [this, error] { RecordingFailed(error); }, Qt::QueuedConnection);
-            }
-        });
-    } else if (FRecording) {
-        const std::shared_ptr<TRecorderLink> link = FRecorder;
-        FRunner->Run([link](TUniverse&) {
-            const std::lock_guard lock(link->Mutex);
-            link->Active = false;
-            if (link->File)
-                link->File->Flush();
-        });
-    }
-    FRecording = value;
-    Actions.StartRecording2->setChecked(value);
-    Actions.StartRecording2->setText(value ? QStringLiteral("Stop Recording")
-                                           : QStringLiteral("Start Recording"));
-    ShowRecorderPosition();
-}
-
-void TMainForm::RecordingFailed(const QString& error) {
-    SetRecording(false);
-    ShowError(this, QStringLiteral("Recording stopped. %1").arg(error));
+    if (value && !FSession->RecordingFits() &&
+        (!AskToDiscardRecording() ||
+         !FSession->StartNewRecording(TSimulationSession::TemporaryRecordingPath(), particles,
+                                      true)))
+        value = false;
+    FSession->SetRecording(value);
 }
 
 void TMainForm::StartRecording1Click() {
-    if (!FUniverseReady || !FSnapshot || !AskToDiscardRecording())
+    if (!FUniverseReady || !Snapshot() || !AskToDiscardRecording())
         return;
     const QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("New Recording"), QString(),
@@ -227,130 +147,45 @@ void TMainForm::StartRecording1Click() {
     if (path.isEmpty())
         return;
     SetRecording(false);
-    if (StartNewRecording(path, FSnapshot->LastIndex() + 1, false))
+    if (FSession->StartNewRecording(path, FSession->LiveParticles(), false))
         SetRecording(true);
 }
 
 void TMainForm::StartRecording2Click() {
-    SetRecording(!FRecording);
-}
-
-// ---- Playing ----
-
-bool TMainForm::ShowRecordedFrame(int index) {
-    auto frame = std::make_shared<TUniverseSnapshot>();
-    TStorageResult result = TStorageResult::Failure("There is no recording.");
-    {
-        const std::lock_guard lock(FRecorder->Mutex);
-        if (FRecorder->File)
-            result = FRecorder->File->ReadFrame(index, *frame);
-    }
-    if (!result.Ok) {
-        SetPlaying(false);
-        ShowError(this, QString::fromStdString(result.Message));
-        return false;
-    }
-    // Leaving the live universe, or a resume under way, for a frame stops processing.
-    if (FShownFrame < 0 || FResumingFrame >= 0) {
-        SetProcessing(false);
-        SetRecording(false);
-    }
-    // Views take a frame like any snapshot of the universe they show.
-    if (FSnapshot) {
-        frame->Serial = FSnapshot->Serial;
-        frame->BuildCount = FSnapshot->BuildCount;
-    }
-    FShownFrame = index;
-    ShowFigures(frame->Optimisation, frame->IterationCount);
-    const std::shared_ptr<const TUniverseSnapshot> shown = frame;
-    const QList<TMDIChild*> views = Views();
-    for (qsizetype i = views.size() - 1; i >= 0; --i)
-        views[i]->ShowUniverse(shown);
-    ShowRecorderPosition();
-    return true;
-}
-
-void TMainForm::LeavePlayback() {
-    if (FShownFrame < 0)
-        return;
-    FShownFrame = -1;
-    SetPlaying(false);
-    if (FSnapshot) {
-        ShowFigures(FSnapshot->Optimisation, FSnapshot->IterationCount);
-        const QList<TMDIChild*> views = Views();
-        for (qsizetype i = views.size() - 1; i >= 0; --i)
-            views[i]->ShowUniverse(FSnapshot);
-    }
-    ShowRecorderPosition();
-}
-
-void TMainForm::SetPlaying(bool value) {
-    const int frames = RecordedFrames();
-    if (value && frames == 0)
-        value = false;
-    FPlaying = value;
-    Actions.Play1->setChecked(value);
-    if (!value) {
-        PlayTimer->stop();
-        return;
-    }
-    SetProcessing(false);
-    SetRecording(false);
-    // From the frame shown; from the start when the end was reached or none is shown.
-    const int from = FShownFrame < 0 || FShownFrame >= frames - 1 ? 0 : FShownFrame;
-    if (!ShowRecordedFrame(from))
-        return;
-    int rate = 30;
-    {
-        const std::lock_guard lock(FRecorder->Mutex);
-        rate = FRecorder->File->Options().PlaybackRate;
-    }
-    PlayTimer->start(std::max(1, 1000 / rate));
-}
-
-void TMainForm::PlayTimerTimer() {
-    if (FShownFrame < 0 || FShownFrame + 1 >= RecordedFrames()) {
-        SetPlaying(false);
-        return;
-    }
-    ShowRecordedFrame(FShownFrame + 1);
+    SetRecording(!Recording());
 }
 
 void TMainForm::Play1Click() {
-    SetPlaying(Actions.Play1->isChecked());
+    FSession->SetPlaying(Actions.Play1->isChecked());
+}
+
+// ---- Resuming ----
+
+bool TMainForm::ResumeAt(int index, bool askToDiscard) {
+    if (!FSession->CanResumeAt(index))
+        return false;
+    const int after = RecordedFrames() - 1 - index;
+    if (askToDiscard && after > 0 &&
+        QMessageBox::question(this, QStringLiteral("Resume Processing Here"),
+                              QStringLiteral("Resuming here discards the %1 recorded frames "
+                                             "after this one. Go on?")
+                                  .arg(after)) != QMessageBox::Yes)
+        return false;
+    return FSession->ResumeAt(index, FSettingsModel->Settings());
+}
+
+void TMainForm::ResumeProcessingatEnd1Click() {
+    ResumeAt(RecordedFrames() - 1, false);
 }
 
 // ---- Options ----
 
 void TMainForm::Erase1Click() {
-    TRecorderOptions current;
-    {
-        const std::lock_guard lock(FRecorder->Mutex);
-        if (FRecorder->File)
-            current = FRecorder->File->Options();
-    }
-    TRecorderOptionsDlg dialog(current, RecordedFrames() > 0, this);
+    TRecorderOptionsDlg dialog(FSession->Recorder().Options(), RecordedFrames() > 0, this);
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    if (dialog.EraseAsked()) {
-        SetPlaying(false);
-        SetRecording(false);
-        LeavePlayback();
-        const std::lock_guard lock(FRecorder->Mutex);
-        if (FRecorder->File)
-            FRecorder->File->Truncate(-1);
-        FRecordingSaved = false;
-    }
-    if (accepted) {
-        TStorageResult result;
-        {
-            const std::lock_guard lock(FRecorder->Mutex);
-            if (FRecorder->File)
-                result = FRecorder->File->SetOptions(dialog.Options());
-        }
-        if (!result.Ok)
-            ShowError(this, QString::fromStdString(result.Message));
-        if (FPlaying)
-            PlayTimer->start(std::max(1, 1000 / dialog.Options().PlaybackRate));
-    }
+    if (dialog.EraseAsked())
+        FSession->Erase();
+    if (accepted)
+        FSession->SetOptions(dialog.Options());
     ShowRecorderPosition();
 }

@@ -97,7 +97,7 @@ void TMainForm::OpenView(const QString& title) {
     view->setWindowTitle(title);
     view->SubWindow()->setWindowTitle(title);
     view->ApplySettings(NewViewSettings(view, active, OpenedBeside));
-    view->ShowUniverse(FSnapshot);
+    view->ShowUniverse(Snapshot());
     view->FormResize();
     // The new view is the active one; it reports itself now that it is set up, so the
     // properties window shows its settings rather than its creation defaults.
@@ -265,7 +265,7 @@ void TMainForm::MenuViewPreset1Click() {
             QString::fromUtf8(place.Caption.data(), static_cast<qsizetype>(place.Caption.size()));
         view->setWindowTitle(caption);
         window->setWindowTitle(caption);
-        view->ShowUniverse(FSnapshot);
+        view->ShowUniverse(Snapshot());
         view->FormResize();
     }
     if (active)

@@ -1,7 +1,7 @@
 #include "RecorderTestSupport.h"
 
 #include "Main/PositionBar.h"
-#include "Main/RecorderLink.h"
+#include "Storage/Recorder.h"
 #include "universe/UniverseSnapshot.h"
 
 #include <QDir>
@@ -54,10 +54,7 @@ TEST_F(RecorderTest, RecordingTakesAFramePerStepAndPlaysThemBack) {
     EXPECT_EQ(Main->ShownFrame(), 2);
 
     // Play runs to the last frame and stops.
-    {
-        const std::lock_guard lock(Main->Recorder().Mutex);
-        Main->Recorder().File->SetOptions({100, 1, 240});
-    }
+    ASSERT_TRUE(Main->Session().Recorder().SetOptions({100, 1, 240}).Ok);
     Action("Play1")->trigger();
     EXPECT_TRUE(Main->Playing());
     EXPECT_FALSE(Main->Processing());
@@ -279,10 +276,7 @@ TEST_F(RecorderTest, TheOptionsDialogErasesOnlyAfterAsking) {
     });
     Action("Erase1")->trigger();
     EXPECT_EQ(Main->RecordedFrames(), 0);
-    {
-        const std::lock_guard lock(Main->Recorder().Mutex);
-        EXPECT_EQ(Main->Recorder().File->Options().PlaybackRate, 12);
-    }
+    EXPECT_EQ(Main->Session().Recorder().Options().PlaybackRate, 12);
     EXPECT_FALSE(Action("Play1")->isEnabled());
 }
 

@@ -1,5 +1,6 @@
 #include "StorageTestSupport.h"
 
+#include "Storage/Recorder.h"
 #include "Storage/Recording.h"
 #include "Storage/SimulationFile.h"
 
@@ -174,6 +175,62 @@ TEST_F(RecordingTest, ARecordingReopensAndCutsShortAfterAFrame) {
     ExpectEveryFrameRestores(*recording);
     ASSERT_TRUE(recording->Truncate(-1).Ok);
     EXPECT_EQ(recording->FrameCount(), 0);
+}
+
+// What the recorder tells without reading the file (the count, each frame's step, the
+// options) follows every change: frames taken only while on, a cut, a new spacing of frames
+// after it, stopping, and a recording taken away.
+TEST_F(RecordingTest, TheRecorderShowsWhatItsFileHoldsThroughCutsAndChanges) {
+    TRecorder recorder;
+    EXPECT_FALSE(recorder.Begin(*Universe).Ok);
+    recorder.Replace(Create(TRecorderOptions{5, 1, 30}));
+    ASSERT_EQ(recorder.FrameCount(), 1);
+    std::vector<std::int32_t> steps{Universe->IterationCount};
+    const auto step = [&](int count) {
+        for (int s = 0; s < count; ++s) {
+            Universe->Step(0, Universe->LastIndex);
+            const std::int32_t before = recorder.FrameCount();
+            ASSERT_TRUE(recorder.StepTaken(*Universe).Ok);
+            if (recorder.FrameCount() > before)
+                steps.push_back(Universe->IterationCount);
+        }
+    };
+    const auto expectIndex = [&] {
+        ASSERT_EQ(recorder.FrameCount(), static_cast<std::int32_t>(steps.size()));
+        for (std::size_t k = 0; k < steps.size(); ++k)
+            EXPECT_EQ(recorder.FrameIteration(static_cast<std::int32_t>(k)), steps[k]) << k;
+        EXPECT_EQ(recorder.FrameIteration(recorder.FrameCount()), 0);
+    };
+    step(2); // not on yet: nothing taken
+    EXPECT_EQ(recorder.FrameCount(), 1);
+    ASSERT_TRUE(recorder.Begin(*Universe).Ok);
+    steps.push_back(Universe->IterationCount);
+    step(6);
+    expectIndex();
+
+    // Resuming at frame 3, a frame every other step from there.
+    std::unique_ptr<TUniverse> state;
+    std::int32_t iteration = 0;
+    ASSERT_TRUE(recorder.ReadKeyframe(3, state, iteration).Ok);
+    EXPECT_EQ(iteration, steps[3]);
+    ASSERT_TRUE(TRecording::StepForward(*state, iteration));
+    ASSERT_TRUE(recorder.Truncate(3).Ok);
+    steps.resize(4);
+    ASSERT_TRUE(recorder.SetOptions({5, 2, 12}).Ok);
+    EXPECT_EQ(recorder.Options().PlaybackRate, 12);
+    Universe = std::move(state);
+    step(7);
+    expectIndex();
+    EXPECT_EQ(recorder.FrameIteration(5) - recorder.FrameIteration(4), 2);
+
+    recorder.Stop();
+    step(2);
+    expectIndex();
+    EXPECT_EQ(recorder.Replace(nullptr)->FrameCount(), static_cast<std::int32_t>(steps.size()));
+    EXPECT_FALSE(recorder.HasRecording());
+    EXPECT_EQ(recorder.FrameCount(), 0);
+    EXPECT_EQ(recorder.FrameIteration(0), 0);
+    EXPECT_EQ(recorder.Options(), TRecorderOptions{});
 }
 
 TEST_F(RecordingTest, AUniverseOfAnotherSizeIsNotRecordedIntoIt) {

@@ -1,0 +1,202 @@
+// The session: its runner and live snapshot, its file, and taking frames. Playback and
+// resuming are in SessionPlayback.cpp.
+#include "Main/SimulationSession.h"
+
+#include "Storage/Recorder.h"
+#include "Storage/SimulationFile.h"
+#include "universe/SimulationRunner.h"
+#include "universe/Universe.h"
+#include "universe/UniverseSnapshot.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUuid>
+
+namespace {
+
+std::string ToPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
+
+TSimulationSession::TSimulationSession(QObject* parent)
+    : QObject(parent), FRecorder(std::make_unique<TRecorder>()) {
+    // The runner calls back on its engine thread; the notice reaches the window thread
+    // through the session's own queue, one at a time however many steps were published.
+    FRunner = std::make_unique<TSimulationRunner>([this] {
+        if (!FSnapshotPosted.exchange(true))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    FSnapshotPosted = false;
+                    emit Published();
+                },
+                Qt::QueuedConnection);
+    });
+    PlayTimer = new QTimer(this);
+    PlayTimer->setObjectName(QStringLiteral("PlayTimer"));
+    PlayTimer->setTimerType(Qt::PreciseTimer);
+    connect(PlayTimer, &QTimer::timeout, this, &TSimulationSession::PlayTimerTimer);
+}
+
+TSimulationSession::~TSimulationSession() {
+    // Ends the engine thread (cancelling its work) first: the jobs it runs use the session
+    // and the recorder.
+    FRunner.reset();
+}
+
+bool TSimulationSession::TakeSnapshot() {
+    std::shared_ptr<const TUniverseSnapshot> newest = FRunner->Latest();
+    if (!newest || (FSnapshot && newest->Serial <= FSnapshot->Serial))
+        return false;
+    FSnapshot = std::move(newest);
+    return true;
+}
+
+int TSimulationSession::LiveParticles() const {
+    return FSnapshot ? FSnapshot->LastIndex() + 1 : 0;
+}
+
+// ---- The file ----
+
+void TSimulationSession::SetCurrentFile(const QString& path) {
+    FCurrentFile = QFileInfo(path).absoluteFilePath();
+}
+
+bool TSimulationSession::UnsavedRecording() const {
+    return !FRecordingSaved && RecordedFrames() > 0;
+}
+
+QString TSimulationSession::TemporaryRecordingPath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    return QDir(folder).filePath(QStringLiteral("astrivo-recording-%1.astrivo")
+                                     .arg(QUuid::createUuid().toString(QUuid::Id128)));
+}
+
+void TSimulationSession::Save(const QString& path, TSettings settings, TViewsRecord views) {
+    // The engine writes its own state between two steps; the session hears how it went.
+    TRecorder* recorder = FRecorder.get();
+    FRunner->Run([this, recorder, path, settings = std::move(settings),
+                  views = std::move(views)](TUniverse& universe) {
+        const TStorageResult result = recorder->Save(ToPath(path), universe, settings, views);
+        const QString error = result.Ok ? QString() : QString::fromStdString(result.Message);
+        QMetaObject::invokeMethod(
+            this, [this, path, error] { FinishSave(path, error); }, Qt::QueuedConnection);
+    });
+}
+
+void TSimulationSession::FinishSave(const QString& path, const QString& error) {
+    if (error.isEmpty()) {
+        SetCurrentFile(path);
+        FRecordingSaved = true;
+    }
+    emit SaveEnded(error);
+}
+
+bool TSimulationSession::ReadFile(const QString& path, TSimulationContents& contents,
+                                  std::unique_ptr<TRecording>& recording, QString& error) const {
+    const TStorageResult result = SimulationFile::Load(ToPath(path), contents);
+    if (!result.Ok) {
+        error = QString::fromStdString(result.Message);
+        return false;
+    }
+    if (contents.HasRecording) {
+        const TStorageResult extracted =
+            TRecording::Extract(ToPath(path), ToPath(TemporaryRecordingPath()), recording);
+        if (!extracted.Ok) {
+            error = QStringLiteral("Cannot open %1. %2")
+                        .arg(path, QString::fromStdString(extracted.Message));
+            return false;
+        }
+        recording->SetTemporary(true);
+    }
+    return true;
+}
+
+void TSimulationSession::AdoptRecording(std::unique_ptr<TRecording> recording) {
+    FRecorder->Replace(std::move(recording));
+    FRecordingSaved = true;
+}
+
+// ---- Recording ----
+
+int TSimulationSession::RecordedFrames() const {
+    return FRecorder->FrameCount();
+}
+
+bool TSimulationSession::RecordingFits() const {
+    return FRecorder->HasRecording() && FRecorder->ParticleCount() == LiveParticles();
+}
+
+bool TSimulationSession::StartNewRecording(const QString& path, int particles, bool temporary) {
+    std::unique_ptr<TRecording> recording;
+    const TStorageResult result =
+        TRecording::Create(ToPath(path), particles, FRecorder->Options(), recording);
+    if (!result.Ok) {
+        emit Failed(QString::fromStdString(result.Message));
+        return false;
+    }
+    recording->SetTemporary(temporary);
+    SetPlaying(false);
+    LeavePlayback();
+    FRecorder->Replace(std::move(recording));
+    FRecordingSaved = false;
+    return true;
+}
+
+void TSimulationSession::SetRecording(bool value) {
+    if (value && (LiveParticles() <= 0 || !RecordingFits()))
+        value = false;
+    if (value) {
+        LeavePlayback();
+        FRecordingSaved = false;
+        // Frames are taken on the engine thread, in order with the steps: the first is the
+        // state when recording starts, then one after each step.
+        TRecorder* recorder = FRecorder.get();
+        FRunner->SetStepObserver([this, recorder](const TUniverse& universe) {
+            if (const TStorageResult result = recorder->StepTaken(universe); !result.Ok)
+                PostRecordingFailed(result.Message);
+        });
+        FRunner->Run([this, recorder](TUniverse& universe) {
+            if (const TStorageResult result = recorder->Begin(universe); !result.Ok)
+                PostRecordingFailed(result.Message);
+        });
+    } else if (FRecording) {
+        TRecorder* recorder = FRecorder.get();
+        FRunner->Run([recorder](TUniverse&) { recorder->Stop(); });
+    }
+    FRecording = value;
+    emit RecordingChanged(value);
+    emit PositionChanged();
+}
+
+// On the engine thread.
+void TSimulationSession::PostRecordingFailed(const std::string& message) {
+    const QString error = QString::fromStdString(message);
+    QMetaObject::invokeMethod(
+        this, [this, error] { RecordingFailed(error); }, Qt::QueuedConnection);
+}
+
+void TSimulationSession::RecordingFailed(const QString& error) {
+    SetRecording(false);
+    emit Failed(QStringLiteral("Recording stopped. %1").arg(error));
+}
+
+void TSimulationSession::Erase() {
+    SetPlaying(false);
+    SetRecording(false);
+    LeavePlayback();
+    FRecorder->Truncate(-1);
+    FRecordingSaved = false;
+}
+
+void TSimulationSession::SetOptions(const TRecorderOptions& options) {
+    if (const TStorageResult result = FRecorder->SetOptions(options); !result.Ok)
+        emit Failed(QString::fromStdString(result.Message));
+    if (FPlaying)
+        PlayTimer->start(std::max(1, 1000 / options.PlaybackRate));
+}
