@@ -5,6 +5,8 @@
 # become <name>. A layer links only to the layers below it
 # (universe <- Childwin <- Options <- Main), so each folder's tests link against exactly
 # what the folder may use, and a call the wrong way up fails to link there.
+# Folders with no windows build plain libraries instead: Storage (files and recordings) and
+# statistics (the figures over the engine, and over Storage for a file's recorded frames).
 #
 #   astrivo_add_layer(<name> [LOGIC_LINKS <targets>...] [QT_LINKS <targets>...])
 function(astrivo_add_layer name)
