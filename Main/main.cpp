@@ -33,8 +33,8 @@ int main(int argc, char* argv[]) {
     // The figures of a file are for scripts and machines without a display: they are
     // printed before the windowing system is ever asked for.
     const std::vector<std::string_view> all(argv + (argc > 0 ? 1 : 0), argv + argc);
-    if (std::find(all.begin(), std::find(all.begin(), all.end(), "--"), "--statistics") !=
-        all.end()) {
+    const auto optionsEnd = std::find(all.begin(), all.end(), "--");
+    if (std::find(all.begin(), optionsEnd, "--statistics") != optionsEnd) {
         const TCommandLine command = TCommandLine::Parse(all);
         if (command.Action == TCommandLine::TAction::Statistics) {
             const TStorageResult result =
