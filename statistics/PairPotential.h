@@ -18,9 +18,9 @@
 ///
 /// The virial sum W = Σ r·∇U is taken with the step's own pull F(d²) r: W = Σ F d², with d²
 /// the true squared distance. Since d/dt Σ r·v = 2 kinetic − W, a system that neither
-/// collapses nor flies apart has 2 kinetic / W near 1. For this force law gravity gives
-/// every pair the same share, Mass, whatever its distance (r·∇ ln r = 1), and pressure takes
-/// back Pressure d² / (d² + 0.1)² from close pairs only.
+/// collapses nor flies apart has 2 kinetic / W near 1 on average. For this force law gravity
+/// gives every pair the same share, Mass, whatever its distance (r·∇ ln r = 1), and pressure
+/// takes back Pressure d² / (d² + 0.1)² from close pairs only.
 struct TPotentialSum {
     double Potential = 0;
     double Virial = 0;
