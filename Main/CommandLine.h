@@ -5,12 +5,14 @@
 #include <string_view>
 
 /// What the command line asks for: run (opening File at start when one is given), print
-/// the help or the version and end, or end with a usage error.
+/// the help or the version and end, print File's figures as CSV and end, or end with a
+/// usage error.
 struct TCommandLine {
-    enum class TAction { Run, Help, Version, Error };
+    enum class TAction { Run, Help, Version, Statistics, Error };
     TAction Action = TAction::Run;
-    std::string File;    // the simulation to open at start; empty for a new universe
+    std::string File;    // the simulation to open at start or to give figures of
     std::string Message; // for Error: what was wrong
+    bool Frames = false; // for Statistics: a row per recorded frame too
 
     /// Parses the arguments after the program's name.
     static TCommandLine Parse(std::span<const std::string_view> arguments);

@@ -1,11 +1,14 @@
 #include "Main/Main.h"
 #include "Main/CommandLine.h"
 #include "Main/Program.h"
+#include "statistics/FileStatistics.h"
 
 #include <QApplication>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,27 @@ int main(int argc, char* argv[]) {
         if (action == TCommandLine::TAction::Version) {
             std::fputs(TCommandLine::VersionText().c_str(), stdout);
             return 0;
+        }
+    }
+    // The figures of a file are for scripts and machines without a display: they are
+    // printed before the windowing system is ever asked for.
+    const std::vector<std::string_view> all(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const auto optionsEnd = std::find(all.begin(), all.end(), "--");
+    if (std::find(all.begin(), optionsEnd, "--statistics") != optionsEnd) {
+        const TCommandLine command = TCommandLine::Parse(all);
+        if (command.Action == TCommandLine::TAction::Statistics) {
+            const TStorageResult result =
+                FileStatistics::Write(command.File, command.Frames, std::cout, std::cerr);
+            std::cout.flush();
+            if (result.Ok)
+                return 0;
+            std::fprintf(stderr, "%s: %s\n", program.c_str(), result.Message.c_str());
+            return 1;
+        }
+        if (command.Action == TCommandLine::TAction::Error) {
+            std::fprintf(stderr, "%s: %s\n%s", program.c_str(), command.Message.c_str(),
+                         TCommandLine::HelpText(program).c_str());
+            return 2;
         }
     }
     QApplication application(argc, argv);

@@ -3,9 +3,11 @@
 # menu tables), become <name>_logic, which builds and is tested without Qt and under the
 # sanitizers; QT_SOURCES, the thin classes that bind windows and controls to that logic,
 # become <name>. A layer links only to the layers below it
-# (universe <- settings <- Childwin <- Storage <- Options <- Main; Storage is Qt-free and
-# builds its one library itself), so each folder's tests link against exactly what the
-# folder may use, and a call the wrong way up fails to link there.
+# (universe <- settings <- Childwin <- Storage <- statistics <- Options <- Main), so each
+# folder's tests link against exactly what the folder may use, and a call the wrong way up
+# fails to link there. Folders with no windows build plain libraries instead: Storage (files
+# and recordings) and statistics (the figures over the engine, and over Storage for a file's
+# recorded frames).
 #
 #   astrivo_add_layer(<name> [LOGIC_LINKS <targets>...] [QT_LINKS <targets>...])
 function(astrivo_add_layer name)

@@ -33,4 +33,18 @@ TEST(CommandLine, HelpAndVersionWinAndBadWordsAreErrors) {
     EXPECT_NE(TCommandLine::VersionText().find("Astrivo 2"), std::string::npos);
 }
 
+TEST(CommandLine, StatisticsNeedAFileAndFramesNeedStatistics) {
+    const TCommandLine plain = Parse({"--statistics", "run.astrivo"});
+    EXPECT_EQ(plain.Action, A::Statistics);
+    EXPECT_EQ(plain.File, "run.astrivo");
+    EXPECT_FALSE(plain.Frames);
+    const TCommandLine framed = Parse({"run.astrivo", "--frames", "--statistics"});
+    EXPECT_EQ(framed.Action, A::Statistics);
+    EXPECT_TRUE(framed.Frames);
+    EXPECT_EQ(Parse({"--statistics"}).Action, A::Error);
+    EXPECT_EQ(Parse({"--frames", "run.astrivo"}).Action, A::Error);
+    // After "--" it is a file's name like any other.
+    EXPECT_EQ(Parse({"--", "--statistics"}).Action, A::Run);
+}
+
 } // namespace
