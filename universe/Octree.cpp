@@ -37,11 +37,15 @@ void TOctree::Reserve(std::int32_t count) {
     LeafList.resize(n);
 }
 
-void TOctree::Build(const double* x, const double* y, const double* z, std::int32_t count) {
+void TOctree::Build(const double* x, const double* y, const double* z, const double* vx,
+                    const double* vy, const double* vz, std::int32_t count) {
     Reserve(count);
     PX = x;
     PY = y;
     PZ = z;
+    PVX = vx;
+    PVY = vy;
+    PVZ = vz;
     Used = 0;
     LeafUsed = 0;
     if (count <= 0)
@@ -174,6 +178,24 @@ void TOctree::LeafMoments(TNode& n) const {
         farthest = std::max(farthest, dx * dx + dy * dy + dz * dz);
     }
     n.Radius = std::sqrt(farthest);
+    double wx = 0, wy = 0, wz = 0;
+    for (std::int32_t k = n.Begin; k < n.End; ++k) {
+        const std::int32_t p = order[k];
+        wx += PVX[p];
+        wy += PVY[p];
+        wz += PVZ[p];
+    }
+    n.VX = wx / count;
+    n.VY = wy / count;
+    n.VZ = wz / count;
+    n.Spread = 0;
+    for (std::int32_t k = n.Begin; k < n.End; ++k) {
+        const std::int32_t p = order[k];
+        const double dx = PVX[p] - n.VX;
+        const double dy = PVY[p] - n.VY;
+        const double dz = PVZ[p] - n.VZ;
+        n.Spread += dx * dx + dy * dy + dz * dz;
+    }
 }
 
 // The second moments move to the new centre by the parallel-axis rule; each child's first
@@ -181,7 +203,7 @@ void TOctree::LeafMoments(TNode& n) const {
 void TOctree::CombineMoments(TNode& n) const {
     const TNode* child = NodeList.data() + n.FirstChild;
     const double count = n.End - n.Begin;
-    double sx = 0, sy = 0, sz = 0;
+    double sx = 0, sy = 0, sz = 0, wx = 0, wy = 0, wz = 0;
     n.LowX = child[0].LowX;
     n.LowY = child[0].LowY;
     n.LowZ = child[0].LowZ;
@@ -194,6 +216,9 @@ void TOctree::CombineMoments(TNode& n) const {
         sx += w * m.CX;
         sy += w * m.CY;
         sz += w * m.CZ;
+        wx += w * m.VX;
+        wy += w * m.VY;
+        wz += w * m.VZ;
         n.LowX = std::min(n.LowX, m.LowX);
         n.LowY = std::min(n.LowY, m.LowY);
         n.LowZ = std::min(n.LowZ, m.LowZ);
@@ -204,8 +229,12 @@ void TOctree::CombineMoments(TNode& n) const {
     n.CX = sx / count;
     n.CY = sy / count;
     n.CZ = sz / count;
+    n.VX = wx / count;
+    n.VY = wy / count;
+    n.VZ = wz / count;
     n.QXX = n.QXY = n.QXZ = n.QYY = n.QYZ = n.QZZ = 0;
     n.Radius = 0;
+    n.Spread = 0;
     for (int c = 0; c < n.Children; ++c) {
         const TNode& m = child[c];
         const double w = m.End - m.Begin;
@@ -219,5 +248,9 @@ void TOctree::CombineMoments(TNode& n) const {
         n.QYZ += m.QYZ + w * dy * dz;
         n.QZZ += m.QZZ + w * dz * dz;
         n.Radius = std::max(n.Radius, std::sqrt(dx * dx + dy * dy + dz * dz) + m.Radius);
+        const double ux = m.VX - n.VX;
+        const double uy = m.VY - n.VY;
+        const double uz = m.VZ - n.VZ;
+        n.Spread += m.Spread + w * (ux * ux + uy * uy + uz * uz);
     }
 }

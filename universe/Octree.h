@@ -7,7 +7,8 @@
 /// occupied octant are skipped, so there are fewer than twice as many nodes as leaves, and
 /// each node keeps what the far-field expansion of the 1/distance pull needs: the count,
 /// the centre of mass (all masses are equal) and the second moments about it, as well as
-/// a tight bounding box and the radius of the sphere about the centre that holds them.
+/// a tight bounding box and the radius of the sphere about the centre that holds them, and
+/// for friction the mean velocity and the spread about it.
 ///
 /// Building allocates only when the point count grows past what the tree held before.
 class TOctree {
@@ -16,6 +17,8 @@ public:
         double CX, CY, CZ;                   // centre of mass
         double QXX, QXY, QXZ, QYY, QYZ, QZZ; // sum of s s^T over the points, s = point - centre
         double Radius;                       // no point lies farther from the centre
+        double VX, VY, VZ;                   // mean velocity
+        double Spread;                       // sum of |v - mean|^2 over the points
         double LowX, LowY, LowZ, HighX, HighY, HighZ;
         std::int32_t Begin, End;      // the points, in tree order
         std::int32_t FirstChild = -1; // children are consecutive; -1 for a leaf
@@ -31,7 +34,8 @@ public:
 
     /// Builds the tree over count points. Afterwards Order()[k] is the point at tree
     /// position k; ties keep their input order, so the tree depends only on the points.
-    void Build(const double* x, const double* y, const double* z, std::int32_t count);
+    void Build(const double* x, const double* y, const double* z, const double* vx,
+               const double* vy, const double* vz, std::int32_t count);
 
     const std::vector<TNode>& Nodes() const { return NodeList; }
     std::int32_t NodeCount() const { return Used; }
@@ -48,6 +52,9 @@ private:
     const double* PX = nullptr;
     const double* PY = nullptr;
     const double* PZ = nullptr;
+    const double* PVX = nullptr;
+    const double* PVY = nullptr;
+    const double* PVZ = nullptr;
     std::vector<std::uint64_t> Keys, KeysSpare;
     std::vector<std::int32_t> SortedIndex, IndexSpare;
     std::vector<TNode> NodeList;

@@ -16,7 +16,7 @@ struct TTreeScratch {
 
     TOctree Tree;
     // By slot (index - First): positions the tree is built from, and each slot's tree place.
-    std::vector<double> PosX, PosY, PosZ;
+    std::vector<double> PosX, PosY, PosZ, VelX, VelY, VelZ;
     std::vector<std::int32_t> TreePlace;
     // By tree position.
     std::vector<double> X, Y, Z, VX, VY, VZ, Heat;

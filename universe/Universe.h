@@ -41,9 +41,9 @@ struct TStepControl;
 class TUniverse {
 public:
     static constexpr int MaxPairs = 5000;
-    // Meets the tree's accuracy bounds on merged universes (relative acceleration error
-    // rms 1e-3, 99th percentile 1e-2) with room to spare; see docs/performance-tree.md.
-    static constexpr double DefaultOpeningAngle = 0.5;
+    // Keeps the tree's acceleration error on merged universes within rms 1e-3 and 99th
+    // percentile 1e-2 with room to spare; see docs/performance-tree.md.
+    static constexpr double DefaultOpeningAngle = 0.6;
 
     TUniverse();
     ~TUniverse();

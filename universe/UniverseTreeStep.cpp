@@ -26,6 +26,7 @@
 #include "universe/StepConstants.h"
 #include "universe/StepControl.h"
 #include "universe/StepScratch.h"
+#include "universe/TreeKernel.h"
 #include "universe/TreeScratch.h"
 
 #include <algorithm>
@@ -36,22 +37,23 @@ using namespace StepConstants;
 
 namespace {
 
-// Pressure and friction fall off as 1 / distance^4, so beyond a few units they are dropped
-// for pairs the tree approximates, and their heat with them. Every pair closer than this
-// is always worked out exactly: its node is opened whatever the opening angle, so that
-// the nearby neighbours, which carry nearly all of the pressure and friction, never leave
-// the sums. The radius was chosen on the merged default universe and on it grown to 28,880
-// particles: there the friction and heat left out stay well below the error bounds
-// (relative rms 1e-2 for friction, 1e-3 for heat; see the docs' tree table).
-constexpr double ExactRadius = 2.0;
+// Every pair closer than this is worked out exactly, whatever the opening angle: its node
+// is opened. Pressure and friction fall off as 1 / distance^4 but saturate close up (the
+// friction share reaches its clamp, the pressure its shield), which no expansion about a
+// node's centre follows; beyond this radius a pair's friction share stays far below the
+// clamp at the speeds the settings give, so a node's friction can come from its mean
+// velocity and spread (TreeKernel.h). The radius was chosen on the merged default universe
+// and on it grown to 28,880 particles: shrinking it to 0.5 doubles the friction error,
+// growing it to 1.0 halves it but takes as long as the exact step there. Pressure's heat
+// is the one term dropped beyond it, as the heat fold's weights depend on indices the
+// nodes mix; it stays six orders below the heat the particles carry.
+constexpr double ExactRadius = 0.7;
 // Below this many particles one thread does the step.
 constexpr std::int32_t LeastParticlesForThreads = 1024;
 // A walk's stack: at most eight children per level of a tree at most 22 deep.
 constexpr int StackSize = 8 * 24;
 
 struct TTreeParameters {
-    double Mass, Friction, Pressure, Radiation;
-    bool Thermodynamics;
     double SquaredAngle; // opening angle squared
     double SquaredExact; // pairs closer than its root are never approximated
     double CloseBelow;   // squared close-pair limit
@@ -95,103 +97,6 @@ void Walk(const TOctree& tree, const TOctree::TNode& group, const TTreeParameter
                 stack[top++] = n.FirstChild + c;
         }
     }
-}
-
-// Works out the sums of the particle at tree position t.
-void SumParticle(const TTreeScratch& s, const TTreeParameters& p, std::int32_t t,
-                 const std::int32_t* far, std::int32_t farCount, const std::int32_t* near,
-                 std::int32_t nearCount, TTreeScratch& out) {
-    const TOctree::TNode* nodes = s.Tree.Nodes().data();
-    const double x = s.X[static_cast<std::size_t>(t)];
-    const double y = s.Y[static_cast<std::size_t>(t)];
-    const double z = s.Z[static_cast<std::size_t>(t)];
-    const double vx = s.VX[static_cast<std::size_t>(t)];
-    const double vy = s.VY[static_cast<std::size_t>(t)];
-    const double vz = s.VZ[static_cast<std::size_t>(t)];
-    const std::int32_t slot = s.Slot[static_cast<std::size_t>(t)];
-
-    double farX = 0, farY = 0, farZ = 0;
-    const double push = p.Thermodynamics ? p.Pressure : 0;
-    for (std::int32_t f = 0; f < farCount; ++f) {
-        const TOctree::TNode& n = nodes[far[f]];
-        const double rx = x - n.CX;
-        const double ry = y - n.CY;
-        const double rz = z - n.CZ;
-        const double u = rx * rx + ry * ry + rz * rz;
-        const double qx = n.QXX * rx + n.QXY * ry + n.QXZ * rz;
-        const double qy = n.QXY * rx + n.QYY * ry + n.QYZ * rz;
-        const double qz = n.QXZ * rx + n.QYZ * ry + n.QZZ * rz;
-        const double rqr = rx * qx + ry * qy + rz * qz;
-        const double trace = n.QXX + n.QYY + n.QZZ;
-        // phi(u) = Mass / u - Pressure / (u + shield)^2 and its first two derivatives.
-        const double inverse = 1 / u;
-        const double shielded = 1 / (u + PressureShield);
-        const double shielded2 = shielded * shielded;
-        const double phi = p.Mass * inverse - push * shielded2;
-        const double first = -p.Mass * inverse * inverse + 2 * push * shielded2 * shielded;
-        const double second =
-            2 * p.Mass * inverse * inverse * inverse - 6 * push * shielded2 * shielded2;
-        const double radial = (n.End - n.Begin) * phi + trace * first + 2 * rqr * second;
-        farX -= rx * radial + 2 * qx * first;
-        farY -= ry * radial + 2 * qy * first;
-        farZ -= rz * radial + 2 * qz * first;
-    }
-
-    double ax = 0, ay = 0, az = 0, fx = 0, fy = 0, fz = 0, heat = 0;
-    std::int32_t close = 0;
-    const double* kept = s.KeptPower.data();
-    for (std::int32_t l = 0; l < nearCount; ++l) {
-        const TOctree::TNode& leaf = nodes[near[l]];
-        for (std::int32_t m = leaf.Begin; m < leaf.End; ++m) {
-            if (m == t)
-                continue;
-            const auto at = static_cast<std::size_t>(m);
-            // As seen from this particle; the literal loop's terms up to an exact sign.
-            const double dx = s.X[at] - x;
-            const double dy = s.Y[at] - y;
-            const double dz = s.Z[at] - z;
-            double d2 = dx * dx + dy * dy + dz * dz;
-            if (d2 < LeastSquaredDistance)
-                d2 = LeastSquaredDistance;
-            const std::int32_t other = s.Slot[at];
-            if (other > slot && d2 < p.CloseBelow)
-                ++close;
-            double force = p.Mass / d2;
-            if (p.Thermodynamics) {
-                const double dvx = s.VX[at] - vx;
-                const double dvy = s.VY[at] - vy;
-                const double dvz = s.VZ[at] - vz;
-                const double speed = std::sqrt(dvx * dvx + dvy * dvy + dvz * dvz);
-                const double shielded = d2 + PressureShield;
-                const double pressure = p.Pressure / (shielded * shielded);
-                if (other < slot)
-                    heat += pressure * kept[slot - 1 - other];
-                double share = 1 / (p.Friction * speed / (d2 * d2) + 1);
-                if (share < LeastFrictionShare)
-                    share = LeastFrictionShare;
-                const double k = 1 - share;
-                fx += k * dvx;
-                fy += k * dvy;
-                fz += k * dvz;
-                force = p.Mass / d2 - pressure;
-            }
-            ax += force * dx;
-            ay += force * dy;
-            az += force * dz;
-        }
-    }
-    const auto at = static_cast<std::size_t>(t);
-    out.AX[at] = farX + ax;
-    out.AY[at] = farY + ay;
-    out.AZ[at] = farZ + az;
-    out.FX[at] = fx;
-    out.FY[at] = fy;
-    out.FZ[at] = fz;
-    // Heat(j) on a full step: Heat(j) * kept^(j - First) + Radiation * sum over lower
-    // partners i of pressure * kept^(j - 1 - i). Partners the tree approximated add no
-    // pressure, but their decay counts all the same.
-    out.NewHeat[at] = p.Thermodynamics ? s.Heat[at] * kept[slot] + p.Radiation * heat : s.Heat[at];
-    out.HigherClose[static_cast<std::size_t>(slot)] = close;
 }
 
 // The close partners above row `slot`, found by a search of the tree around it.
@@ -250,8 +155,9 @@ void TTreeScratch::Reserve(std::int32_t count, int threads) {
     if (count > Capacity) {
         const auto n = static_cast<std::size_t>(count);
         Tree.Reserve(count);
-        for (std::vector<double>* v : {&PosX, &PosY, &PosZ, &X, &Y, &Z, &VX, &VY, &VZ, &Heat, &AX,
-                                       &AY, &AZ, &FX, &FY, &FZ, &NewHeat})
+        for (std::vector<double>* v :
+             {&PosX, &PosY, &PosZ, &VelX, &VelY, &VelZ, &X,  &Y,  &Z,  &VX,
+              &VY,   &VZ,   &Heat, &AX,   &AY,   &AZ,   &FX, &FY, &FZ, &NewHeat})
             v->resize(n);
         for (std::vector<std::int32_t>* v : {&TreePlace, &Slot, &HigherClose, &CloseFirst})
             v->resize(n);
@@ -306,8 +212,12 @@ bool TUniverse::StepTree(std::int32_t First, std::int32_t Last, TStepControl* Co
         s.PosX[at] = q.X;
         s.PosY[at] = q.Y;
         s.PosZ[at] = q.Z;
+        s.VelX[at] = q.VX;
+        s.VelY[at] = q.VY;
+        s.VelZ[at] = q.VZ;
     }
-    s.Tree.Build(s.PosX.data(), s.PosY.data(), s.PosZ.data(), count);
+    s.Tree.Build(s.PosX.data(), s.PosY.data(), s.PosZ.data(), s.VelX.data(), s.VelY.data(),
+                 s.VelZ.data(), count);
     const std::int32_t* order = s.Tree.Order();
     for (std::int32_t t = 0; t < count; ++t) {
         const std::int32_t slot = order[t];
@@ -334,9 +244,32 @@ bool TUniverse::StepTree(std::int32_t First, std::int32_t Last, TStepControl* Co
     const double closeBelow = CloseList::SquaredLimit(closeLimit);
     // Close pairs are counted on the exact side: the exact sphere holds them all.
     const double exact = std::max({ExactRadius, closeLimit, 0.01}) * 1.000001;
-    const TTreeParameters parameters{Mass,          Friction,          Pressure,
-                                     Radiation,     UseThermodynamics, OpeningAngle * OpeningAngle,
-                                     exact * exact, closeBelow};
+    const TTreeParameters parameters{OpeningAngle * OpeningAngle, exact * exact, closeBelow};
+    const TTreeKernelJob job{s.Tree.Nodes().data(),
+                             s.X.data(),
+                             s.Y.data(),
+                             s.Z.data(),
+                             s.VX.data(),
+                             s.VY.data(),
+                             s.VZ.data(),
+                             s.Heat.data(),
+                             s.Slot.data(),
+                             s.AX.data(),
+                             s.AY.data(),
+                             s.AZ.data(),
+                             s.FX.data(),
+                             s.FY.data(),
+                             s.FZ.data(),
+                             s.NewHeat.data(),
+                             s.HigherClose.data(),
+                             s.KeptPower.data(),
+                             Mass,
+                             Friction,
+                             Pressure,
+                             Radiation,
+                             closeBelow,
+                             UseThermodynamics};
+    const TTreeGroupFunction sum = TreeKernels::GroupFunction();
     const std::vector<std::int32_t>& leaves = s.Tree.Leaves();
     const TOctree::TNode* nodes = s.Tree.Nodes().data();
     Scratch->Team.Run(threads, s.Tree.LeafCount(), [&](std::int32_t task, int thread) {
@@ -351,8 +284,9 @@ bool TUniverse::StepTree(std::int32_t First, std::int32_t Last, TStepControl* Co
         for (std::int32_t l = 0; l < nearCount; ++l)
             partners += nodes[near[static_cast<std::size_t>(l)]].End -
                         nodes[near[static_cast<std::size_t>(l)]].Begin;
-        for (std::int32_t t = group.Begin; t < group.End; ++t)
-            SumParticle(s, parameters, t, far.data(), farCount, near.data(), nearCount, s);
+        for (std::int32_t t = group.Begin; t < group.End; t += TreeKernel::Lanes)
+            sum(job, t, std::min(group.End, t + TreeKernel::Lanes), far.data(), farCount,
+                near.data(), nearCount);
         const std::int32_t members = group.End - group.Begin;
         s.LeafPairs[static_cast<std::size_t>(task)] = (partners - 1) * members;
         StepControl::RowsDone(Control, members);

@@ -3,6 +3,7 @@
 // a node is approximated its error must shrink as the multipole expansion promises.
 #include "UniverseBits.h"
 
+#include "universe/PairKernels.h"
 #include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
 
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -124,14 +126,15 @@ TEST(TreeStep, UniformCloudAtAngleZeroIsTheLiteralStep) {
 // where the monopole alone would leave the square.
 TEST(TreeStep, ClusterFarAwayActsThroughItsQuadrupole) {
     std::vector<double> errors;
-    for (const double distance : {25.0, 50.0}) {
+    for (const double distance : {10.0, 20.0}) {
         std::vector<std::array<double, 3>> at = {{0, 0, 0}};
-        for (const auto& p : Cloud(40, 2, 7))
-            at.push_back({distance + p[0], p[1] - 1, 0.5 * p[2]});
+        for (const auto& p : Cloud(40, 0.5, 7))
+            at.push_back({distance + p[0], p[1] - 0.25, 0.5 * p[2]});
         TUniverse from, literal, tree;
         Place(from, at);
         StepBoth(from, literal, tree, 0.5);
-        // The 40 pairs with the lone particle, of 820, are approximated from both sides.
+        // The 40 pairs with the lone particle, of 820, are approximated from both sides;
+        // the cluster's own pairs are all close enough to be worked out exactly.
         EXPECT_FLOAT_EQ(tree.Optimisation, 40.0f / 820.0f);
         const TParticle& a = literal.Particles[0];
         const TParticle& b = tree.Particles[0];
@@ -167,11 +170,16 @@ TEST(TreeStep, HeatFoldsExactPartnersByIndexGapAndDecaysForTheOthers) {
     EXPECT_EQ(tree.Particles[0].Heat, from.Particles[0].Heat);
 }
 
-TEST(TreeStep, SameBitsForAnyThreadCountAndErrorGrowsWithTheAngle) {
+TEST(TreeStep, SameBitsForAnyThreadCountAndBuildAndErrorGrowsWithTheAngle) {
+    using PairKernels::TInstructionSet;
     TUniverseSettings settings;
     settings.Number = 48; // 2,880 particles
     std::vector<TUniverseBits> results;
-    for (const std::int32_t threads : {1, 2, 3}) {
+    const std::pair<std::int32_t, TInstructionSet> runs[] = {
+        {1, TInstructionSet::Scalar}, {2, TInstructionSet::Avx2}, {3, TInstructionSet::Avx512}};
+    for (const auto& [threads, set] : runs) {
+        if (!PairKernels::Use(set))
+            continue; // not on this processor
         TUniverse u;
         u.SetStepThreads(threads);
         ASSERT_TRUE(SettingsFormulas::BuildUniverse(u, settings, 9));
@@ -180,8 +188,9 @@ TEST(TreeStep, SameBitsForAnyThreadCountAndErrorGrowsWithTheAngle) {
             ASSERT_TRUE(u.Step(0, u.LastIndex));
         results.push_back(TUniverseBits::Of(u));
     }
-    EXPECT_TRUE(SameBits(results[1], results[0]));
-    EXPECT_TRUE(SameBits(results[2], results[0]));
+    PairKernels::Use(PairKernels::Best());
+    for (std::size_t r = 1; r < results.size(); ++r)
+        EXPECT_TRUE(SameBits(results[r], results[0])) << "run " << r;
 
     TUniverse from, literal, tree;
     ASSERT_TRUE(SettingsFormulas::BuildUniverse(from, settings, 9));
