@@ -46,7 +46,7 @@ namespace {
 // and on it grown to 28,880 particles: shrinking it to 0.5 doubles the friction error,
 // growing it to 1.0 halves it but takes as long as the exact step there. Pressure's heat
 // is the one term dropped beyond it, as the heat fold's weights depend on indices the
-// nodes mix; it stays six orders below the heat the particles carry.
+// nodes mix; the heat so lost stays below a millionth of the heat the particles carry.
 constexpr double ExactRadius = 0.7;
 // Below this many particles one thread does the step.
 constexpr std::int32_t LeastParticlesForThreads = 1024;
