@@ -119,6 +119,13 @@ TEST(TreeStep, UniformCloudAtAngleZeroIsTheLiteralStep) {
     // The redo schedule waits for the pairs step.
     EXPECT_EQ(tree.RedoCountdown, 4);
     EXPECT_EQ(tree.IterationCount, from.IterationCount + 1);
+
+    // A copy, as the runner and the recorder make, steps on by the same method and angle.
+    TUniverse copy;
+    ASSERT_TRUE(copy.CopyStateFrom(tree));
+    ASSERT_TRUE(copy.Step(0, copy.LastIndex));
+    ASSERT_TRUE(tree.Step(0, tree.LastIndex));
+    EXPECT_TRUE(SameBits(copy, TUniverseBits::Of(tree)));
 }
 
 // A tight cluster far from one particle acts on it through the expansion: with the
