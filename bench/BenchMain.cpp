@@ -8,12 +8,15 @@
 
 #include "universe/PairKernels.h"
 #include "universe/SettingsFormulas.h"
+#include "universe/Universe.h"
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -140,7 +143,80 @@ void PrintJson(const EngineBench::TCycleResult& cycle, const EngineBench::TSizeR
                 d.PerParticleStepsPerSecond, m.Partial.PerParticleSeconds,
                 m.Full.PerParticleSeconds, middle.Partial.PerParticleSeconds,
                 middle.Full.PerParticleSeconds);
-    std::printf("}\n");
+}
+
+void PrintTreeJson(const EngineBench::TTreeBench& tree, bool largest) {
+    const EngineBench::TTreeResult& d = tree.Default;
+    const EngineBench::TTreeResult& m = tree.Middle;
+    std::printf(", \"tree_seconds_28880_merged\": %.6f, \"tree_exact_seconds_28880_merged\": %.6f, "
+                "\"tree_speedup_28880_merged\": %.3f",
+                m.TreeSeconds, m.ExactSeconds, m.Speedup());
+    if (largest)
+        std::printf(", \"tree_seconds_192080_merged\": %.6f, "
+                    "\"tree_exact_seconds_192080_merged\": %.6f, "
+                    "\"tree_speedup_192080_merged\": %.3f",
+                    tree.Largest.TreeSeconds, tree.Largest.ExactSeconds, tree.Largest.Speedup());
+    // The plain keys give the worse of the two universes.
+    auto worse = [](double a, double b) { return a > b ? a : b; };
+    const EngineBench::TTreeAccuracy& a = d.Accuracy;
+    const EngineBench::TTreeAccuracy& b = m.Accuracy;
+    std::printf(", \"tree_accel_rms_error\": %.3g, \"tree_accel_p99_error\": %.3g, "
+                "\"tree_friction_rms_error\": %.3g, \"tree_friction_p99_error\": %.3g, "
+                "\"tree_heat_rms_error\": %.3g, \"tree_heat_p99_error\": %.3g",
+                worse(a.AccelRms, b.AccelRms), worse(a.AccelP99, b.AccelP99),
+                worse(a.FrictionRms, b.FrictionRms), worse(a.FrictionP99, b.FrictionP99),
+                worse(a.HeatRms, b.HeatRms), worse(a.HeatP99, b.HeatP99));
+    const std::pair<const char*, const EngineBench::TTreeAccuracy*> sizes[] = {{"1280", &a},
+                                                                               {"28880", &b}};
+    for (const auto& [name, e] : sizes)
+        std::printf(", \"tree_accel_rms_error_%s\": %.3g, \"tree_accel_p99_error_%s\": %.3g, "
+                    "\"tree_friction_rms_error_%s\": %.3g, \"tree_friction_p99_error_%s\": %.3g, "
+                    "\"tree_heat_rms_error_%s\": %.3g, \"tree_heat_p99_error_%s\": %.3g",
+                    name, e->AccelRms, name, e->AccelP99, name, e->FrictionRms, name,
+                    e->FrictionP99, name, e->HeatRms, name, e->HeatP99);
+}
+
+void PrintTree(const EngineBench::TTreeBench& tree, bool largest) {
+    std::printf("\nThe tree step at the default opening angle %.2f, after the merge:\n",
+                TUniverse::DefaultOpeningAngle);
+    for (const EngineBench::TTreeResult* r :
+         {&tree.Default, &tree.Middle, largest ? &tree.Largest : nullptr}) {
+        if (r == nullptr)
+            continue;
+        std::printf("%9d particles: tree %.4f s, exact partial step %.4f s (%.1fx), %.1f %% of "
+                    "pairs approximated",
+                    r->Particles, r->TreeSeconds, r->ExactSeconds, r->Speedup(),
+                    100 * r->Optimisation);
+        if (r->Measured)
+            std::printf("; error against the literal full step, rms / p99: accelerations "
+                        "%.2e / %.2e, friction %.2e / %.2e, heat %.2e / %.2e",
+                        r->Accuracy.AccelRms, r->Accuracy.AccelP99, r->Accuracy.FrictionRms,
+                        r->Accuracy.FrictionP99, r->Accuracy.HeatRms, r->Accuracy.HeatP99);
+        std::printf("\n");
+    }
+}
+
+// The opening angle table, as Markdown rows.
+void PrintTreeAngles() {
+    const std::vector<double> angles = {0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9};
+    const std::vector<EngineBench::TTreeAngleRow> rows = EngineBench::MeasureTreeAngles(angles, 3);
+    std::printf("| θ | accel rms | accel p99 | friction rms | heat rms | 1,280 accel rms | "
+                "approximated | tree s | exact s | speed-up |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
+    for (const EngineBench::TTreeAngleRow& r : rows) {
+        const EngineBench::TTreeResult& m = r.Middle;
+        std::printf("| %.1f | %.2e | %.2e | %.2e | %.2e | %.2e | %.1f %% | %.4f | %.3f | %.1fx |\n",
+                    r.Angle, m.Accuracy.AccelRms, m.Accuracy.AccelP99, m.Accuracy.FrictionRms,
+                    m.Accuracy.HeatRms, r.Default.Accuracy.AccelRms, 100 * m.Optimisation,
+                    m.TreeSeconds, m.ExactSeconds, m.Speedup());
+    }
+    for (const EngineBench::TTreeAngleRow& r : rows) {
+        const EngineBench::TTreeAccuracy& e = r.Default.Accuracy;
+        std::printf("1,280 at %.1f: accel %.2e / %.2e, friction %.2e / %.2e, heat %.2e / %.2e, "
+                    "tree %.5f s, exact %.5f s\n",
+                    r.Angle, e.AccelRms, e.AccelP99, e.FrictionRms, e.FrictionP99, e.HeatRms,
+                    e.HeatP99, r.Default.TreeSeconds, r.Default.ExactSeconds);
+    }
 }
 
 } // namespace
@@ -149,6 +225,7 @@ int main(int argc, char** argv) {
     bool json = false;
     bool quick = false;
     bool mergedOnly = false;
+    bool angles = false;
     for (int a = 1; a < argc; ++a) {
         if (std::strcmp(argv[a], "--json") == 0) {
             json = true;
@@ -156,15 +233,22 @@ int main(int argc, char** argv) {
             quick = true;
         } else if (std::strcmp(argv[a], "--merged") == 0) {
             mergedOnly = true;
+        } else if (std::strcmp(argv[a], "--tree") == 0) {
+            angles = true;
         } else {
             std::printf("usage: astrivo-bench [--json] [--quick] [--merged]\n"
                         "  --json    print the figures as one JSON object\n"
                         "  --quick   skip the 192,080-particle universe (its keys are left out)\n"
-                        "  --merged  only the universes after the merge, printed as text\n");
+                        "  --merged  only the universes after the merge, printed as text\n"
+                        "  --tree    the tree step's error and time against its opening angle\n");
             return std::strcmp(argv[a], "--help") == 0 ? 0 : 2;
         }
     }
 
+    if (angles) {
+        PrintTreeAngles();
+        return 0;
+    }
     if (mergedOnly) {
         TMerged merged;
         merged.Default = EngineBench::MeasureMergedDefault(9);
@@ -182,12 +266,16 @@ int main(int argc, char** argv) {
     TMerged merged;
     merged.Default = EngineBench::MeasureMergedDefault(9);
     merged.Middle = EngineBench::MeasureMergedMiddle({3, 1, 1});
+    const EngineBench::TTreeBench tree = EngineBench::MeasureTree(!quick, 3);
 
     if (json) {
         PrintJson(cycle, middle, scaling, quick ? nullptr : &largest, merged);
+        PrintTreeJson(tree, !quick);
+        std::printf("}\n");
     } else {
         PrintHuman(cycle, middle, scaling, quick ? nullptr : &largest);
         PrintMerged(merged);
+        PrintTree(tree, !quick);
     }
     return 0;
 }

@@ -207,7 +207,146 @@ double Median(std::vector<double> values) {
     return values.size() % 2 == 1 ? values[m] : 0.5 * (values[m - 1] + values[m]);
 }
 
+constexpr std::int32_t LargestNumber = 220; // 192,080 particles
+
+// sqrt(sum |d|^2 / sum |v|^2) and the 99th percentile of |d| / |v| over the particles
+// where |v| is not 0.
+void RelativeErrors(const std::vector<double>& difference, const std::vector<double>& value,
+                    double& rms, double& p99) {
+    double d2 = 0, v2 = 0;
+    std::vector<double> ratios;
+    for (std::size_t k = 0; k < value.size(); ++k) {
+        d2 += difference[k];
+        v2 += value[k];
+        if (value[k] > 0)
+            ratios.push_back(std::sqrt(difference[k] / value[k]));
+    }
+    rms = v2 > 0 ? std::sqrt(d2 / v2) : 0;
+    if (ratios.empty()) {
+        p99 = 0;
+        return;
+    }
+    const std::size_t at = std::min(ratios.size() - 1, ratios.size() * 99 / 100);
+    std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(at),
+                     ratios.end());
+    p99 = ratios[at];
+}
+
+// The tree step and the literal full step from the state u holds; u is left as it was.
+TTreeAccuracy CompareTree(TUniverse& u, double angle) {
+    TSavedState start;
+    start.Save(u);
+    const std::int32_t redo = u.RedoFrequency;
+    u.SetRedoFrequency(1);
+    u.RedoCountdown = 1;
+    u.StepLiteral(0, u.LastIndex);
+    const std::vector<TParticle> literal(u.Particles, u.Particles + u.LastIndex + 1);
+    u.SetRedoFrequency(redo);
+    start.Restore(u);
+    u.SetGravityMethod(gmTree);
+    u.SetOpeningAngle(angle);
+    u.Step(0, u.LastIndex);
+    u.SetGravityMethod(gmPairs);
+    const std::size_t n = literal.size();
+    std::vector<double> accel(n), accelError(n), friction(n), frictionError(n), heat(n),
+        heatError(n);
+    auto square = [](double x, double y, double z) { return x * x + y * y + z * z; };
+    for (std::size_t k = 0; k < n; ++k) {
+        const TParticle& a = literal[k];
+        const TParticle& b = u.Particles[k];
+        accel[k] = square(a.AX, a.AY, a.AZ);
+        accelError[k] = square(b.AX - a.AX, b.AY - a.AY, b.AZ - a.AZ);
+        friction[k] = square(a.FrictionX, a.FrictionY, a.FrictionZ);
+        frictionError[k] =
+            square(b.FrictionX - a.FrictionX, b.FrictionY - a.FrictionY, b.FrictionZ - a.FrictionZ);
+        heat[k] = a.Heat * a.Heat;
+        heatError[k] = (b.Heat - a.Heat) * (b.Heat - a.Heat);
+    }
+    start.Restore(u);
+    TTreeAccuracy result;
+    RelativeErrors(accelError, accel, result.AccelRms, result.AccelP99);
+    RelativeErrors(frictionError, friction, result.FrictionRms, result.FrictionP99);
+    RelativeErrors(heatError, heat, result.HeatRms, result.HeatP99);
+    return result;
+}
+
+// The tree step's time beside the exact fast partial step, from the same state.
+TTreeResult TimeTree(TUniverse& u, double angle, int repetitions, bool accuracy) {
+    TTreeResult result;
+    result.Particles = u.LastIndex + 1;
+    TSavedState start;
+    start.Save(u);
+    u.SetOpeningAngle(angle);
+    u.SetGravityMethod(gmTree);
+    u.Step(0, u.LastIndex); // the first tree step makes its memory
+    result.Optimisation = u.Optimisation;
+    start.Restore(u);
+    // The exact step reads the share of pairs the step before skipped, which the tree
+    // step changes; it gets back the one the exact steps left.
+    const float optimisation = u.Optimisation;
+    double tree = 0, exact = 0;
+    for (int r = 0; r < repetitions; ++r) {
+        u.SetGravityMethod(gmTree);
+        const double t = LeastSeconds(u, start, 1, [&] { u.Step(0, u.LastIndex); });
+        u.SetGravityMethod(gmPairs);
+        u.Optimisation = optimisation;
+        const double e = LeastSeconds(u, start, 1, [&] { u.Step(0, u.LastIndex); });
+        u.Optimisation = optimisation;
+        tree = r == 0 || t < tree ? t : tree;
+        exact = r == 0 || e < exact ? e : exact;
+    }
+    result.TreeSeconds = tree;
+    result.ExactSeconds = exact;
+    if (accuracy) {
+        result.Accuracy = CompareTree(u, angle);
+        result.Measured = true;
+    }
+    return result;
+}
+
+// The merged default universe, and with grow set the same grown to 28,880 (and 192,080).
+void BuildMergedForTree(TUniverse& merged, TUniverse& middle, TUniverse* largest) {
+    BuildMergedDefault(merged);
+    merged.RedoCountdown = merged.RedoFrequency; // partial steps come next
+    Grow(merged, middle, SettingsFormulas::ParticleCount(MiddleNumber));
+    middle.RedoCountdown = middle.RedoFrequency;
+    // One partial step, so that the exact step knows the clusters have met, as it would
+    // in the running program.
+    middle.Step(0, middle.LastIndex);
+    if (largest != nullptr) {
+        Grow(merged, *largest, SettingsFormulas::ParticleCount(LargestNumber));
+        largest->RedoCountdown = largest->RedoFrequency;
+        largest->Step(0, largest->LastIndex);
+    }
+}
+
 } // namespace
+
+TTreeBench MeasureTree(bool largest, int repetitions) {
+    TTreeBench result;
+    TUniverse merged, middle, large;
+    BuildMergedForTree(merged, middle, largest ? &large : nullptr);
+    const double angle = TUniverse::DefaultOpeningAngle;
+    result.Default = TimeTree(merged, angle, 3 * repetitions, true);
+    result.Middle = TimeTree(middle, angle, repetitions, true);
+    if (largest)
+        result.Largest = TimeTree(large, angle, 1, false);
+    return result;
+}
+
+std::vector<TTreeAngleRow> MeasureTreeAngles(const std::vector<double>& angles, int repetitions) {
+    TUniverse merged, middle;
+    BuildMergedForTree(merged, middle, nullptr);
+    std::vector<TTreeAngleRow> rows;
+    for (const double angle : angles) {
+        TTreeAngleRow row;
+        row.Angle = angle;
+        row.Default = TimeTree(merged, angle, 3 * repetitions, true);
+        row.Middle = TimeTree(middle, angle, repetitions, true);
+        rows.push_back(row);
+    }
+    return rows;
+}
 
 TSizeResult MeasureSize(std::int32_t number, const TOptions& options) {
     TSizeResult result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // Timings of the fast step against the literal reference step on one seeded default
 // universe, both run in this process on the same starting state.
@@ -72,5 +73,41 @@ TMergedResult MeasureMergedDefault(int repetitions);
 /// The merged 1,280-particle universe grown to 28,880 particles (each particle becomes a
 /// small cloud); partial and full step times, fast and literal.
 TMergedResult MeasureMergedMiddle(const TOptions& options);
+
+/// The tree step against the literal full step (RedoFrequency 1) from the same state: the
+/// relative rms error, sqrt(sum |d|^2 / sum |v|^2), and the 99th percentile of |d| / |v|
+/// per particle, for accelerations, friction changes and heat.
+struct TTreeAccuracy {
+    double AccelRms = 0, AccelP99 = 0;
+    double FrictionRms = 0, FrictionP99 = 0;
+    double HeatRms = 0, HeatP99 = 0;
+};
+
+struct TTreeResult {
+    std::int32_t Particles = 0;
+    double TreeSeconds = 0;
+    double ExactSeconds = 0; // the exact fast step, a partial one as the redo cycle mostly takes
+    double Speedup() const { return TreeSeconds > 0 ? ExactSeconds / TreeSeconds : 0; }
+    double Optimisation = 0; // share of pairs the tree approximated
+    bool Measured = false;   // accuracy measured
+    TTreeAccuracy Accuracy;
+};
+
+/// One row of the opening angle table.
+struct TTreeAngleRow {
+    double Angle = 0;
+    TTreeResult Default; // merged 1,280
+    TTreeResult Middle;  // merged 28,880
+};
+
+/// The tree step on the merged universes: 1,280 and 28,880 with their accuracy, and
+/// 192,080 without it (the literal step would take an hour) when largest is set.
+struct TTreeBench {
+    TTreeResult Default, Middle, Largest;
+};
+TTreeBench MeasureTree(bool largest, int repetitions);
+
+/// Error and time of the tree against the opening angle on the merged 1,280 and 28,880.
+std::vector<TTreeAngleRow> MeasureTreeAngles(const std::vector<double>& angles, int repetitions);
 
 } // namespace EngineBench

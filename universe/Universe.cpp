@@ -1,6 +1,7 @@
 #include "universe/Universe.h"
 
 #include "universe/StepScratch.h"
+#include "universe/TreeScratch.h"
 
 #include <algorithm>
 #include <limits>
@@ -44,6 +45,7 @@ void TUniverse::ReleaseParticles() {
     delete[] Particles;
     Particles = nullptr;
     Scratch.reset();
+    TreeScratch.reset();
     ParticlesBytes = 0;
     LastIndex = -1;
     PairLast = -1;
@@ -52,6 +54,10 @@ void TUniverse::ReleaseParticles() {
 void TUniverse::FinishStep(std::int32_t First, std::int32_t Last, std::int64_t ComputedPairs) {
     if (RedoCountdown < 1)
         RedoCountdown = RedoFrequency;
+    CountStep(First, Last, ComputedPairs);
+}
+
+void TUniverse::CountStep(std::int32_t First, std::int32_t Last, std::int64_t ComputedPairs) {
     // Stops at the largest count rather than wrapping to a negative one, which would also
     // turn the views' lines off (they need a count of at least 1).
     if (IterationCount < std::numeric_limits<std::int32_t>::max())
@@ -84,6 +90,8 @@ void TUniverse::CopySettingsFrom(const TUniverse& from) {
     MatrixResolution = from.MatrixResolution;
     IterationCount = from.IterationCount;
     MaxSeparation = from.MaxSeparation;
+    GravityMethod = from.GravityMethod;
+    OpeningAngle = from.OpeningAngle;
     RedoCountdown = from.RedoCountdown;
     Optimisation = from.Optimisation;
 }

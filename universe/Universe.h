@@ -1,5 +1,6 @@
 #pragma once
 
+#include "universe/GravityMethod.h"
 #include "universe/UniformRandom.h"
 
 #include <array>
@@ -27,6 +28,7 @@ struct TPairEntry {
 };
 
 class TStepScratch;
+struct TTreeScratch;
 struct TStepControl;
 
 /// The simulation: particles, the parameters chosen at creation, the matrix settings of the
@@ -39,6 +41,9 @@ struct TStepControl;
 class TUniverse {
 public:
     static constexpr int MaxPairs = 5000;
+    // Keeps the tree's acceleration error on merged universes within rms 1e-3 and 99th
+    // percentile 1e-2 with room to spare; see docs/performance-tree.md.
+    static constexpr double DefaultOpeningAngle = 0.6;
 
     TUniverse();
     ~TUniverse();
@@ -68,6 +73,10 @@ public:
     std::int32_t MatrixResolution = 0;
     std::int32_t IterationCount = 0;
     std::int32_t MaxSeparation = 0; // close-pair limit in tenths of a distance unit
+    TGravityMethod GravityMethod = gmPairs;
+    // The tree's opening angle: a node acts as a whole on particles farther from it than
+    // its radius over this. Smaller is more exact and slower; 0 works out every pair.
+    double OpeningAngle = DefaultOpeningAngle;
 
     /// Reseeds the random source from the clock, gives back any particles held and obtains
     /// an uninitialised block for Count particles. False, with no particles held and
@@ -89,6 +98,9 @@ public:
     /// 0..LastIndex. Gives the result of StepLiteral: the cells, the close-pair list and the
     /// figures exactly, the reals up to rounding where most pairs are computed and each pair
     /// is worked out once; the same bits whatever the thread count.
+    /// With GravityMethod gmTree the step stands for the full step with RedoFrequency 1,
+    /// distant gravity coming from an octree (see UniverseTreeStep.cpp); it leaves
+    /// RedoCountdown alone and Optimisation gives the share of pairs it approximated.
     /// With a Control, the step reports its progress and stops when asked to: it then
     /// returns false and leaves the universe exactly as it was, every field of every
     /// particle, the counters and the close-pair list. True when the step was taken.
@@ -116,6 +128,8 @@ public:
     void SetRedoFrequency(std::int32_t Value) { RedoFrequency = Value; }
     void SetIterationCount(std::int32_t Value) { IterationCount = Value; }
     void SetMaxSeparation(std::int32_t Value) { MaxSeparation = Value; }
+    void SetGravityMethod(TGravityMethod Value) { GravityMethod = Value; }
+    void SetOpeningAngle(double Value) { OpeningAngle = Value; }
 
     /// Takes every setting and counter that the next step reads (not the particles): what a
     /// copy needs to step on as `from` would.
@@ -131,10 +145,18 @@ private:
     // The end of every step, fast or literal: the redo schedule, the count and the share of
     // pairs the step skipped.
     void FinishStep(std::int32_t First, std::int32_t Last, std::int64_t ComputedPairs);
+    // The count and the share of pairs skipped, without the redo schedule.
+    void CountStep(std::int32_t First, std::int32_t Last, std::int64_t ComputedPairs);
+    bool StepPairs(std::int32_t First, std::int32_t Last, TStepControl* Control);
+    // Makes room for the tree step; false without the memory.
+    bool ReserveTree(std::int32_t Count);
+    bool StepTree(std::int32_t First, std::int32_t Last, TStepControl* Control);
 
     TUniformRandom RandomSource;
     // Working memory of the fast step, sized by Allocate so that a step allocates nothing.
     std::unique_ptr<TStepScratch> Scratch;
+    // The tree step's, made by its first step and kept.
+    std::unique_ptr<TTreeScratch> TreeScratch;
     std::int32_t StepThreadCount = 0;
     bool UseTiles = true;
     bool LastTiled = false;

@@ -343,6 +343,15 @@ void TUniverse::SetStepThreads(std::int32_t Count) {
 }
 
 bool TUniverse::Step(std::int32_t First, std::int32_t Last, TStepControl* Control) {
+    // Without room for the tree a step falls back to pairs rather than fail.
+    if (GravityMethod == gmTree &&
+        (Last < First || Particles == nullptr ||
+         ReserveTree(static_cast<std::int32_t>(static_cast<std::int64_t>(Last) - First + 1))))
+        return StepTree(First, Last, Control);
+    return StepPairs(First, Last, Control);
+}
+
+bool TUniverse::StepPairs(std::int32_t First, std::int32_t Last, TStepControl* Control) {
     if (Particles == nullptr || Scratch == nullptr)
         Last = First - 1; // a universe without particles steps an empty range
 

@@ -90,10 +90,12 @@ TEST(StepControl, AnUncancelledStepCountsItsRowsAndGivesTheSameBits) {
 // The cancel lands wherever the thread timing puts it; each outcome is checked for what it
 // must be, and a cancelled step is followed by the same step run to its end, which must
 // match the reference: nothing the cancelled step left in its working memory may matter.
-void CancelAtManyPoints(std::int32_t threads) {
+void CancelAtManyPoints(std::int32_t threads, TGravityMethod method = gmPairs) {
     TUniverse reference, u;
     Build(reference, 45, threads);
     Build(u, 45, threads);
+    reference.SetGravityMethod(method);
+    u.SetGravityMethod(method);
     const std::int64_t rows = u.LastIndex + 1;
     int cancelled = 0;
     for (int step = 0; step < 4; ++step) {
@@ -129,6 +131,10 @@ TEST(StepControl, CancelAtManyPointsOnOneThread) {
 
 TEST(StepControl, CancelAtManyPointsOnSeveralThreads) {
     CancelAtManyPoints(3);
+}
+
+TEST(StepControl, CancelAtManyPointsWithTheTree) {
+    CancelAtManyPoints(3, gmTree);
 }
 
 TEST(StepControl, CancelledBuildHoldsNoParticlesAndTheNextBuildWorks) {

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+/// An octree over a set of points, built from their Morton order. Nodes with a single
+/// occupied octant are skipped, so there are fewer than twice as many nodes as leaves, and
+/// each node keeps what the far-field expansion of the 1/distance pull needs: the count,
+/// the centre of mass (all masses are equal) and the second moments about it, as well as
+/// a tight bounding box and the radius of the sphere about the centre that holds them, and
+/// for friction the mean velocity and the spread about it.
+///
+/// Building allocates only when the point count grows past what the tree held before.
+class TOctree {
+public:
+    struct TNode {
+        double CX, CY, CZ;                   // centre of mass
+        double QXX, QXY, QXZ, QYY, QYZ, QZZ; // sum of s s^T over the points, s = point - centre
+        double Radius;                       // no point lies farther from the centre
+        double VX, VY, VZ;                   // mean velocity
+        double Spread;                       // sum of |v - mean|^2 over the points
+        double LowX, LowY, LowZ, HighX, HighY, HighZ;
+        std::int32_t Begin, End;      // the points, in tree order
+        std::int32_t FirstChild = -1; // children are consecutive; -1 for a leaf
+        std::int32_t Children = 0;
+    };
+
+    // Leaves hold up to this many points (more only where points coincide to the last bit
+    // of the Morton code). They are also the groups the step walks the tree for.
+    static constexpr std::int32_t LeafSize = 16;
+
+    /// Makes room for count points; throws std::bad_alloc.
+    void Reserve(std::int32_t count);
+
+    /// Builds the tree over count points. Afterwards Order()[k] is the point at tree
+    /// position k; ties keep their input order, so the tree depends only on the points.
+    void Build(const double* x, const double* y, const double* z, const double* vx,
+               const double* vy, const double* vz, std::int32_t count);
+
+    const std::vector<TNode>& Nodes() const { return NodeList; }
+    std::int32_t NodeCount() const { return Used; }
+    const std::int32_t* Order() const { return SortedIndex.data(); }
+    /// Leaves in tree order.
+    const std::vector<std::int32_t>& Leaves() const { return LeafList; }
+    std::int32_t LeafCount() const { return LeafUsed; }
+
+private:
+    void BuildNode(std::int32_t node, std::int32_t begin, std::int32_t end, int level);
+    void LeafMoments(TNode& n) const;
+    void CombineMoments(TNode& n) const;
+
+    const double* PX = nullptr;
+    const double* PY = nullptr;
+    const double* PZ = nullptr;
+    const double* PVX = nullptr;
+    const double* PVY = nullptr;
+    const double* PVZ = nullptr;
+    std::vector<std::uint64_t> Keys, KeysSpare;
+    std::vector<std::int32_t> SortedIndex, IndexSpare;
+    std::vector<TNode> NodeList;
+    std::vector<std::int32_t> LeafList;
+    std::int32_t Used = 0;
+    std::int32_t LeafUsed = 0;
+};

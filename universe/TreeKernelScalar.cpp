@@ -1,0 +1,25 @@
+// The tree kernel, built for this instruction set (see TreeKernel.h).
+
+#include "universe/TreeKernel.h"
+
+void TreeKernels::SumGroupScalar(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
+                                 const std::int32_t* far, std::int32_t farCount,
+                                 const std::int32_t* near, std::int32_t nearCount) {
+    TreeKernel::SumGroup<0>(job, begin, end, far, farCount, near, nearCount);
+}
+
+#include "universe/PairKernels.h"
+
+TTreeGroupFunction TreeKernels::GroupFunction() {
+#if defined(ASTRIVO_X86_KERNELS)
+    switch (PairKernels::Current()) {
+    case PairKernels::TInstructionSet::Avx512:
+        return SumGroupAvx512;
+    case PairKernels::TInstructionSet::Avx2:
+        return SumGroupAvx2;
+    case PairKernels::TInstructionSet::Scalar:
+        break;
+    }
+#endif
+    return SumGroupScalar;
+}
