@@ -223,7 +223,7 @@ void TMainForm::RunUniverseDialog() {
         return;
     const bool wasProcessing = FProcessing;
     SetProcessing(false);
-    FPropertiesDlg->PageControl1->setCurrentWidget(FPropertiesDlg->PageUniverse);
+    FPropertiesDlg->ShowUniversePage();
     // A window that is already floating cannot become modal where it stands: it is taken
     // down, shown modally, and floats again afterwards.
     const bool wasFloating = FPropertiesDlg->isVisible();

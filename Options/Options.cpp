@@ -453,6 +453,10 @@ void TPropertiesDlg::ApplySettings(const TSettings& s) {
     ChangeStartFormation(s.StartFormation);
 }
 
+void TPropertiesDlg::ShowUniversePage() {
+    PageControl1->setCurrentWidget(PageUniverse);
+}
+
 int TPropertiesDlg::StepsPerSecond() const {
     static constexpr int Paces[] = {0, 1000, 100, 30, 10, 1};
     const int row = ComboBoxSpeed ? ComboBoxSpeed->currentIndex() : 0;

@@ -109,6 +109,8 @@ public:
     void ApplySettings(const TSettings& settings);
     /// The Speed choice as a pace: 0 for as fast as possible, else steps per second.
     int StepsPerSecond() const;
+    /// Turns to the Universe page, where the new-universe command opens the window.
+    void ShowUniversePage();
 
     void SetAutoApply(bool value);
     void SetUseThermoCalc(bool value);
