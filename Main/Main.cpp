@@ -5,6 +5,7 @@
 #include "Main/ImageList.h"
 #include "Options/Options.h"
 #include "settings/SettingsModel.h"
+#include "settings/SettingsTable.h"
 #include "universe/SimulationRunner.h"
 #include "universe/UniverseSnapshot.h"
 
@@ -287,8 +288,15 @@ int TMainForm::MatrixResolution() const {
 int TMainForm::RedoFrequency() const {
     return FSettingsModel->Settings().RedoFrequency;
 }
+int TMainForm::GravityMethod() const {
+    return FSettingsModel->Settings().GravityMethod;
+}
+int TMainForm::OpeningAngle() const {
+    return FSettingsModel->Settings().OpeningAngle;
+}
 
-// Sent whether or not a universe was built yet: the build sets all four again anyway. The
+// Sent whether or not a universe was built yet: the build sets the four pair settings again
+// anyway, and a universe keeps its gravity method and opening angle across builds. The
 // properties window has stored the value already when it passes it on here.
 void TMainForm::SetMaxSeparation(std::int32_t value) {
     FSettingsModel->Set(&TSettings::MaxSeparation, value);
@@ -308,4 +316,17 @@ void TMainForm::SetMatrixResolution(std::int32_t value) {
 void TMainForm::SetRedoFrequency(std::int32_t value) {
     FSettingsModel->Set(&TSettings::RedoFrequency, value);
     Runner().SetRedoFrequency(value);
+}
+
+// Held to their ranges here too: the universe checks nothing, and a script may write these.
+void TMainForm::SetGravityMethod(std::int32_t value) {
+    value = SettingsTable::Clamp("GravityMethod", value);
+    FSettingsModel->Set(&TSettings::GravityMethod, value);
+    Runner().SetGravityMethod(static_cast<TGravityMethod>(value));
+}
+
+void TMainForm::SetOpeningAngle(std::int32_t value) {
+    value = SettingsTable::Clamp("OpeningAngle", value);
+    FSettingsModel->Set(&TSettings::OpeningAngle, value);
+    Runner().SetOpeningAngle(SettingsTable::OpeningAngle(value));
 }

@@ -51,6 +51,8 @@ class TMainForm : public QMainWindow, public TPropertiesHost {
     Q_PROPERTY(int LocalitySize READ LocalitySize WRITE SetLocalitySize)
     Q_PROPERTY(int MatrixResolution READ MatrixResolution WRITE SetMatrixResolution)
     Q_PROPERTY(int RedoFrequency READ RedoFrequency WRITE SetRedoFrequency)
+    Q_PROPERTY(int GravityMethod READ GravityMethod WRITE SetGravityMethod)
+    Q_PROPERTY(int OpeningAngle READ OpeningAngle WRITE SetOpeningAngle)
 
 public:
     explicit TMainForm(QWidget* parent = nullptr);
@@ -75,10 +77,14 @@ public:
     int LocalitySize() const;
     int MatrixResolution() const;
     int RedoFrequency() const;
+    int GravityMethod() const;
+    int OpeningAngle() const; // in twentieths, as the properties window's slider holds it
     void SetMaxSeparation(std::int32_t value) override;
     void SetLocalitySize(std::int32_t value) override;
     void SetMatrixResolution(std::int32_t value) override;
     void SetRedoFrequency(std::int32_t value) override;
+    void SetGravityMethod(std::int32_t value) override;
+    void SetOpeningAngle(std::int32_t value) override;
 
     /// Sends a build from the properties window's settings; the running step is cancelled.
     /// Its result arrives as a snapshot, a failure with its message box.

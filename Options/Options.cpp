@@ -299,6 +299,8 @@ void TPropertiesDlg::FormCreate() {
     SetRedoFrequency(start.RedoFrequency);
     SetMatrixResolution(start.MatrixResolution);
     SetLocalitySize(start.LocalitySize);
+    SetGravityMethod(start.GravityMethod);
+    SetOpeningAngle(start.OpeningAngle);
     // The combo box lists the formations in their number order; the build takes its text.
     ComboBoxFormation->setCurrentIndex(start.Formation);
     FormationShown();
@@ -443,6 +445,7 @@ void TPropertiesDlg::ApplySettings(const TSettings& s) {
     ChangePressure(s.Pressure);
     ChangeFrictionEffect(s.FrictionEffect);
     ChangeRadiation(s.Radiation);
+    SetOpeningAngle(s.OpeningAngle);
     SetPartSize(s.PartSize);
     SetContrast(s.Contrast);
     SetMaxSeparation(s.MaxSeparation);
@@ -450,6 +453,7 @@ void TPropertiesDlg::ApplySettings(const TSettings& s) {
     SetShowLuminance(s.ShowLuminance);
     SetUseLines(s.UseLines);
     SetAutoApply(s.AutoApply);
+    SetGravityMethod(s.GravityMethod);
     ChangeStartFormation(s.StartFormation);
 }
 

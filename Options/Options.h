@@ -34,8 +34,8 @@ class TPropertiesHost;
 /// Every writer (but Optimisation's) returns at once when the value equals the stored one;
 /// otherwise it stores first and only then moves its control. A control that is moved from
 /// code notifies like a user's move, writes the property back, and that echo stops at the
-/// equality test. View settings go to the host's active view, the four processing settings
-/// to the host, universe settings wait for the next build.
+/// equality test. View settings go to the host's active view, the processing settings to
+/// the host, universe settings wait for the next build.
 class TPropertiesDlg : public QDialog {
     Q_OBJECT
     Q_PROPERTY(bool AutoApply READ AutoApply WRITE SetAutoApply)
@@ -60,12 +60,14 @@ class TPropertiesDlg : public QDialog {
     Q_PROPERTY(int RedoFrequency READ RedoFrequency WRITE SetRedoFrequency)
     Q_PROPERTY(int MatrixResolution READ MatrixResolution WRITE SetMatrixResolution)
     Q_PROPERTY(int LocalitySize READ LocalitySize WRITE SetLocalitySize)
+    Q_PROPERTY(int GravityMethod READ GravityMethod WRITE SetGravityMethod)
+    Q_PROPERTY(int OpeningAngle READ OpeningAngle WRITE SetOpeningAngle)
     Q_PROPERTY(int IterationCount READ IterationCount WRITE SetIterationCount NOTIFY FiguresChanged)
     Q_PROPERTY(int ParticleCount READ ParticleCount)
 
 public:
     /// Builds the window and runs its creation handler, which writes the start values into
-    /// model and already passes four processing settings to host (which may be null in
+    /// model and already passes the processing settings to host (which may be null in
     /// tests of the window alone). Without a model the window keeps one of its own.
     explicit TPropertiesDlg(TPropertiesHost* host, QWidget* parent = nullptr,
                             TSettingsModel* model = nullptr);
@@ -95,6 +97,9 @@ public:
     int LocalitySize() const { return Current().LocalitySize; }
     int RedoFrequency() const { return Current().RedoFrequency; }
     int MatrixResolution() const { return Current().MatrixResolution; }
+    int GravityMethod() const { return Current().GravityMethod; }
+    /// The tree's opening angle in twentieths, as its slider holds it.
+    int OpeningAngle() const { return Current().OpeningAngle; }
     int IterationCount() const { return FIterationCount; }
     /// The particle count derived from Number: the count the universe is built with.
     int ParticleCount() const { return SettingsFormulas::ParticleCount(Number()); }
@@ -135,6 +140,9 @@ public:
     void SetLocalitySize(int value);
     void SetRedoFrequency(int value);
     void SetMatrixResolution(int value);
+    /// The tree greys the redo, matrix and locality sliders, which only pairs use.
+    void SetGravityMethod(int value);
+    void SetOpeningAngle(int value);
     void SetIterationCount(int value);
 
     /// Selects a Show As row from code; unlike the user's choice it does not act.
@@ -170,6 +178,7 @@ public:
     QSlider* TrackBarRedoFrequency = nullptr;
     QSlider* TrackBarMatrixResolution = nullptr;
     QSlider* TrackBarLocalitySize = nullptr;
+    QSlider* TrackBarOpening = nullptr;
     QSlider* TrackBarPressure = nullptr;
     QSlider* TrackBarFriction = nullptr;
     QSlider* TrackBarRadiation = nullptr;
@@ -178,6 +187,7 @@ public:
     QSlider* TrackBarMaxSep = nullptr;
     QComboBox* ComboBoxFormation = nullptr;
     QComboBox* ComboBoxSpeed = nullptr;
+    QComboBox* ComboBoxGravity = nullptr;
     QCheckBox* CheckUseThermo = nullptr;
     QCheckBox* CheckBoxShowLuminance = nullptr;
     QCheckBox* CheckBoxUseLines = nullptr;
@@ -222,6 +232,8 @@ private:
     void TrackBarRedoFrequencyChange();
     void TrackBarMatrixResolutionChange();
     void TrackBarLocalitySizeChange();
+    void TrackBarOpeningChange();
+    void ComboBoxGravityChange();
     void TrackBarFrictionChange();
     void TrackBarPressureChange();
     void TrackBarRadiationChange();
@@ -257,6 +269,8 @@ private:
     QWidget* BuildProcessingPage();
     QWidget* BuildViewPage();
     QSlider* AddSliderRow(QGridLayout* grid, int row, std::string_view property);
+    /// The pop-up tip and status-line text of a hint, split at its first "|".
+    static void ApplyHint(QWidget* widget, std::string_view hint);
     void BindControls();
     void BuildRotationControls(QWidget* page);
     void BuildCameraPosition(QWidget* page);
@@ -267,6 +281,8 @@ private:
     bool Store(std::int32_t TSettings::*field, int& value);
     bool Store(bool TSettings::*field, bool value);
     void ShowValueLabel(std::int32_t TSettings::*field);
+    /// Greys, with their hints, the settings the chosen gravity method does not use.
+    void ShowGravityMethod();
     /// The formation list's text, as the formation a build takes.
     void FormationShown();
     TMDIChild* ActiveView() const;
@@ -277,8 +293,8 @@ private:
 
     TPropertiesHost* Host;
     TSettingsModel* FModel;
-    std::array<QSlider*, 16> Sliders{};
-    std::array<QLabel*, 16> ValueLabels{};
+    std::array<QSlider*, SettingsTable::SliderCount> Sliders{};
+    std::array<QLabel*, SettingsTable::SliderCount> ValueLabels{};
 
     // The running figures, which are not settings.
     float FOptimisation = 0;

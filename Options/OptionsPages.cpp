@@ -31,12 +31,6 @@ QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void ApplyHint(QWidget* widget, std::string_view hint) {
-    const auto parts = SettingsLabels::SplitHint(hint);
-    widget->setToolTip(ToQString(parts.Short));
-    widget->setStatusTip(ToQString(parts.Long));
-}
-
 // A caption whose "&" underlines its key. Tied captions move the focus to their buddy; the
 // others only show the underline, so their keys stay free for the tied ones ("&Space" and
 // "Max &Sep'n" share S).
@@ -80,6 +74,12 @@ QLabel* MakeFigure(const char* name, const char* designText, QWidget* parent) {
 }
 
 } // namespace
+
+void TPropertiesDlg::ApplyHint(QWidget* widget, std::string_view hint) {
+    const auto parts = SettingsLabels::SplitHint(hint);
+    widget->setToolTip(ToQString(parts.Short));
+    widget->setStatusTip(ToQString(parts.Long));
+}
 
 void TPropertiesDlg::BuildWindow() {
     setObjectName(QStringLiteral("PropertiesDlg"));
@@ -198,6 +198,20 @@ QWidget* TPropertiesDlg::BuildProcessingPage() {
     column->setContentsMargins(4, 4, 4, 4);
 
     QGridLayout* grid = nullptr;
+    QGroupBox* gravity = MakeGroup(" Gravity ", page, grid);
+    ComboBoxGravity = new QComboBox(gravity);
+    ComboBoxGravity->setObjectName(QStringLiteral("ComboBoxGravity"));
+    // In the order of TGravityMethod: the row is the method.
+    ComboBoxGravity->addItems(
+        {QStringLiteral("Pairs (near and far)"), QStringLiteral("Tree (fast, approximate)")});
+    ApplyHint(ComboBoxGravity,
+              "How gravity is worked out|Pairs: every pair, the distant ones on every full "
+              "step; Tree: distant groups pull as a whole, far faster for large universes");
+    grid->addWidget(MakeCaption("Method", nullptr, gravity), 0, 0);
+    grid->addWidget(ComboBoxGravity, 0, 1, 1, 2);
+    TrackBarOpening = AddSliderRow(grid, 1, "OpeningAngle");
+    column->addWidget(gravity);
+
     QGroupBox* optimisation = MakeGroup(" Optimisation ", page, grid);
     LabelIterationCount = MakeFigure("LabelIterationCount", "0000000000", optimisation);
     LabelOptimisation = MakeFigure("LabelOptimisation", "00.00%", optimisation);
@@ -294,6 +308,7 @@ void TPropertiesDlg::BindControls() {
         {TrackBarRedoFrequency, &TPropertiesDlg::TrackBarRedoFrequencyChange},
         {TrackBarMatrixResolution, &TPropertiesDlg::TrackBarMatrixResolutionChange},
         {TrackBarLocalitySize, &TPropertiesDlg::TrackBarLocalitySizeChange},
+        {TrackBarOpening, &TPropertiesDlg::TrackBarOpeningChange},
         {TrackBarFriction, &TPropertiesDlg::TrackBarFrictionChange},
         {TrackBarPressure, &TPropertiesDlg::TrackBarPressureChange},
         {TrackBarRadiation, &TPropertiesDlg::TrackBarRadiationChange},
@@ -324,6 +339,9 @@ void TPropertiesDlg::BindControls() {
         if (ListBoxShowAs->hasFocus())
             ListBoxShowAsClick();
     });
+    // Like a slider's: the user's choice and a choice from code both write the property.
+    connect(ComboBoxGravity, &QComboBox::currentIndexChanged, this,
+            &TPropertiesDlg::ComboBoxGravityChange);
     connect(BtnUniverseApply, &QPushButton::clicked, this, &TPropertiesDlg::BtnUniverseApplyClick);
     connect(ComboBoxSpeed, &QComboBox::currentIndexChanged, this, [this] {
         if (Host)

@@ -43,7 +43,9 @@ std::vector<double> Parameters(const TUniverse& u) {
             static_cast<double>(u.LocalitySize),
             static_cast<double>(u.RedoFrequency),
             static_cast<double>(u.MatrixResolution),
-            static_cast<double>(u.MaxSeparation)};
+            static_cast<double>(u.MaxSeparation),
+            static_cast<double>(u.GravityMethod),
+            u.OpeningAngle};
 }
 
 TStorageResult Failure(const TStorageError& error) {

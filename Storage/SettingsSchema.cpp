@@ -37,6 +37,10 @@ TSettings Read(hid_t group) {
     for (const TSettingRow& row : SettingsTable::All()) {
         if (!row.Kept)
             continue;
+        if (row.Added && H5Aexists(group, std::string(row.Property).c_str()) <= 0) {
+            SettingsTable::SetValue(settings, row, row.Default);
+            continue;
+        }
         // Checked before it is stored: a check box kept as 2 is damage, not "on".
         const std::int32_t value = H5Access::ReadInt(group, std::string(row.Property).c_str());
         RequireRange(row, value);

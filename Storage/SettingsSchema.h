@@ -14,8 +14,9 @@ void Validate(const TSettings& settings);
 
 void Write(hid_t group, const TSettings& settings);
 
-/// Every kept setting; the others stay as a default-made TSettings holds them. Throws
-/// TStorageError naming the first one that is missing or outside its range.
+/// Every kept setting; the others stay as a default-made TSettings holds them. A setting
+/// added to the files since their format began takes its start value when missing. Throws
+/// TStorageError naming the first other one that is missing, or any outside its range.
 TSettings Read(hid_t group);
 
 } // namespace SettingsSchema

@@ -70,6 +70,8 @@ void WriteScalars(hid_t group, const TUniverse& u) {
     WriteInt(group, "MatrixResolution", u.MatrixResolution);
     WriteInt(group, "IterationCount", u.IterationCount);
     WriteInt(group, "MaxSeparation", u.MaxSeparation);
+    WriteInt(group, "GravityMethod", static_cast<std::int32_t>(u.GravityMethod));
+    WriteDouble(group, "OpeningAngle", u.OpeningAngle);
 }
 
 void ReadScalars(hid_t group, TUniverse& u) {
@@ -95,6 +97,16 @@ void ReadScalars(hid_t group, TUniverse& u) {
     u.SetMatrixResolution(ReadInt(group, "MatrixResolution"));
     u.SetIterationCount(ReadInt(group, "IterationCount"));
     u.SetMaxSeparation(ReadInt(group, "MaxSeparation"));
+    // Files from before the tree step was offered lack both: they ran on pairs.
+    u.SetGravityMethod(gmPairs);
+    u.SetOpeningAngle(TUniverse::DefaultOpeningAngle);
+    if (H5Aexists(group, "GravityMethod") > 0) {
+        const std::int32_t method = ReadInt(group, "GravityMethod");
+        RequireRange("GravityMethod", method, gmPairs, gmTree);
+        u.SetGravityMethod(static_cast<TGravityMethod>(method));
+    }
+    if (H5Aexists(group, "OpeningAngle") > 0)
+        u.SetOpeningAngle(ReadDouble(group, "OpeningAngle"));
 }
 
 } // namespace
@@ -204,9 +216,17 @@ void Validate(const TUniverse& u) {
     RequireRange("ParticleCount", u.LastIndex + 1, 1, MaxParticles());
     RequireRange("Formation", u.Formation, 0, 1);
     // The processing settings, which the properties window passes on, within its ranges.
-    for (const TSettingRow& row : SettingsTable::All())
-        if (row.Engine)
-            RequireRange(std::string(row.Property).c_str(), u.*row.Engine, row.Min, row.Max);
+    for (const TSettingRow& row : SettingsTable::All()) {
+        if (!row.Engine.Exists())
+            continue;
+        const std::string name(row.Property);
+        const std::int32_t position = row.Engine.Position(u);
+        // The settings keep a position: a value between two (an opening angle of 0.61) could
+        // not be kept beside it.
+        if (!row.Engine.Holds(u, position))
+            throw TStorageError("The universe's " + name + " is not one of its setting's steps.");
+        RequireRange(name.c_str(), position, row.Min, row.Max);
+    }
     RequireRange("RedoCountdown", u.RedoCountdown, 0, SettingMax(&TSettings::RedoFrequency));
     RequireRange("IterationCount", u.IterationCount, 0, INT32_MAX);
     RequireRange("PairLast", u.PairLast, -1, TUniverse::MaxPairs - 1);

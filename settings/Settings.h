@@ -21,6 +21,8 @@ struct TSettings {
     std::int32_t Pressure = 0;
     std::int32_t FrictionEffect = 0;
     std::int32_t Radiation = 0;
+    std::int32_t GravityMethod = 0; // a TGravityMethod: 0 pairs, 1 tree
+    std::int32_t OpeningAngle = 0;  // the tree's opening angle in twentieths
     // View page: passed on to the active view.
     std::int32_t PartSize = 0;
     std::int32_t Contrast = 0;

@@ -83,6 +83,18 @@ std::string DistributionLabel(std::int32_t position) {
     return DecimalText(std::int64_t{position} - 100);
 }
 
+std::string TwentiethsLabel(std::int32_t position) {
+    // In whole hundredths: no rounding of a binary fraction can show 0.35 as 0.34.
+    const std::int64_t hundredths = std::int64_t{position} * 5;
+    const std::int64_t size = hundredths < 0 ? -hundredths : hundredths;
+    const std::int64_t cents = size % 100;
+    std::string text = hundredths < 0 ? "-" : "";
+    text.append(DecimalText(size / 100));
+    text.append(cents < 10 ? ".0" : ".");
+    text.append(DecimalText(cents));
+    return text;
+}
+
 std::string OptimisationText(float fraction, std::string_view decimalSeparator) {
     // to_chars ignores the C locale, so the separator is exactly the one asked for.
     std::array<char, 64> digits{};

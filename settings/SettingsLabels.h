@@ -26,6 +26,8 @@ std::string SpaceLabel(std::int32_t position);
 std::string VelocityLabel(std::int32_t position);
 /// position - 100: a display figure only.
 std::string DistributionLabel(std::int32_t position);
+/// position / 20 with two decimals and a "." (the tree's opening angle): 12 gives "0.60".
+std::string TwentiethsLabel(std::int32_t position);
 
 /// The iteration figure: the count, followed by "+" once it has stopped at the largest
 /// 32-bit count (after about 25 days at 1,000 steps a second).

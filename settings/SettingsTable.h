@@ -2,6 +2,7 @@
 
 #include "settings/Settings.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -18,6 +19,20 @@ enum class TLabelKind : std::uint8_t {
     SpaceCube,     // (position x 0.125)^3, rounded half to even
     VelocityCube,  // (position x 0.02)^3 x 100, rounded half to even
     Offset100,     // position - 100
+    Twentieths,    // position / 20 with two decimals
+};
+
+/// How a processing setting reaches the universe's own copy of it, which may be of another
+/// type than the setting's position; all null for every other setting.
+struct TEngineField {
+    void (*Set)(TUniverse& universe, std::int32_t value);
+    /// Whether the universe holds exactly what Set would give it for value.
+    bool (*Holds)(const TUniverse& universe, std::int32_t value);
+    /// The universe's value as a position, for a range check; a value that is no position at
+    /// all gives one outside every range.
+    std::int32_t (*Position)(const TUniverse& universe);
+
+    constexpr bool Exists() const { return Set != nullptr; }
 };
 
 /// One setting: its field in TSettings, range, start value, whether a simulation file keeps
@@ -32,9 +47,11 @@ struct TSettingRow {
     std::int32_t Default; // the value the creation handler writes (a view's own for the
                           // View page's settings, which the first active view replaces)
     bool Kept;            // a simulation file keeps it
+    bool Added;           // kept only by files written since it came: older files lack it
+                          // and open with Default
     /// The universe's own copy of a processing setting, which the properties window passes
-    /// straight on; null for every other setting.
-    std::int32_t TUniverse::*Engine;
+    /// straight on; empty for every other setting.
+    TEngineField Engine;
 
     // The slider; Name is empty for a setting shown on another control.
     std::string_view Name;     // the slider's object name
@@ -48,15 +65,17 @@ struct TSettingRow {
     std::string_view LabelDesignText;
     TLabelKind Label;
 
-    bool IsSlider() const { return !Name.empty(); }
+    constexpr bool IsSlider() const { return !Name.empty(); }
 };
 
 namespace SettingsTable {
 
-/// Every setting: the sixteen sliders first, grouped by page (Universe, Processing, View),
-/// then the check boxes and the formation.
+inline constexpr std::size_t SliderCount = 17;
+
+/// Every setting: the sliders first, grouped by page (Universe, Processing, View), then the
+/// check boxes, the gravity method and the formation.
 std::span<const TSettingRow> All();
-/// The sixteen sliders, in the order of All().
+/// The sliders, in the order of All().
 std::span<const TSettingRow> Sliders();
 
 /// The row whose Property or slider Name equals key; null when there is none.
@@ -73,6 +92,9 @@ std::int32_t Clamp(std::string_view key, std::int32_t value);
 std::int32_t Value(const TSettings& settings, const TSettingRow& row);
 /// Stores value into the setting (a check box is on for anything but 0), unclamped.
 void SetValue(TSettings& settings, const TSettingRow& row, std::int32_t value);
+
+/// The tree's opening angle for a position of its slider: position / 20.
+double OpeningAngle(std::int32_t position);
 
 /// The start values of every setting.
 TSettings Defaults();

@@ -28,13 +28,13 @@ TUniverseSettings Build(const TSettings& settings) {
 
 void ApplyProcessing(const TSettings& settings, TUniverse& universe) {
     for (const TSettingRow& row : SettingsTable::All())
-        if (row.Engine)
-            universe.*row.Engine = SettingsTable::Value(settings, row);
+        if (row.Engine.Exists())
+            row.Engine.Set(universe, SettingsTable::Value(settings, row));
 }
 
 std::string_view ProcessingDisagreement(const TSettings& settings, const TUniverse& universe) {
     for (const TSettingRow& row : SettingsTable::All())
-        if (row.Engine && universe.*row.Engine != SettingsTable::Value(settings, row))
+        if (row.Engine.Exists() && !row.Engine.Holds(universe, SettingsTable::Value(settings, row)))
             return row.Property;
     return {};
 }

@@ -58,6 +58,14 @@ void TSimulationRunner::SetMatrixResolution(std::int32_t value) {
 void TSimulationRunner::SetRedoFrequency(std::int32_t value) {
     Send(Command(TCommand::TKind::RedoFrequency, value), CancelsStep);
 }
+void TSimulationRunner::SetGravityMethod(TGravityMethod value) {
+    Send(Command(TCommand::TKind::GravityMethod, value), CancelsStep);
+}
+void TSimulationRunner::SetOpeningAngle(double value) {
+    TCommand command = Command(TCommand::TKind::OpeningAngle);
+    command.Real = value;
+    Send(std::move(command), CancelsStep);
+}
 
 void TSimulationRunner::BuildUniverse(const TUniverseSettings& settings,
                                       std::optional<std::uint64_t> seed) {
@@ -205,6 +213,12 @@ void TSimulationRunner::Apply(TCommand& command, std::unique_lock<std::mutex>& l
         break;
     case TKind::RedoFrequency:
         Universe->SetRedoFrequency(command.Value);
+        break;
+    case TKind::GravityMethod:
+        Universe->SetGravityMethod(static_cast<TGravityMethod>(command.Value));
+        break;
+    case TKind::OpeningAngle:
+        Universe->SetOpeningAngle(command.Real);
         break;
     case TKind::Processing:
         Processing = command.Value != 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "universe/GravityMethod.h"
 #include "universe/SettingsFormulas.h"
 #include "universe/StepControl.h"
 #include "universe/UniverseSnapshot.h"
@@ -58,6 +59,8 @@ public:
     void SetLocalitySize(std::int32_t Value);
     void SetMatrixResolution(std::int32_t Value);
     void SetRedoFrequency(std::int32_t Value);
+    void SetGravityMethod(TGravityMethod Value);
+    void SetOpeningAngle(double Value);
 
     /// Builds a universe from the settings; cancels a running step or build first. A
     /// build that fails publishes an empty snapshot marked Failed.
@@ -124,6 +127,8 @@ private:
             LocalitySize,
             MatrixResolution,
             RedoFrequency,
+            GravityMethod,
+            OpeningAngle,
             Build,
             Processing,
             StepOnce,
@@ -134,6 +139,7 @@ private:
         };
         TKind Kind = TKind::Run;
         std::int32_t Value = 0;
+        double Real = 0; // the opening angle
         TUniverseSettings Settings{};
         std::optional<std::uint64_t> Seed;
         std::function<void(TUniverse&)> Job;

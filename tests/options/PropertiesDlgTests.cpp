@@ -1,6 +1,8 @@
 // The properties window as built: its start values, controls, labels and commands.
 #include "PropertiesTestSupport.h"
 
+#include "universe/GravityMethod.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
@@ -9,6 +11,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+
+#include <iterator>
 
 namespace {
 
@@ -43,10 +47,12 @@ TEST_F(PropertiesDlgTest, CreationWritesTheStartValues) {
     EXPECT_FALSE(Dialog->UseLines());
     EXPECT_EQ(Dialog->IterationCount(), 0);
 
-    // The four processing settings reach the host at once, in creation order.
+    // The processing settings reach the host at once, in creation order; the gravity
+    // method's start value is the one a default-made model holds already.
     const std::vector<TRecordingHost::TCall> expected{{"RedoFrequency", 15},
                                                       {"MatrixResolution", 250},
                                                       {"LocalitySize", 25},
+                                                      {"OpeningAngle", 12},
                                                       {"MaxSeparation", 5}};
     EXPECT_EQ(Host.Calls, expected);
     EXPECT_EQ(Host.Creations, 0);
@@ -296,6 +302,41 @@ TEST_F(PropertiesDlgTest, ViewSettingsReachTheActiveViewWithoutAutoApply) {
     Dialog->TrackBarSpace->setValue(60);
     EXPECT_EQ(Host.Creations, 0); // universe settings wait for "Apply All"
     Host.View = nullptr;
+}
+
+TEST_F(PropertiesDlgTest, TheTreeGreysOnlyThePairSlidersAndPairsBringThemBack) {
+    EXPECT_EQ(LabelText("OpeningAngle"), "0.60");
+    Dialog->TrackBarOpening->setValue(7);
+    EXPECT_EQ(LabelText("OpeningAngle"), "0.35");
+    QSlider* const pairSliders[] = {Dialog->TrackBarRedoFrequency, Dialog->TrackBarMatrixResolution,
+                                    Dialog->TrackBarLocalitySize};
+    std::vector<QString> pairHints;
+    for (QSlider* slider : pairSliders)
+        pairHints.push_back(slider->toolTip());
+
+    Host.Calls.clear();
+    Dialog->ComboBoxGravity->setCurrentIndex(gmTree);
+    EXPECT_EQ(Host.Calls, (std::vector<TRecordingHost::TCall>{{"GravityMethod", gmTree}}));
+    EXPECT_EQ(Dialog->GravityMethod(), gmTree);
+    for (std::size_t i = 0; i < std::size(pairSliders); ++i) {
+        SCOPED_TRACE(pairSliders[i]->objectName().toStdString());
+        EXPECT_FALSE(pairSliders[i]->isEnabled());
+        // One hint for the three, saying why, in place of each one's own.
+        EXPECT_NE(pairSliders[i]->toolTip(), pairHints[i]);
+        EXPECT_EQ(pairSliders[i]->toolTip(), pairSliders[0]->toolTip());
+        EXPECT_FALSE(pairSliders[i]->statusTip().isEmpty());
+    }
+    for (QSlider* slider : {Dialog->TrackBarOpening, Dialog->TrackBarPressure,
+                            Dialog->TrackBarMaxSep, Dialog->TrackBarNumber})
+        EXPECT_TRUE(slider->isEnabled()) << slider->objectName().toStdString();
+
+    // Back through the property, as a file or a script writes it.
+    Dialog->setProperty("GravityMethod", static_cast<int>(gmPairs));
+    EXPECT_EQ(Dialog->ComboBoxGravity->currentIndex(), gmPairs);
+    for (std::size_t i = 0; i < std::size(pairSliders); ++i) {
+        EXPECT_TRUE(pairSliders[i]->isEnabled()) << i;
+        EXPECT_EQ(pairSliders[i]->toolTip(), pairHints[i]) << i;
+    }
 }
 
 TEST_F(PropertiesDlgTest, EnterPressesApplyAllWhichKeepsAFloatingWindowOpen) {

@@ -21,6 +21,8 @@ public:
     void SetLocalitySize(std::int32_t value) override { Record("LocalitySize", value); }
     void SetMatrixResolution(std::int32_t value) override { Record("MatrixResolution", value); }
     void SetRedoFrequency(std::int32_t value) override { Record("RedoFrequency", value); }
+    void SetGravityMethod(std::int32_t value) override { Record("GravityMethod", value); }
+    void SetOpeningAngle(std::int32_t value) override { Record("OpeningAngle", value); }
     void CreateUniverse() override { ++Creations; }
     void SetStepsPerSecond(std::int32_t value) override { Record("StepsPerSecond", value); }
     TMDIChild* ActiveView() const override { return View; }

@@ -12,7 +12,7 @@ namespace {
 
 TEST(SettingsTable, EverySliderIsListedOnceWithASoundRange) {
     const auto entries = SettingsTable::Sliders();
-    ASSERT_EQ(entries.size(), 16u);
+    ASSERT_EQ(entries.size(), 17u);
     std::set<std::string_view> names;
     for (const TSettingRow& entry : entries) {
         SCOPED_TRACE(std::string(entry.Name));

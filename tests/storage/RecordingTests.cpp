@@ -148,6 +148,23 @@ TEST_F(RecordingTest, ChangedSettingsAndPausesStillRestoreExactly) {
     EXPECT_GT(recording->Keyframes().size(), 2u);
 }
 
+TEST_F(RecordingTest, ChangesOfGravityMethodAndOpeningAngleReplayExactly) {
+    TRecorderOptions options;
+    options.KeyframeInterval = 50;
+    std::unique_ptr<TRecording> recording = Create(options);
+    Record(*recording, 5);
+    Universe->SetGravityMethod(gmTree);
+    Record(*recording, 5);
+    Universe->SetOpeningAngle(0.35);
+    Record(*recording, 5);
+    Universe->SetGravityMethod(gmPairs);
+    Record(*recording, 5);
+    // The first frame stepped another way keeps the whole state: the steps before it cannot
+    // be replayed from an earlier keyframe with the method or angle that keyframe had.
+    EXPECT_EQ(recording->Keyframes(), (std::vector<std::int32_t>{0, 6, 11, 16}));
+    ExpectEveryFrameRestores(*recording);
+}
+
 TEST_F(RecordingTest, ARecordingReopensAndCutsShortAfterAFrame) {
     TRecorderOptions options;
     options.KeyframeInterval = 5;

@@ -287,6 +287,13 @@ std::vector<TDamage> Damages() {
              ReplaceInt(H5Access::OpenGroup(f, "Settings"), "MatrixResolution", 0);
          }),
          "MatrixResolution is 0"},
+        {"opening angle between two steps", edit([](hid_t f) {
+             ReplaceDouble(H5Access::OpenGroup(f, "Universe"), "OpeningAngle", 0.61);
+         }),
+         "OpeningAngle is not one of its setting's steps"},
+        {"unknown gravity method",
+         edit([](hid_t f) { ReplaceInt(H5Access::OpenGroup(f, "Universe"), "GravityMethod", 2); }),
+         "GravityMethod is 2"},
         {"settings disagree with the universe",
          edit([](hid_t f) { ReplaceInt(H5Access::OpenGroup(f, "Settings"), "RedoFrequency", 9); }),
          "RedoFrequency disagrees"},
@@ -334,6 +341,38 @@ std::vector<TDamage> Damages() {
          }),
          "Heat"},
     };
+}
+
+TEST_F(SimulationFileTest, TheTreeAndItsAngleComeBackAndAnOlderFileOpensAsPairs) {
+    Universe->SetGravityMethod(gmTree);
+    Universe->SetOpeningAngle(SettingsTable::OpeningAngle(7));
+    Settings.GravityMethod = gmTree;
+    Settings.OpeningAngle = 7;
+    const std::string path = Folder.File("tree.astrivo");
+    SaveSmall(path);
+    TSimulationContents loaded;
+    TStorageResult result = SimulationFile::Load(path, loaded);
+    ASSERT_TRUE(result.Ok) << result.Message;
+    EXPECT_EQ(loaded.Settings, Settings);
+    EXPECT_EQ(loaded.Universe->GravityMethod, gmTree);
+    EXPECT_EQ(loaded.Universe->OpeningAngle, 0.35);
+    Universe->Step(0, Universe->LastIndex);
+    loaded.Universe->Step(0, loaded.Universe->LastIndex);
+    ExpectSameState(*Universe, *loaded.Universe);
+
+    // Written before the tree was offered: neither group holds either.
+    EditFile(path, [](hid_t f) {
+        for (const char* group : {"Universe", "Settings"})
+            for (const char* name : {"GravityMethod", "OpeningAngle"})
+                ASSERT_GE(H5Adelete(H5Access::OpenGroup(f, group), name), 0) << group << name;
+    });
+    TSimulationContents older;
+    result = SimulationFile::Load(path, older);
+    ASSERT_TRUE(result.Ok) << result.Message;
+    EXPECT_EQ(older.Universe->GravityMethod, gmPairs);
+    EXPECT_EQ(older.Universe->OpeningAngle, TUniverse::DefaultOpeningAngle);
+    EXPECT_EQ(older.Settings.GravityMethod, gmPairs);
+    EXPECT_EQ(older.Settings.OpeningAngle, SettingsTable::Defaults().OpeningAngle);
 }
 
 TEST_F(SimulationFileTest, EveryKindOfBadFileIsRefusedWithTheUniverseUntouched) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Storage/SimulationRecord.h"
+#include "settings/SettingsTable.h"
 #include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
 
@@ -65,6 +66,7 @@ inline TSettings SettingsFor(const TUniverseSettings& s) {
     settings.Pressure = s.Pressure;
     settings.FrictionEffect = s.Friction;
     settings.Radiation = s.Radiation;
+    settings.OpeningAngle = SettingsTable::Defaults().OpeningAngle; // the universe's start θ
     settings.PartSize = 50;
     settings.Contrast = 200;
     settings.MaxSeparation = s.MaxSeparation;
