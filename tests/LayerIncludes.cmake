@@ -4,7 +4,7 @@
 #   cmake -DSOURCE_DIR=<repository root> -P LayerIncludes.cmake
 # The layers, lowest first: a folder may include from itself and from those before it.
 cmake_minimum_required(VERSION 3.25)
-set(layers universe settings Childwin Storage statistics Options About Main)
+set(layers universe settings Childwin Storage video statistics Options About Main)
 
 set(allowed)
 set(faults)

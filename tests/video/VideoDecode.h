@@ -1,0 +1,89 @@
+#pragma once
+
+// Reads a video back with FFmpeg's decoder, for tests: what a player would find in it.
+#include "video/AvHandle.h"
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TDecodedVideo {
+    std::string Error; // empty when the file was read to its end
+    std::string Codec;
+    AVPixelFormat PixelFormat = AV_PIX_FMT_NONE;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    AVRational Rate{0, 1};
+    std::vector<std::vector<std::uint32_t>> Frames; // each Width x Height, blue in the low byte
+};
+
+inline TDecodedVideo DecodeVideo(const std::string& path) {
+    TDecodedVideo video;
+    const auto fail = [](std::string why) {
+        TDecodedVideo failed;
+        failed.Error = std::move(why);
+        return failed;
+    };
+    AVFormatContext* opened = nullptr;
+    if (avformat_open_input(&opened, path.c_str(), nullptr, nullptr) < 0)
+        return fail("cannot open " + path);
+    Av::TInput input(opened);
+    if (avformat_find_stream_info(opened, nullptr) < 0)
+        return fail("no stream information");
+    const int index = av_find_best_stream(opened, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (index < 0)
+        return fail("no video stream");
+    const AVStream* stream = opened->streams[index];
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    Av::TCodec context(avcodec_alloc_context3(codec));
+    if (!codec || !context || avcodec_parameters_to_context(context.get(), stream->codecpar) < 0 ||
+        avcodec_open2(context.get(), codec, nullptr) < 0)
+        return fail("no decoder");
+    video.Codec = codec->name;
+    video.PixelFormat = context->pix_fmt;
+    video.Width = context->width;
+    video.Height = context->height;
+    video.Rate = stream->avg_frame_rate;
+
+    Av::TPacket packet(av_packet_alloc());
+    Av::TFrame frame(av_frame_alloc());
+    Av::TScale scale;
+    auto takeFrames = [&]() {
+        while (avcodec_receive_frame(context.get(), frame.get()) == 0) {
+            if (!scale)
+                scale.reset(sws_getContext(frame->width, frame->height,
+                                           static_cast<AVPixelFormat>(frame->format), frame->width,
+                                           frame->height, AV_PIX_FMT_BGR0, SWS_BICUBIC, nullptr,
+                                           nullptr, nullptr));
+            std::vector<std::uint32_t> pixels(static_cast<std::size_t>(frame->width) *
+                                              static_cast<std::size_t>(frame->height));
+            std::uint8_t* const target[] = {reinterpret_cast<std::uint8_t*>(pixels.data())};
+            const int stride[] = {frame->width * 4};
+            sws_scale(scale.get(), frame->data, frame->linesize, 0, frame->height, target, stride);
+            video.Frames.push_back(std::move(pixels));
+        }
+    };
+    while (av_read_frame(opened, packet.get()) >= 0) {
+        if (packet->stream_index == index && avcodec_send_packet(context.get(), packet.get()) < 0)
+            video.Error = "a damaged packet";
+        av_packet_unref(packet.get());
+        takeFrames();
+    }
+    avcodec_send_packet(context.get(), nullptr);
+    takeFrames();
+    return video;
+}
+
+/// Peak signal-to-noise ratio of b against a over their red, green and blue bytes, in dB.
+inline double Psnr(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+    double squares = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        for (int shift = 0; shift < 24; shift += 8) {
+            const double d = static_cast<double>((a[i] >> shift) & 0xFFu) -
+                             static_cast<double>((b[i] >> shift) & 0xFFu);
+            squares += d * d;
+        }
+    const double mean = squares / (3.0 * static_cast<double>(a.size()));
+    return mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
+}
