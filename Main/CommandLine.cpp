@@ -2,6 +2,11 @@
 
 TCommandLine TCommandLine::Parse(std::span<const std::string_view> arguments) {
     TCommandLine result;
+    if (VideoCommandLine::Asked(arguments)) {
+        result.Message = VideoCommandLine::Parse(arguments, result.Video);
+        result.Action = result.Message.empty() ? TAction::ExportVideo : TAction::Error;
+        return result;
+    }
     bool optionsEnded = false;
     bool statistics = false;
     for (const std::string_view argument : arguments) {
@@ -34,8 +39,9 @@ TCommandLine TCommandLine::Parse(std::span<const std::string_view> arguments) {
 
 std::string TCommandLine::HelpText(std::string_view program) {
     const std::string name(program.empty() ? "astrivo" : program);
-    return "Usage: " + name + " [FILE]\n" + "       " + name +
-           " --statistics [--frames] FILE\n"
+    return "Usage: " + name + " [FILE]\n" + "       " + name + " --statistics [--frames] FILE\n" +
+           "       " + name +
+           " --export-video IN OUT [options]\n"
            "Simulates a small gravitating universe of up to 192,080 particles.\n"
            "\n"
            "  FILE           open this simulation (*.astrivo) at start instead of\n"
@@ -43,7 +49,8 @@ std::string TCommandLine::HelpText(std::string_view program) {
            "  --statistics   print FILE's figures as CSV (a header and one row) and exit;\n"
            "                 needs no display\n"
            "  --frames       with --statistics: a row more per recorded frame, from its\n"
-           "                 positions (kinetic energy, total, momentum and virial empty)\n"
+           "                 positions (kinetic energy, total, momentum and virial empty)\n" +
+           VideoCommandLine::HelpText(name) +
            "  -h, --help     print this help and exit\n"
            "  -v, --version  print the version and exit\n";
 }

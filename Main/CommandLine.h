@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Main/VideoCommandLine.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -8,11 +10,12 @@
 /// the help or the version and end, print File's figures as CSV and end, or end with a
 /// usage error.
 struct TCommandLine {
-    enum class TAction { Run, Help, Version, Statistics, Error };
+    enum class TAction { Run, Help, Version, Statistics, ExportVideo, Error };
     TAction Action = TAction::Run;
-    std::string File;    // the simulation to open at start or to give figures of
-    std::string Message; // for Error: what was wrong
-    bool Frames = false; // for Statistics: a row per recorded frame too
+    std::string File;        // the simulation to open at start or to give figures of
+    std::string Message;     // for Error: what was wrong
+    bool Frames = false;     // for Statistics: a row per recorded frame too
+    TVideoArguments Video{}; // for ExportVideo
 
     /// Parses the arguments after the program's name.
     static TCommandLine Parse(std::span<const std::string_view> arguments);

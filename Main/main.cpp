@@ -1,6 +1,7 @@
 #include "Main/Main.h"
 #include "Main/CommandLine.h"
 #include "Main/Program.h"
+#include "Main/VideoCommand.h"
 #include "statistics/FileStatistics.h"
 
 #include <QApplication>
@@ -50,6 +51,15 @@ int main(int argc, char* argv[]) {
                          TCommandLine::HelpText(program).c_str());
             return 2;
         }
+    }
+    // A video is rendered offscreen, for batch jobs and servers: no windowing system either.
+    if (std::find(all.begin(), optionsEnd, "--export-video") != optionsEnd) {
+        const TCommandLine command = TCommandLine::Parse(all);
+        if (command.Action == TCommandLine::TAction::ExportVideo)
+            return VideoCommand::Run(command.Video, program, std::cerr);
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), command.Message.c_str(),
+                     TCommandLine::HelpText(program).c_str());
+        return 2;
     }
     QApplication application(argc, argv);
     // Qt has taken its own options (-platform and the like); the rest are ours.

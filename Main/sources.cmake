@@ -1,6 +1,6 @@
 # Qt-free shell logic: the menu and tool-bar table, view arrangement geometry.
 set(PURE_SOURCES MenuActions.h MenuTable.h MenuTable.cpp ViewLayout.h ViewLayout.cpp PictureName.h PictureName.cpp
-                 CommandLine.h CommandLine.cpp FrameRange.h FrameRange.cpp)
+                 CommandLine.h CommandLine.cpp VideoCommandLine.h VideoCommandLine.cpp FrameRange.h FrameRange.cpp)
 # The main window, its images and the program's start-up (main.cpp builds the executable).
 set(QT_SOURCES
     Main.h Main.cpp MainCreate.cpp MainMenus.cpp MainPicture.cpp MainProgress.cpp MainViews.cpp
@@ -8,4 +8,4 @@ set(QT_SOURCES
     SimulationSession.h SimulationSession.cpp SessionPlayback.cpp PositionBar.h PositionBar.cpp
     RecorderOptionsDlg.h RecorderOptionsDlg.cpp ExportFramesDlg.h ExportFramesDlg.cpp
     ImageList.h ImageList.cpp PaintedIcon.h PaintedIcon.cpp
-    Program.h Program.cpp)
+    Program.h Program.cpp VideoPicture.h VideoPicture.cpp VideoCommand.h VideoCommand.cpp)

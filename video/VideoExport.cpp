@@ -38,8 +38,10 @@ TVideoResult Write(const std::string& path, const TVideoJob& job, const TFrameRe
     if (TStorageResult opened = encoder.Open(path, job.Format); !opened.Ok)
         return {TVideoEnd::Failed, opened.Message};
 
+    // The colour converter reads whole vector registers, past the last row's end.
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(encoder.Width()) *
-                                      static_cast<std::size_t>(encoder.Height()));
+                                          static_cast<std::size_t>(encoder.Height()) +
+                                      64);
     TPixelFrame picture;
     picture.Bits = reinterpret_cast<std::uint8_t*>(pixels.data());
     picture.BytesPerLine = static_cast<std::ptrdiff_t>(encoder.Width()) * 4;
