@@ -18,6 +18,7 @@ class QFileDialog;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QSize;
 class QStatusBar;
 class QTimer;
 class QToolBar;
@@ -169,6 +170,12 @@ public:
     /// folder, which is created if missing, with a progress dialog whose Cancel stops it.
     /// Shows again what was shown before. False when cancelled or a file failed (reported).
     bool ExportFrames(const TFrameRange& range, const QString& folder);
+    void ExportVideoItemClick();
+    /// Renders frames range (numbered from 1) of the active view into the MP4 file path at
+    /// size and rate, on a thread of its own behind a progress dialog whose Cancel stops it.
+    /// False when cancelled or failed (reported in a message box).
+    bool ExportVideo(const TFrameRange& range, const QSize& size, int framesPerSecond,
+                     const QString& path);
     /// Shows recorded frame index in every view instead of the live universe.
     bool ShowRecordedFrame(int index) { return FSession->ShowRecordedFrame(index); }
     /// The frame shown, or -1 while the live universe is shown.

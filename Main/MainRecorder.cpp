@@ -26,6 +26,7 @@ void TMainForm::BuildRecorder() {
           std::pair{Actions.ResumeProcessingatEnd1, &TMainForm::ResumeProcessingatEnd1Click},
           std::pair{Actions.Erase1, &TMainForm::Erase1Click},
           std::pair{Actions.ExportFrames1, &TMainForm::ExportFrames1Click},
+          std::pair{Actions.ExportVideoItem, &TMainForm::ExportVideoItemClick},
           std::pair{Actions.NewSimulation1, &TMainForm::NewSimulation1Click}})
         connect(action, &QAction::triggered, this, handler);
 
@@ -110,7 +111,8 @@ void TMainForm::ShowRecorderPosition() {
                                iteration);
         PositionBar->parentWidget()->setVisible(frames > 0);
     }
-    for (QAction* action : {Actions.ResumeProcessingatEnd1, Actions.Play1, Actions.ExportFrames1})
+    for (QAction* action : {Actions.ResumeProcessingatEnd1, Actions.Play1, Actions.ExportFrames1,
+                            Actions.ExportVideoItem})
         action->setEnabled(frames > 0);
     for (QAction* action : {Actions.FileSaveItem, Actions.FileSaveAsItem})
         action->setEnabled(FUniverseReady);

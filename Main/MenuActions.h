@@ -44,6 +44,7 @@ struct TMenuActions {
     QAction* N3 = nullptr;
     QAction* Erase1 = nullptr;
     QAction* ExportFrames1 = nullptr;
+    QAction* ExportVideoItem = nullptr;
     // Help
     QAction* Contents1 = nullptr;
     QAction* N5 = nullptr;

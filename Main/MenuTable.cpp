@@ -43,7 +43,7 @@ constexpr std::array<TMenuItemRow, 13> ViewItems{{
     {ROW(WindowMinimizeItem), "&Minimize All", "", "Minimize all windows"},
 }};
 
-constexpr std::array<TMenuItemRow, 9> RecorderItems{{
+constexpr std::array<TMenuItemRow, 10> RecorderItems{{
     {ROW(StartRecording1), "New Recording...", "", ""},
     {ROW(StartRecording2), "Start Recording", "", "", true, true, true},
     {ROW(Play1), "Play", "", "", true, true, true},
@@ -53,6 +53,7 @@ constexpr std::array<TMenuItemRow, 9> RecorderItems{{
     {ROW(N3), "-", "", ""},
     {ROW(Erase1), "Recorder Options...", "", ""},
     {ROW(ExportFrames1), "Export Frames...", "", "Write recorded frames of the active view as numbered PNG pictures", false},
+    {ROW(ExportVideoItem), "Export &Video...", "", "Render recorded frames of the active view into an MP4 video", false},
 }};
 
 constexpr std::array<TMenuItemRow, 3> HelpItems{{

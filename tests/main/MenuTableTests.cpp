@@ -54,6 +54,8 @@ TEST(MenuTable, EveryMenuAndItemAsWrittenOut) {
         "Erase1 | Recorder Options... |  |  | ",
         "ExportFrames1 | Export Frames... |  | disabled | Write recorded frames of the active "
         "view as numbered PNG pictures",
+        "ExportVideoItem | Export &Video... |  | disabled | Render recorded frames of the active "
+        "view into an MP4 video",
         "Help1 &Help : Help topics",
         "Contents1 | &Contents | F1 | disabled hidden | ",
         "N5 | - |  | disabled hidden | ",
