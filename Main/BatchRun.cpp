@@ -116,7 +116,8 @@ TStorageResult TBatchRun::Run(std::int32_t steps, const std::string& output,
     if (!saved.Ok)
         return saved;
     if (!recorded.Ok)
-        return TStorageResult::Failure("Recording stopped after " + std::to_string(FStepsDone) +
-                                       " steps. " + recorded.Message);
+        return TStorageResult::Failure(
+            "Recording stopped after " + std::to_string(FStepsDone) + " steps; " + output +
+            " holds the state reached and the frames taken. " + recorded.Message);
     return TStorageResult::Success();
 }

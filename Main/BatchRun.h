@@ -11,7 +11,6 @@
 #include <string>
 
 class TRecorder;
-class TUniverse;
 
 /// A saved simulation stepped on with no window, for `astrivo --run`: the universe the file
 /// holds goes through exactly the steps the window's engine would take from it (the same
@@ -39,10 +38,10 @@ public:
     /// appended to the file's recording or to a new one; otherwise a recording the file
     /// holds goes on unchanged.
     TStorageResult Open(const std::string& input, std::int32_t recordEvery);
-    /// Takes steps steps, fewer when stopped, then writes the state reached, the file's
-    /// settings and views and the recording atomically to output (which may be the input).
-    /// A recording that fails part way stops the steps there; the state reached is still
-    /// written, and the result names the recording's failure.
+    /// After a successful Open: takes steps steps, fewer when stopped, then writes the state
+    /// reached, the file's settings and views and the recording atomically to output (which may be
+    /// the input). A recording that fails part way stops the steps there; the state reached is
+    /// still written, and the result names the recording's failure.
     TStorageResult Run(std::int32_t steps, const std::string& output, const TReport& report = {});
 
     /// Ends the run at the next step boundary: a step in progress is abandoned, leaving the
@@ -52,8 +51,6 @@ public:
 
     std::int32_t StepsDone() const { return FStepsDone; }
     std::int32_t Particles() const;
-    const TUniverse& Universe() const { return *Contents.Universe; }
-    const TRecorder& Recorder() const { return *FRecorder; }
 
 private:
     TStorageResult PrepareRecording(const std::string& input, std::int32_t recordEvery);
