@@ -87,13 +87,4 @@ std::string Parse(std::span<const std::string_view> arguments, TVideoArguments& 
     return {};
 }
 
-std::string HelpText(std::string_view program) {
-    const std::string name(program.empty() ? "astrivo" : program);
-    return "  --export-video IN OUT [--fps N] [--size WxH] [--view N] [--first F] [--last L]\n"
-           "                 render IN's recording through view N (default: the active one)\n"
-           "                 into the H.264 video OUT (MP4) and exit; needs no display\n"
-           "                 e.g. " +
-           name + " --export-video run.astrivo run.mp4 --size 1280x720 --fps 30\n";
-}
-
 } // namespace VideoCommandLine

@@ -25,7 +25,5 @@ namespace VideoCommandLine {
 bool Asked(std::span<const std::string_view> arguments);
 /// Reads the export form into video; returns what is wrong, or an empty text.
 std::string Parse(std::span<const std::string_view> arguments, TVideoArguments& video);
-/// The form's lines for --help: its usage, what it does, and an example.
-std::string HelpText(std::string_view program);
 
 } // namespace VideoCommandLine

@@ -1,4 +1,5 @@
 #include "Main/Main.h"
+#include "Main/BatchCommand.h"
 #include "Main/CommandLine.h"
 #include "Main/Program.h"
 #include "Main/VideoCommand.h"
@@ -35,6 +36,15 @@ int main(int argc, char* argv[]) {
     // printed before the windowing system is ever asked for.
     const std::vector<std::string_view> all(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto optionsEnd = std::find(all.begin(), all.end(), "--");
+    // So are batch runs, which may go on for hours on a machine that has none.
+    if (std::find(all.begin(), optionsEnd, "--run") != optionsEnd) {
+        const TCommandLine command = TCommandLine::Parse(all);
+        if (command.Action == TCommandLine::TAction::BatchRun)
+            return BatchCommand::Run(command, program);
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), command.Message.c_str(),
+                     TCommandLine::HelpText(program).c_str());
+        return 2;
+    }
     if (std::find(all.begin(), optionsEnd, "--statistics") != optionsEnd) {
         const TCommandLine command = TCommandLine::Parse(all);
         if (command.Action == TCommandLine::TAction::Statistics) {

@@ -1,6 +1,8 @@
-# Qt-free shell logic: the menu and tool-bar table, view arrangement geometry.
+# Qt-free shell logic: the menu and tool-bar table, view arrangement geometry, the command
+# line and the batch runs it starts.
 set(PURE_SOURCES MenuActions.h MenuTable.h MenuTable.cpp ViewLayout.h ViewLayout.cpp PictureName.h PictureName.cpp
-                 CommandLine.h CommandLine.cpp VideoCommandLine.h VideoCommandLine.cpp FrameRange.h FrameRange.cpp)
+                 CommandLine.h CommandLine.cpp CommandLineBatch.cpp VideoCommandLine.h VideoCommandLine.cpp FrameRange.h FrameRange.cpp
+                 BatchRun.h BatchRun.cpp BatchCommand.h BatchCommand.cpp)
 # The main window, its images and the program's start-up (main.cpp builds the executable).
 set(QT_SOURCES
     Main.h Main.cpp MainCreate.cpp MainMenus.cpp MainPicture.cpp MainProgress.cpp MainViews.cpp

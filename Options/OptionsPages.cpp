@@ -204,6 +204,10 @@ QWidget* TPropertiesDlg::BuildProcessingPage() {
     // In the order of TGravityMethod: the row is the method.
     ComboBoxGravity->addItems(
         {QStringLiteral("Pairs (near and far)"), QStringLiteral("Tree (fast, approximate)")});
+    // Sized by its longest entry the list would widen every page past the View page's
+    // rotation controls, leaving a cut-off sliver of them in sight.
+    ComboBoxGravity->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBoxGravity->setMinimumContentsLength(12);
     ApplyHint(ComboBoxGravity,
               "How gravity is worked out|Pairs: every pair, the distant ones on every full "
               "step; Tree: distant groups pull as a whole, far faster for large universes");

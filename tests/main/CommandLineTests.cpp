@@ -47,4 +47,40 @@ TEST(CommandLine, StatisticsNeedAFileAndFramesNeedStatistics) {
     EXPECT_EQ(Parse({"--", "--statistics"}).Action, A::Run);
 }
 
+TEST(CommandLine, BatchRunsNeedTheirThreePartsAndWholeCounts) {
+    const TCommandLine run = Parse(
+        {"--output", "b.astrivo", "--steps", "500", "--run", "a.astrivo", "--record-every", "10"});
+    EXPECT_EQ(run.Action, A::BatchRun);
+    EXPECT_EQ(run.File, "a.astrivo");
+    EXPECT_EQ(run.Output, "b.astrivo");
+    EXPECT_EQ(run.Steps, 500);
+    EXPECT_EQ(run.RecordEvery, 10);
+    EXPECT_EQ(Parse({"--run", "a", "--steps", "0", "--output", "a"}).RecordEvery, 0);
+    for (const std::vector<std::string_view>& bad : std::vector<std::vector<std::string_view>>{
+             {"--run", "a", "--output", "b"},
+             {"--run", "a", "--steps", "5"},
+             {"--steps", "5", "--output", "b", "--run"},
+             {"--run", "a", "--steps", "-5", "--output", "b"},
+             {"--run", "a", "--steps", "5x", "--output", "b"},
+             {"--run", "a", "--steps", "3000000000", "--output", "b"},
+             {"--run", "a", "--steps", "5", "--record-every", "0", "--output", "b"},
+             {"--run", "a", "--steps", "5", "--output", "b", "--frames"},
+             {"--run", "a", "--steps", "5", "--output", "b", "c"}}) {
+        const TCommandLine parsed = Parse(bad);
+        EXPECT_EQ(parsed.Action, A::Error) << bad.back();
+        EXPECT_FALSE(parsed.Message.empty());
+    }
+    // Every form the program takes is in the help, each with an example.
+    const std::string help = TCommandLine::HelpText("astrivo");
+    for (const char* form : {"astrivo [FILE]", "--statistics [--frames] FILE",
+                             "--run IN --steps N [--record-every K] --output OUT",
+                             "--export-video IN OUT.mp4 [--fps N] [--size WxH] [--view N]",
+                             "[--first F] [--last L]", "--version"})
+        EXPECT_NE(help.find(form), std::string::npos) << form;
+    for (const char* example :
+         {"\n  astrivo collision.astrivo\n", "\n  astrivo --statistics", "\n  astrivo --run",
+          "\n  astrivo --export-video", "\n  astrivo --version"})
+        EXPECT_NE(help.find(example), std::string::npos) << example;
+}
+
 } // namespace

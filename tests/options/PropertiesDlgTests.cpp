@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
@@ -89,6 +90,15 @@ TEST_F(PropertiesDlgTest, CreationLeavesTheControlsAndLabelsAsDocumented) {
     EXPECT_EQ(Dialog->PageControl1->currentWidget(), Dialog->PageView);
     EXPECT_TRUE(Dialog->BtnUniverseApply->isDefault());
     EXPECT_EQ(Dialog->BtnUniverseApply->text(), "&Apply All");
+}
+
+TEST_F(PropertiesDlgTest, AtItsFirstSizeTheViewPageShowsNoSliverOfTheGroupsBeyondIt) {
+    // The groups beyond the designed width come into sight whole when the window is
+    // widened; a page made wider by any other page's controls shows a cut-off edge instead.
+    Dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Dialog.get()));
+    EXPECT_LE(Dialog->PageView->width(), Dialog->GroupRotation->x());
+    EXPECT_LE(Dialog->PageView->width(), Dialog->CamPos->x());
 }
 
 TEST_F(PropertiesDlgTest, EverySliderIsBuiltFromItsTableRow) {
