@@ -90,8 +90,8 @@ public:
     std::uint64_t FileSize() const;
 
     /// Copies the recording's frames into file as its Recording group; throws
-    /// TStorageError, also when control's Cancel is set. The copy goes in pieces of about a
-    /// megabyte, so that other threads' HDF5 calls never wait long behind it.
+    /// TStorageError, also when control's Cancel is set. The copy goes in small pieces, so
+    /// that other threads' HDF5 calls never wait long behind it.
     void CopyInto(hid_t file, TSaveControl* control = nullptr) const;
 
     /// Puts a frame into a universe, for views that draw a universe: positions, heat,

@@ -1,7 +1,7 @@
 // Copying a recording into a simulation file. HDF5 serialises every call in the process
 // behind one library lock, so a copy made as one call (H5Ocopy of the whole group) would
 // hold up every frame the window reads for as long as the copy takes. The copy is made of
-// calls that each move about a megabyte instead, and gives the lock up between them.
+// calls that each move a quarter of a megabyte instead, and gives the lock up between them.
 #include "Storage/Recording.h"
 
 #include "Storage/H5Access.h"
@@ -9,6 +9,7 @@
 #include "Storage/SaveControl.h"
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -16,18 +17,21 @@ namespace {
 
 using H5Access::Check;
 
-constexpr std::size_t PieceBytes = std::size_t{1} << 20;
+constexpr std::size_t PieceBytes = std::size_t{1} << 18;
 
 void CheckCancel(const TSaveControl* control) {
     if (control != nullptr && control->Cancel.load())
         throw TStorageError("The save was cancelled.");
 }
 
-// One piece done: counted, and the library lock left free for a moment for whoever waits.
-void PieceDone(TSaveControl* control) {
-    if (control != nullptr)
-        control->PartsDone.fetch_add(1);
+// Between two pieces: the library lock left to the readers waiting, if any.
+void Pause(TSaveControl* control) {
     std::this_thread::yield();
+    if (control != nullptr && control->Readers != nullptr) {
+        // Bounded, should a reader never let go.
+        for (int k = 0; k < 2000 && control->Readers->load() > 0; ++k)
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
     CheckCancel(control);
 }
 
@@ -65,25 +69,47 @@ void CopyAttributes(hid_t from, hid_t to) {
           "The recording's attributes cannot be copied.");
 }
 
-// The first rows of a growing dataset, with its type, chunks and checksums, written anew
-// in pieces. Rows beyond them (what a failed append or a cut left) stay behind.
-void CopyRows(hid_t from, hid_t to, const char* name, hsize_t rows, TSaveControl* control) {
-    const std::string what = std::string("The dataset ") + name + " cannot be copied.";
-    TH5Handle source(Check(H5Dopen2(from, name, H5P_DEFAULT), what), H5Dclose);
+// Writes count rows at row first of a dataset already long enough.
+void WriteRows(hid_t dataset, hid_t type, const std::vector<hsize_t>& dims, hsize_t first,
+               hsize_t count, const void* data) {
+    const std::string what = "The recording cannot be copied.";
+    std::vector<hsize_t> start(dims.size(), 0), extent = dims;
+    start[0] = first;
+    extent[0] = count;
+    TH5Handle space(Check(H5Dget_space(dataset), what), H5Sclose);
+    Check(H5Sselect_hyperslab(space, H5S_SELECT_SET, start.data(), nullptr, extent.data(), nullptr),
+          what);
+    TH5Handle memory(
+        Check(H5Screate_simple(static_cast<int>(extent.size()), extent.data(), nullptr), what),
+        H5Sclose);
+    Check(H5Dwrite(dataset, type, memory, space, H5P_DEFAULT, data), what);
+}
+
+// The first rows of a dataset, with its type, layout, checksums and attributes, written
+// anew in pieces. Rows beyond them (what a failed append or a cut left) stay behind.
+void CopyRows(hid_t from, hid_t to, const std::string& name, hsize_t rows, TSaveControl* control,
+              bool counted) {
+    const std::string what = "The dataset " + name + " cannot be copied.";
+    TH5Handle source(Check(H5Dopen2(from, name.c_str(), H5P_DEFAULT), what), H5Dclose);
     TH5Handle type(Check(H5Dget_type(source), what), H5Tclose);
     TH5Handle properties(Check(H5Dget_create_plist(source), what), H5Pclose);
     std::vector<hsize_t> dims = H5Access::Dims(source, name);
     if (dims.empty() || dims[0] < rows)
         throw TStorageError(what);
     std::vector<hsize_t> maxDims = dims;
-    dims[0] = 0;
-    maxDims[0] = H5S_UNLIMITED;
+    dims[0] = rows;
+    if (H5Pget_layout(properties) == H5D_CHUNKED)
+        maxDims[0] = H5S_UNLIMITED;
+    else
+        maxDims = dims;
     TH5Handle space(
         Check(H5Screate_simple(static_cast<int>(dims.size()), dims.data(), maxDims.data()), what),
         H5Sclose);
     TH5Handle target(
-        Check(H5Dcreate2(to, name, type, space, H5P_DEFAULT, properties, H5P_DEFAULT), what),
+        Check(H5Dcreate2(to, name.c_str(), type, space, H5P_DEFAULT, properties, H5P_DEFAULT),
+              what),
         H5Dclose);
+    CopyAttributes(source, target);
     std::size_t rowBytes = H5Tget_size(type);
     for (std::size_t d = 1; d < dims.size(); ++d)
         rowBytes *= static_cast<std::size_t>(dims[d]);
@@ -92,8 +118,10 @@ void CopyRows(hid_t from, hid_t to, const char* name, hsize_t rows, TSaveControl
     for (hsize_t first = 0; first < rows; first += pieceRows) {
         const hsize_t count = std::min(pieceRows, rows - first);
         H5Series::Read(source, type, first, count, buffer.data());
-        H5Series::Write(target, type, first, count, buffer.data());
-        PieceDone(control);
+        WriteRows(target, type, dims, first, count, buffer.data());
+        if (counted && control != nullptr)
+            control->PartsDone.fetch_add(1);
+        Pause(control);
     }
 }
 
@@ -128,10 +156,13 @@ void CopyKeyframe(hid_t from, hid_t to, const std::string& name, TSaveControl* c
                                  member.size(), H5P_DEFAULT),
               what);
         member.resize(static_cast<std::size_t>(length));
-        Check(H5Ocopy(source, member.c_str(), target, member.c_str(), H5P_DEFAULT, H5P_DEFAULT),
-              what);
-        std::this_thread::yield();
-        CheckCancel(control);
+        // A keyframe's arrays, one for each field of the particles.
+        TH5Handle set(Check(H5Dopen2(source, member.c_str(), H5P_DEFAULT), what), H5Dclose);
+        const std::vector<hsize_t> dims = H5Access::Dims(set, member);
+        set.Reset();
+        if (dims.empty())
+            throw TStorageError(what);
+        CopyRows(source, target, member, dims[0], control, false);
     }
     if (control != nullptr)
         control->PartsDone.fetch_add(1);
@@ -140,7 +171,10 @@ void CopyKeyframe(hid_t from, hid_t to, const std::string& name, TSaveControl* c
 } // namespace
 
 void TRecording::CopyInto(hid_t file, TSaveControl* control) const {
-    H5Access::Check(H5Fflush(File, H5F_SCOPE_LOCAL), "The recording cannot be read.");
+    // Reads go through HDF5's cache, so the copy does not need the recording on the disk.
+    // A recording whose disk filled cannot be flushed, and must still be saved elsewhere,
+    // with the frames that were written whole (those counted).
+    H5Fflush(File, H5F_SCOPE_LOCAL);
     CheckCancel(control);
     const auto frames = static_cast<hsize_t>(FrameCount());
     const auto pairs = static_cast<hsize_t>(PairTotal);
@@ -163,7 +197,7 @@ void TRecording::CopyInto(hid_t file, TSaveControl* control) const {
     TH5Handle group = H5Access::CreateGroup(file, "Recording");
     CopyAttributes(Group, group);
     for (const auto& [name, rows] : series)
-        CopyRows(Group, group, name, rows, control);
+        CopyRows(Group, group, name, rows, control, true);
     TH5Handle from = H5Access::OpenGroup(Group, "Keyframes");
     TH5Handle to = H5Access::CreateGroup(group, "Keyframes");
     for (const std::int32_t keyframe : KeyframeList)

@@ -12,4 +12,7 @@ struct TSaveControl {
     // The parts of the work done and to do; Parts is 0 until the save knows its size.
     std::atomic<std::int64_t> PartsDone{0};
     std::atomic<std::int64_t> Parts{0};
+    // While this counts readers, the copy pauses between its pieces: HDF5's library lock is
+    // not fair, and a reader's dozen calls could each wait behind another piece.
+    const std::atomic<int>* Readers = nullptr;
 };
