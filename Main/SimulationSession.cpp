@@ -40,6 +40,17 @@ TSimulationSession::TSimulationSession(QObject* parent)
                 },
                 Qt::QueuedConnection);
     });
+    // A universe of another size while recording (a build, Apply All) goes on in a new
+    // scratch recording, made on the engine thread when its first frame comes.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    FRecorder->SetRenewal([folder](std::int32_t particles, const TRecorderOptions& options,
+                                   std::unique_ptr<TRecording>& recording) {
+        const TStorageResult made = TRecording::Create(ToPath(TemporaryRecordingPath(folder)),
+                                                       particles, options, recording);
+        if (made.Ok)
+            recording->SetTemporary(true);
+        return made;
+    });
     PlayTimer = new QTimer(this);
     PlayTimer->setObjectName(QStringLiteral("PlayTimer"));
     PlayTimer->setTimerType(Qt::PreciseTimer);
@@ -75,7 +86,10 @@ bool TSimulationSession::UnsavedRecording() const {
 }
 
 QString TSimulationSession::TemporaryRecordingPath() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    return TemporaryRecordingPath(QStandardPaths::writableLocation(QStandardPaths::TempLocation));
+}
+
+QString TSimulationSession::TemporaryRecordingPath(const QString& folder) {
     return QDir(folder).filePath(QStringLiteral("astrivo-recording-%1.astrivo")
                                      .arg(QUuid::createUuid().toString(QUuid::Id128)));
 }

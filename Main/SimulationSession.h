@@ -69,6 +69,8 @@ public:
     /// The recording of a file just opened: it starts saved.
     void AdoptRecording(std::unique_ptr<TRecording> recording);
     static QString TemporaryRecordingPath();
+    /// A new scratch recording's path in folder; for any thread.
+    static QString TemporaryRecordingPath(const QString& folder);
 
     // Recording.
     bool Recording() const { return FRecording; }

@@ -201,13 +201,34 @@ TStorageResult TRecorder::Truncate(std::int32_t lastKept) {
     return result;
 }
 
+void TRecorder::SetRenewal(TRenewal renewal) {
+    const std::unique_lock lock(Lock);
+    Renewal = std::move(renewal);
+}
+
+TStorageResult TRecorder::Fit(const TUniverse& universe, bool& renewed) {
+    renewed = false;
+    if (!File || !Renewal || universe.LastIndex + 1 == File->ParticleCount())
+        return TStorageResult::Success();
+    std::unique_ptr<TRecording> next;
+    TStorageResult made = Renewal(universe.LastIndex + 1, File->Options(), next);
+    if (!made.Ok)
+        return made;
+    File = std::move(next);
+    renewed = true;
+    return made;
+}
+
 TStorageResult TRecorder::Begin(const TUniverse& universe) {
     const std::unique_lock lock(Lock);
     Settle();
-    const TStorageResult result =
-        File ? File->Begin(universe) : TStorageResult::Failure("No recording.");
+    bool renewed = false;
+    TStorageResult result =
+        File ? Fit(universe, renewed) : TStorageResult::Failure("No recording.");
+    if (result.Ok)
+        result = File->Begin(universe);
     Active = result.Ok;
-    Settle();
+    Settle(renewed);
     return result;
 }
 
@@ -216,10 +237,14 @@ TStorageResult TRecorder::StepTaken(const TUniverse& universe) {
     Settle();
     if (!Active || !File)
         return TStorageResult::Success();
-    const TStorageResult result = File->StepTaken(universe);
+    // A new universe of another size goes on in a recording of its own, from a keyframe.
+    bool renewed = false;
+    TStorageResult result = Fit(universe, renewed);
+    if (result.Ok)
+        result = renewed ? File->Begin(universe) : File->StepTaken(universe);
     if (!result.Ok)
         Active = false;
-    Settle();
+    Settle(renewed);
     return result;
 }
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
@@ -56,10 +57,20 @@ public:
     /// A copy of frame index, as TRecording::ReadFrame makes it.
     TStorageResult ReadFrame(std::int32_t index, TUniverseSnapshot& frame) const;
 
+    /// Makes a new, empty recording of particles with options, for a universe of another
+    /// size while recording.
+    using TRenewal =
+        std::function<TStorageResult(std::int32_t particles, const TRecorderOptions& options,
+                                     std::unique_ptr<TRecording>& recording)>;
+    /// Set before any recording: without one, a universe of another size stops recording.
+    void SetRenewal(TRenewal renewal);
+
     // On the engine thread.
     /// Drops every frame after lastKept, when there are any.
     TStorageResult Truncate(std::int32_t lastKept);
-    /// Starts taking frames: universe is the first. Fails without a recording.
+    /// Starts taking frames: universe is the first. Fails without a recording. A universe
+    /// of another size than the recording's (a new build) starts a new recording, as does
+    /// such a step while recording.
     TStorageResult Begin(const TUniverse& universe);
     /// A step was taken: records it when recording is on and the step is one to keep. A
     /// failure stops recording.
@@ -86,6 +97,9 @@ private:
     /// Carries out the changes queued, then brings the index up to date with the file;
     /// called holding Lock alone. Rebuild: the file was replaced, its index goes whole.
     void Settle(bool rebuild = false);
+    /// Puts a new recording in place of File when universe does not fit it; renewed says
+    /// so. Called holding Lock alone.
+    TStorageResult Fit(const TUniverse& universe, bool& renewed);
     /// False, changing nothing, when changes were queued meanwhile.
     bool Reindex(bool rebuild);
     /// Shows change in the index as though made; called holding IndexLock.
@@ -97,6 +111,7 @@ private:
     mutable std::shared_mutex Lock;
     std::unique_ptr<TRecording> File; // under Lock
     bool Active = false;              // under Lock: the engine records every step
+    TRenewal Renewal;                 // under Lock
 
     // The index: what the file holds, without reading it.
     mutable std::mutex IndexLock;

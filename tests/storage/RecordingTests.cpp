@@ -316,6 +316,51 @@ TEST_F(RecordingTest, ChangesDuringASaveNeitherWaitNorReachTheSavedFile) {
     EXPECT_EQ(recorder.ParticleCount(), otherCount);
 }
 
+// A build of another size while recording, or recording started while one is under way:
+// the frames go on into a new recording that begins with a keyframe of the new universe.
+TEST_F(RecordingTest, AUniverseOfAnotherSizeGoesOnInANewRecording) {
+    TRecorder recorder;
+    int made = 0;
+    recorder.SetRenewal([&](std::int32_t particles, const TRecorderOptions& options,
+                            std::unique_ptr<TRecording>& next) {
+        return TRecording::Create(Folder.File("next" + std::to_string(made++) + ".astrivo"),
+                                  particles, options, next);
+    });
+    recorder.Replace(Create(TRecorderOptions{4, 1, 30}));
+    ASSERT_TRUE(recorder.Begin(*Universe).Ok);
+    Universe->Step(0, Universe->LastIndex);
+    ASSERT_TRUE(recorder.StepTaken(*Universe).Ok);
+    const std::int32_t taken = recorder.FrameCount();
+
+    std::unique_ptr<TUniverse> other = BuildSmall(31, 9);
+    other->Step(0, other->LastIndex);
+    ASSERT_TRUE(recorder.StepTaken(*other).Ok);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(recorder.ParticleCount(), other->LastIndex + 1);
+    ASSERT_EQ(recorder.FrameCount(), 1);
+    EXPECT_EQ(recorder.FrameIteration(0), other->IterationCount);
+    EXPECT_EQ(recorder.Options(), (TRecorderOptions{4, 1, 30}));
+    other->Step(0, other->LastIndex);
+    ASSERT_TRUE(recorder.StepTaken(*other).Ok);
+    EXPECT_EQ(recorder.FrameCount(), 2);
+    recorder.Stop();
+    // The first recording keeps what it took.
+    std::unique_ptr<TRecording> first;
+    ASSERT_TRUE(TRecording::Open(Path, first).Ok);
+    EXPECT_EQ(first->FrameCount(), taken);
+    first.reset();
+
+    // Started with the old size's recording, after the build of the new one.
+    recorder.Replace(Create(TRecorderOptions{}));
+    ASSERT_TRUE(recorder.Begin(*other).Ok);
+    EXPECT_EQ(made, 2);
+    std::unique_ptr<TUniverse> state;
+    std::int32_t iteration = 0;
+    ASSERT_TRUE(recorder.ReadKeyframe(0, state, iteration).Ok);
+    EXPECT_EQ(state->LastIndex, other->LastIndex);
+    EXPECT_EQ(iteration, other->IterationCount);
+}
+
 TEST_F(RecordingTest, AUniverseOfAnotherSizeIsNotRecordedIntoIt) {
     std::unique_ptr<TRecording> recording = Create(TRecorderOptions{});
     std::unique_ptr<TUniverse> other = BuildSmall(31);
