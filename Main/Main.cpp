@@ -100,6 +100,11 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    // A save asked for is finished first: ending the engine would drop it.
+    if (!FinishSaveBeforeQuit()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
     // The main window's closing ends the program, whatever other windows are open.

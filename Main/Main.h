@@ -155,6 +155,12 @@ public:
     /// Sends a save to path to the engine, which writes the state between steps; the
     /// outcome arrives later (caption, or a message box that says what failed).
     bool SaveSimulation(const QString& path);
+    /// There is a universe to save: built, or being built, and not emptied by a failed build.
+    bool CanSave() const;
+    /// Waits for the saves asked for, showing their progress, before the program ends.
+    /// False when the user cancelled a save (the file it was replacing is as it was) or a
+    /// save failed: the window then stays, with the work in it unsaved.
+    bool FinishSaveBeforeQuit();
     const QString& CurrentFile() const { return FSession->CurrentFile(); }
     /// A file to open instead of building the default universe at first show.
     void SetStartFile(const QString& path) { FStartFile = path; }
@@ -249,7 +255,8 @@ private:
     void BuildRecorder();
     void ConnectSession();
     void UpdateCaption();
-    void SaveEnded(const QString& error);
+    void SaveEnded(const QString& path, const QString& error);
+    void SaveCancelled(const QString& path);
     void ApplySimulation(TSimulationContents& contents, const QString& path);
     bool AskToDiscardRecording();
     /// On asks first to replace a recording that does not fit the universe.

@@ -23,6 +23,7 @@ void TMainForm::CreateUniverse() {
 void TMainForm::BuildEnded(const TUniverseSnapshot& snapshot) {
     if (snapshot.Build == TUniverseSnapshot::TBuild::Built) {
         FEverBuilt = true;
+        ShowRecorderPosition();
         return;
     }
     // A cancelled build was overtaken by a newer one and says nothing.
@@ -32,6 +33,7 @@ void TMainForm::BuildEnded(const TUniverseSnapshot& snapshot) {
     FUniverseReady = FEverBuilt;
     if (!FUniverseReady)
         SetProcessing(false);
+    ShowRecorderPosition(); // nothing to save now
     QMessageBox::critical(this, QStringLiteral("Error"),
                           QStringLiteral("There was not enough memory avalable to create the "
                                          "universe.\nSuggestion: you try a smaller universe"));

@@ -13,12 +13,15 @@
 #include "universe/Universe.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -62,8 +65,14 @@ void TMainForm::UpdateCaption() {
                        : QStringLiteral("Astrivo 2 - %1").arg(QFileInfo(CurrentFile()).fileName()));
 }
 
+bool TMainForm::CanSave() const {
+    // Before the first snapshot a build is under way, and a save queues behind it; a failed
+    // build leaves a universe without particles, which no file can hold.
+    return FUniverseReady && (!Snapshot() || FSession->LiveParticles() > 0);
+}
+
 bool TMainForm::SaveSimulation(const QString& path) {
-    if (!FUniverseReady || !FPropertiesDlg)
+    if (!CanSave() || !FPropertiesDlg)
         return false;
     TViewsRecord views;
     const QList<TMDIChild*> list = Views();
@@ -77,13 +86,59 @@ bool TMainForm::SaveSimulation(const QString& path) {
     return true;
 }
 
-void TMainForm::SaveEnded(const QString& error) {
-    StatusBar->clearMessage();
+void TMainForm::SaveEnded(const QString& path, const QString& error) {
     if (!error.isEmpty()) {
+        StatusBar->clearMessage();
         QMessageBox::critical(this, QStringLiteral("Error"), error);
         return;
     }
+    // Said only now: the file is in place and on the disk.
+    StatusBar->showMessage(QStringLiteral("Saved %1").arg(path));
     UpdateCaption();
+}
+
+void TMainForm::SaveCancelled(const QString& path) {
+    StatusBar->showMessage(QStringLiteral("Save cancelled: %1 is as it was").arg(path));
+}
+
+bool TMainForm::FinishSaveBeforeQuit() {
+    if (!FSession->Saving())
+        return true;
+    QProgressDialog progress(this);
+    progress.setObjectName(QStringLiteral("SaveProgress"));
+    progress.setWindowTitle(QStringLiteral("Astrivo 2"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    bool failed = false;
+    const auto failure = connect(
+        FSession.get(), &TSimulationSession::SaveEnded, this,
+        [&failed](const QString&, const QString& error) { failed = failed || !error.isEmpty(); });
+    QEventLoop loop;
+    const auto show = [&] {
+        if (!FSession->Saving() || progress.wasCanceled()) {
+            loop.quit();
+            return;
+        }
+        // Until the engine finishes what it is busy with, the save has not begun.
+        const int done = FSession->SaveProgress();
+        progress.setLabelText(QStringLiteral("Saving %1...").arg(FSession->SavingPath()));
+        progress.setRange(0, done < 0 ? 0 : 100);
+        progress.setValue(std::max(done, 0));
+    };
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, show);
+    connect(&progress, &QProgressDialog::canceled, &loop, &QEventLoop::quit);
+    show();
+    progress.show();
+    poll.start(50);
+    if (FSession->Saving() && !progress.wasCanceled())
+        loop.exec();
+    disconnect(failure);
+    if (progress.wasCanceled())
+        FSession->CancelSaves();
+    return !progress.wasCanceled() && !failed;
 }
 
 void TMainForm::FileSaveItemClick() {

@@ -71,6 +71,7 @@ void TMainForm::ConnectSession() {
     connect(session, &TSimulationSession::LiveShown, this, &TMainForm::ShowLive);
     connect(session, &TSimulationSession::Failed, this, &TMainForm::ShowError);
     connect(session, &TSimulationSession::SaveEnded, this, &TMainForm::SaveEnded);
+    connect(session, &TSimulationSession::SaveCancelled, this, &TMainForm::SaveCancelled);
 }
 
 void TMainForm::ShowError(const QString& text) {
@@ -115,7 +116,7 @@ void TMainForm::ShowRecorderPosition() {
                             Actions.ExportVideoItem})
         action->setEnabled(frames > 0);
     for (QAction* action : {Actions.FileSaveItem, Actions.FileSaveAsItem})
-        action->setEnabled(FUniverseReady);
+        action->setEnabled(CanSave());
 }
 
 // ---- Recording ----

@@ -3,6 +3,7 @@
 #include "Main/SimulationSession.h"
 
 #include "Storage/Recorder.h"
+#include "Storage/SaveControl.h"
 #include "Storage/SimulationFile.h"
 #include "universe/SimulationRunner.h"
 #include "universe/Universe.h"
@@ -14,6 +15,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUuid>
+
+#include <algorithm>
 
 namespace {
 
@@ -36,6 +39,17 @@ TSimulationSession::TSimulationSession(QObject* parent)
                     emit Published();
                 },
                 Qt::QueuedConnection);
+    });
+    // A universe of another size while recording (a build, Apply All) goes on in a new
+    // scratch recording, made on the engine thread when its first frame comes.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    FRecorder->SetRenewal([folder](std::int32_t particles, const TRecorderOptions& options,
+                                   std::unique_ptr<TRecording>& recording) {
+        const TStorageResult made = TRecording::Create(ToPath(TemporaryRecordingPath(folder)),
+                                                       particles, options, recording);
+        if (made.Ok)
+            recording->SetTemporary(true);
+        return made;
     });
     PlayTimer = new QTimer(this);
     PlayTimer->setObjectName(QStringLiteral("PlayTimer"));
@@ -72,29 +86,71 @@ bool TSimulationSession::UnsavedRecording() const {
 }
 
 QString TSimulationSession::TemporaryRecordingPath() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    return TemporaryRecordingPath(QStandardPaths::writableLocation(QStandardPaths::TempLocation));
+}
+
+QString TSimulationSession::TemporaryRecordingPath(const QString& folder) {
     return QDir(folder).filePath(QStringLiteral("astrivo-recording-%1.astrivo")
                                      .arg(QUuid::createUuid().toString(QUuid::Id128)));
 }
 
 void TSimulationSession::Save(const QString& path, TSettings settings, TViewsRecord views) {
     // The engine writes its own state between two steps; the session hears how it went.
+    auto control = std::make_shared<TSaveControl>();
+    FSaves.push_back({path, control});
     TRecorder* recorder = FRecorder.get();
-    FRunner->Run([this, recorder, path, settings = std::move(settings),
+    FRunner->Run([this, recorder, path, control, settings = std::move(settings),
                   views = std::move(views)](TUniverse& universe) {
-        const TStorageResult result = recorder->Save(ToPath(path), universe, settings, views);
+        control->Started = true;
+        const TStorageResult result =
+            control->Cancel
+                ? TStorageResult::Failure("The save was cancelled.")
+                : recorder->Save(ToPath(path), universe, settings, views, control.get());
+        const bool cancelled = !result.Ok && control->Cancel;
         const QString error = result.Ok ? QString() : QString::fromStdString(result.Message);
         QMetaObject::invokeMethod(
-            this, [this, path, error] { FinishSave(path, error); }, Qt::QueuedConnection);
+            this, [this, path, error, cancelled] { FinishSave(path, error, cancelled); },
+            Qt::QueuedConnection);
     });
 }
 
-void TSimulationSession::FinishSave(const QString& path, const QString& error) {
+bool TSimulationSession::Saving() const {
+    return std::any_of(FSaves.begin(), FSaves.end(),
+                       [](const TPendingSave& save) { return !save.Control->Cancel; });
+}
+
+QString TSimulationSession::SavingPath() const {
+    return FSaves.empty() ? QString() : FSaves.front().Path;
+}
+
+int TSimulationSession::SaveProgress() const {
+    if (FSaves.empty() || !FSaves.front().Control->Started)
+        return -1;
+    const TSaveControl& control = *FSaves.front().Control;
+    const std::int64_t parts = control.Parts.load();
+    return parts > 0 ? static_cast<int>(
+                           std::min<std::int64_t>(100, 100 * control.PartsDone.load() / parts))
+                     : 0;
+}
+
+void TSimulationSession::CancelSaves() {
+    for (const TPendingSave& save : FSaves)
+        save.Control->Cancel = true;
+}
+
+void TSimulationSession::FinishSave(const QString& path, const QString& error, bool cancelled) {
+    // Saves end in the order they were asked for: the engine runs them so.
+    if (!FSaves.empty())
+        FSaves.erase(FSaves.begin());
+    if (cancelled) {
+        emit SaveCancelled(path);
+        return;
+    }
     if (error.isEmpty()) {
         SetCurrentFile(path);
         FRecordingSaved = true;
     }
-    emit SaveEnded(error);
+    emit SaveEnded(path, error);
 }
 
 bool TSimulationSession::ReadFile(const QString& path, TSimulationContents& contents,
@@ -190,7 +246,7 @@ void TSimulationSession::Erase() {
     SetPlaying(false);
     SetRecording(false);
     LeavePlayback();
-    FRecorder->Truncate(-1);
+    FRecorder->Erase();
     FRecordingSaved = false;
 }
 

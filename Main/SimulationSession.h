@@ -15,6 +15,7 @@ class TRecorder;
 class TRecording;
 class TSimulationRunner;
 struct TRecorderOptions;
+struct TSaveControl;
 struct TUniverseSnapshot;
 
 /// One simulation as the user works with it, without its windows: the runner that keeps the
@@ -50,9 +51,17 @@ public:
     void SetCurrentFile(const QString& path);
     /// Frames were taken, cut or erased since the file was last saved or opened.
     bool UnsavedRecording() const;
-    /// Sends a save to path to the engine, which writes the state between two steps; the
-    /// outcome comes as SaveEnded.
+    /// Sends a save to path to the engine, which writes the state between two steps, after
+    /// the command it is busy with; the outcome comes as SaveEnded or SaveCancelled.
     void Save(const QString& path, TSettings settings, TViewsRecord views);
+    /// A save was asked for, is neither done nor cancelled: the program may not end yet.
+    bool Saving() const;
+    /// The file the oldest such save writes, and how far it has come in percent: -1 until
+    /// the engine starts it.
+    QString SavingPath() const;
+    int SaveProgress() const;
+    /// Stops every save not yet done; each leaves its file as it was.
+    void CancelSaves();
     /// Reads path, and the recording it holds into a scratch file of its own. False, with
     /// the message for the user in error, when it cannot.
     bool ReadFile(const QString& path, TSimulationContents& contents,
@@ -60,6 +69,8 @@ public:
     /// The recording of a file just opened: it starts saved.
     void AdoptRecording(std::unique_ptr<TRecording> recording);
     static QString TemporaryRecordingPath();
+    /// A new scratch recording's path in folder; for any thread.
+    static QString TemporaryRecordingPath(const QString& folder);
 
     // Recording.
     bool Recording() const { return FRecording; }
@@ -109,16 +120,24 @@ signals:
     /// Something failed; text says what, for an error box.
     void Failed(const QString& text);
     /// A save ended: error is empty when it was written, and CurrentFile is now its path.
-    void SaveEnded(const QString& error);
+    void SaveEnded(const QString& path, const QString& error);
+    /// A save was stopped before it replaced path, which is as it was.
+    void SaveCancelled(const QString& path);
 
 private:
     void PostRecordingFailed(const std::string& message);
     void RecordingFailed(const QString& error);
-    void FinishSave(const QString& path, const QString& error);
+    void FinishSave(const QString& path, const QString& error, bool cancelled);
     void PlayTimerTimer();
     void ResumeEnded(int index, bool restored, const QString& error);
 
+    struct TPendingSave {
+        QString Path;
+        std::shared_ptr<TSaveControl> Control; // shared with the engine's job
+    };
+
     std::unique_ptr<TRecorder> FRecorder;
+    std::vector<TPendingSave> FSaves; // in the order asked
     std::unique_ptr<TSimulationRunner> FRunner;
     std::shared_ptr<const TUniverseSnapshot> FSnapshot;
     std::atomic<bool> FSnapshotPosted{false}; // a Published notice is on its way

@@ -2,14 +2,18 @@
 
 #include "Storage/H5Access.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
+#include <random>
+#include <span>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace AtomicFile {
 
@@ -29,24 +33,42 @@ bool SyncPath(const std::string& path, int flags) {
     return ::close(fd) == 0 && synced;
 }
 
-// Creates an empty, uniquely named file beside path and returns its name.
+// Saving over a file keeps its mode, so that saving never changes who may read it. Set
+// last, once the temporary file is written: the mode kept may not allow writing.
+void KeepMode(const std::string& temporary, const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    if (::chmod(temporary.c_str(), info.st_mode & 07777) != 0)
+        throw TStorageError("The file's permissions cannot be kept.");
+}
+
+// Creates an empty, uniquely named file beside path and returns its name. The kernel
+// applies the umask to the 0666 asked for here; mkstemp would give 0600 whatever the umask.
 std::string CreateTemporary(const std::string& path) {
     const std::filesystem::path target(path);
     const std::filesystem::path folder =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::filesystem::path hidden(".");
-    hidden += target.filename();
-    hidden += ".XXXXXX";
-    const std::string pattern = (folder / hidden).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    errno = 0;
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        throw TStorageError("Cannot write in the folder " + folder.string() + ": " +
-                            SystemText(errno) + ".");
-    ::close(fd);
-    return name.data();
+    static std::atomic<std::uint64_t> counter{0};
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string hidden(1, '.');
+        hidden += target.filename().string();
+        for (const auto part : {std::uint64_t(::getpid()), counter++, std::uint64_t(entropy())})
+            hidden.append(".").append(std::to_string(part));
+        const std::string name = (folder / hidden).string();
+        errno = 0;
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            throw TStorageError("Cannot write in the folder " + folder.string() + ": " +
+                                SystemText(errno) + ".");
+        ::close(fd);
+        return name;
+    }
+    throw TStorageError("Cannot write in the folder " + folder.string() +
+                        ": no free name for a temporary file.");
 }
 
 } // namespace
@@ -54,7 +76,7 @@ std::string CreateTemporary(const std::string& path) {
 namespace {
 
 // Writes all of bytes to the file, retrying short writes.
-void WriteAll(const std::string& temporary, const std::vector<char>& bytes) {
+void WriteAll(const std::string& temporary, std::span<const char> bytes) {
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
         throw TStorageError("The file cannot be written.");
@@ -82,9 +104,11 @@ void WriteAll(const std::string& temporary, const std::vector<char>& bytes) {
 }
 
 // The in-memory file's buffer, handed over when HDF5 closes the file: only then has it
-// written everything (a flushed image still marks the file open for writing).
+// written everything (a flushed image still marks the file open for writing). The buffer
+// is taken over rather than copied: HDF5 closes the file under its library lock, which
+// every other thread's HDF5 call waits for.
 struct TImage {
-    std::vector<char> Bytes;
+    std::unique_ptr<char, decltype(&std::free)> Bytes{nullptr, &std::free};
     std::size_t Size = 0;
 };
 
@@ -103,15 +127,10 @@ void* ImageRealloc(void* block, std::size_t size, H5FD_file_image_op_t, void* im
 }
 herr_t ImageFree(void* block, H5FD_file_image_op_t operation, void* image) {
     auto* target = static_cast<TImage*>(image);
-    if (operation == H5FD_FILE_IMAGE_OP_FILE_CLOSE && block != nullptr) {
-        try {
-            const auto* bytes = static_cast<const char*>(block);
-            target->Bytes.assign(bytes, bytes + target->Size);
-        } catch (const std::bad_alloc&) {
-            target->Bytes.clear();
-        }
-    }
-    std::free(block);
+    if (operation == H5FD_FILE_IMAGE_OP_FILE_CLOSE && block != nullptr)
+        target->Bytes.reset(static_cast<char*>(block));
+    else
+        std::free(block);
     return 0;
 }
 void* ImageCopy(void* image) {
@@ -124,7 +143,7 @@ herr_t ImageRelease(void*) {
 // Builds the whole file in memory. HDF5 then never meets a failing disk: after a failed
 // write it keeps the file open and stumbles over it again when the program ends. The
 // bytes past the file's end (the memory grows in steps) are zeros, which readers ignore.
-std::vector<char> BuildInMemory(const std::function<void(hid_t file)>& write) {
+TImage BuildInMemory(const std::function<void(hid_t file)>& write) {
     TImage image;
     TH5Handle access = H5Access::FileAccessList();
     H5Access::Check(H5Pset_fapl_core(access, 1 << 16, 0), "HDF5 cannot be set up.");
@@ -134,9 +153,9 @@ std::vector<char> BuildInMemory(const std::function<void(hid_t file)>& write) {
     TH5Handle file(H5Fcreate("astrivo-image", H5F_ACC_TRUNC, H5P_DEFAULT, access), H5Fclose);
     H5Access::Check(file.Get(), "The file cannot be created.");
     write(file);
-    if (!file.Close() || image.Bytes.empty())
+    if (!file.Close() || !image.Bytes)
         throw TStorageError("The file cannot be completed.");
-    return std::move(image.Bytes);
+    return image;
 }
 
 // Takes bytes of disk space for the file now. HDF5 must never meet a full disk while it
@@ -178,7 +197,8 @@ TStorageResult Write(const std::string& path, const std::function<void(hid_t fil
         temporary = CreateTemporary(path);
         errno = 0;
         if (directBytes == 0) {
-            WriteAll(temporary, BuildInMemory(write));
+            const TImage image = BuildInMemory(write);
+            WriteAll(temporary, {image.Bytes.get(), image.Size});
         } else {
             // A trial reservation first, so that a disk without the room fails here, before
             // HDF5 is involved at all.
@@ -197,6 +217,7 @@ TStorageResult Write(const std::string& path, const std::function<void(hid_t fil
             if (!SyncPath(temporary, O_RDONLY))
                 throw TStorageError("The file cannot be written to the disk.");
         }
+        KeepMode(temporary, path);
         if (std::rename(temporary.c_str(), path.c_str()) != 0)
             throw TStorageError("The file cannot be put in place.");
     } catch (const TStorageError& error) {

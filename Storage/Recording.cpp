@@ -404,9 +404,3 @@ std::uint64_t TRecording::FileSize() const {
     hsize_t size = 0;
     return H5Fget_filesize(File, &size) < 0 ? 0 : size;
 }
-
-void TRecording::CopyInto(hid_t file) const {
-    H5Access::Check(H5Fflush(File, H5F_SCOPE_LOCAL), "The recording cannot be read.");
-    H5Access::Check(H5Ocopy(File, "Recording", file, "Recording", H5P_DEFAULT, H5P_DEFAULT),
-                    "The recording cannot be copied into the file.");
-}

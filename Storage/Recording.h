@@ -11,6 +11,7 @@
 #include <vector>
 
 class TUniverse;
+struct TSaveControl;
 struct TStepControl;
 
 /// How a recording is made and played.
@@ -88,8 +89,10 @@ public:
     /// The size of the recording's file in bytes, what is buffered included.
     std::uint64_t FileSize() const;
 
-    /// Copies the whole recording into file as its Recording group; throws TStorageError.
-    void CopyInto(hid_t file) const;
+    /// Copies the recording's frames into file as its Recording group; throws
+    /// TStorageError, also when control's Cancel is set. The copy goes in small pieces, so
+    /// that other threads' HDF5 calls never wait long behind it.
+    void CopyInto(hid_t file, TSaveControl* control = nullptr) const;
 
     /// Puts a frame into a universe, for views that draw a universe: positions, heat,
     /// figures and the close pairs that name particles it holds.

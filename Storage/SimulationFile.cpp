@@ -58,7 +58,7 @@ std::uintmax_t SizeBound(const TUniverse& universe, const TRecording& recording)
 } // namespace
 
 TStorageResult Save(const std::string& path, const TUniverse& universe, const TSettings& settings,
-                    const TViewsRecord& views, const TRecording* recording) {
+                    const TViewsRecord& views, const TRecording* recording, TSaveControl* control) {
     try {
         SettingsSchema::Validate(settings);
         UniverseIO::Validate(universe);
@@ -76,7 +76,7 @@ TStorageResult Save(const std::string& path, const TUniverse& universe, const TS
             SettingsSchema::Write(H5Access::CreateGroup(file, "Settings"), settings);
             ViewsIO::Write(H5Access::CreateGroup(file, "Views"), views);
             if (recording != nullptr)
-                recording->CopyInto(file);
+                recording->CopyInto(file, control);
         },
         recording == nullptr || recording->FrameCount() <= InMemoryFrames
             ? 0

@@ -7,6 +7,7 @@
 #include <string>
 
 class TRecording;
+struct TSaveControl;
 
 /// Astrivo's simulation files: HDF5 files holding the universe's state, the properties
 /// window's settings, the open views and optionally a recording. docs/file-format.md
@@ -19,9 +20,11 @@ constexpr std::int32_t FormatVersion = 1;
 /// Saves atomically to path: a failure leaves whatever was there untouched and returns a
 /// message naming the cause. A recording, when given, is copied into the file whole.
 /// Settings must hold every kept setting within its range, and the universe particles
-/// with finite state; otherwise nothing is written and the result says why.
+/// with finite state; otherwise nothing is written and the result says why. Control, when
+/// given, follows the copy of the recording and may stop the save.
 TStorageResult Save(const std::string& path, const TUniverse& universe, const TSettings& settings,
-                    const TViewsRecord& views, const TRecording* recording = nullptr);
+                    const TViewsRecord& views, const TRecording* recording = nullptr,
+                    TSaveControl* control = nullptr);
 
 /// Reads path into contents. On failure contents is left as it was and the result names
 /// the problem: not an HDF5 file, damaged or truncated, a missing or misshapen part, a

@@ -98,6 +98,10 @@ TEST_F(MainFormTest, ZeroParticlesShowTheMessageAndLeaveAnEmptyUniverse) {
     EXPECT_FALSE(view->Snapshot()->HasParticles());
     EXPECT_TRUE(Main->UniverseReady());
     EXPECT_TRUE(Main->Processing());
+    // No file can hold a universe without particles.
+    EXPECT_FALSE(Action("FileSaveItem")->isEnabled());
+    EXPECT_FALSE(Action("FileSaveAsItem")->isEnabled());
+    EXPECT_FALSE(Main->SaveSimulation(QStringLiteral("empty.astrivo")));
 
     // The running loop goes on over the empty universe and shows it in the view.
     const int before = Engine().IterationCount;

@@ -1,12 +1,19 @@
 #include "MainTestSupport.h"
 
+#include "Storage/SimulationFile.h"
 #include "universe/UniverseSnapshot.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QProgressDialog>
+#include <QStatusBar>
 #include <QTemporaryDir>
+
+#include <atomic>
+#include <functional>
+#include <thread>
 
 namespace {
 
@@ -128,6 +135,62 @@ TEST_F(FileCommandTest, AFailedSaveSaysWhyAndKeepsTheCaption) {
     EXPECT_TRUE(closer.Text.contains("No such file or directory")) << closer.Text.toStdString();
     EXPECT_EQ(Main->windowTitle(), "Astrivo 2");
     EXPECT_TRUE(Main->CurrentFile().isEmpty());
+}
+
+// Quitting right after Save, while the engine is still busy with something else: the
+// window waits for the save, showing it, and a Cancel there leaves the old file and the
+// window as they were.
+TEST_F(FileCommandTest, QuitWaitsForASaveThatTheBusyEngineHasNotBegun) {
+    const QString path = Folder.filePath("quit.astrivo");
+    ASSERT_TRUE(Save(path));
+    EXPECT_EQ(Main->statusBar()->currentMessage(), "Saved " + path);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    Steps(2);
+    const std::int32_t iteration = Main->Snapshot()->IterationCount;
+
+    std::atomic<bool> busy{true};
+    const auto occupy = [&] {
+        busy = true;
+        Main->Runner().Run([&busy](TUniverse&) {
+            while (busy)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    };
+    // The progress shown while waiting, and what the user does with it.
+    const auto whenWaiting = [&](const std::function<void(QProgressDialog&)>& act) {
+        QTimer::singleShot(100, [&, act] {
+            auto* progress = Main->findChild<QProgressDialog*>("SaveProgress");
+            ASSERT_NE(progress, nullptr);
+            EXPECT_TRUE(progress->isVisible());
+            EXPECT_EQ(progress->labelText(), "Saving " + path + "...");
+            act(*progress);
+        });
+    };
+
+    occupy();
+    ASSERT_TRUE(Main->SaveSimulation(path));
+    whenWaiting([](QProgressDialog& progress) { progress.cancel(); });
+    Main->close();
+    EXPECT_TRUE(Main->isVisible());
+    busy = false;
+    ASSERT_TRUE(Main->WaitForEngine());
+    QApplication::processEvents();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    file.close();
+
+    occupy();
+    ASSERT_TRUE(Main->SaveSimulation(path));
+    whenWaiting([&busy](QProgressDialog&) { busy = false; });
+    Main->close();
+    EXPECT_FALSE(Main->isVisible());
+    EXPECT_EQ(Main->statusBar()->currentMessage(), "Saved " + path);
+    TSimulationContents contents;
+    ASSERT_TRUE(SimulationFile::Load(QFile::encodeName(path).toStdString(), contents).Ok);
+    EXPECT_EQ(contents.Universe->IterationCount, iteration);
 }
 
 TEST_F(FileCommandTest, AFileGivenAtStartOpensInsteadOfANewUniverse) {

@@ -2,9 +2,12 @@
 
 #include "Storage/Recorder.h"
 #include "Storage/Recording.h"
+#include "Storage/SaveControl.h"
 #include "Storage/SimulationFile.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -243,11 +246,119 @@ TEST_F(RecordingTest, TheRecorderShowsWhatItsFileHoldsThroughCutsAndChanges) {
     recorder.Stop();
     step(2);
     expectIndex();
-    EXPECT_EQ(recorder.Replace(nullptr)->FrameCount(), static_cast<std::int32_t>(steps.size()));
+    recorder.Replace(nullptr);
     EXPECT_FALSE(recorder.HasRecording());
     EXPECT_EQ(recorder.FrameCount(), 0);
     EXPECT_EQ(recorder.FrameIteration(0), 0);
-    EXPECT_EQ(recorder.Options(), TRecorderOptions{});
+    // Options chosen without a recording are the next recording's.
+    EXPECT_EQ(recorder.Options(), (TRecorderOptions{5, 2, 12}));
+    ASSERT_TRUE(recorder.SetOptions({7, 3, 24}).Ok);
+    EXPECT_EQ(recorder.Options(), (TRecorderOptions{7, 3, 24}));
+}
+
+// A save holds the recording for as long as it copies it. What the window changes
+// meanwhile (options, an erase, another recording) must not wait for that: it is shown at
+// once, made in the file after the copy, and left out of the file being saved.
+TEST_F(RecordingTest, ChangesDuringASaveNeitherWaitNorReachTheSavedFile) {
+    TRecorder recorder;
+    recorder.Replace(Create(TRecorderOptions{1, 1, 30}));
+    ASSERT_TRUE(recorder.Begin(*Universe).Ok);
+    // Every frame a keyframe, each copied as a part of its own: a save of many parts.
+    for (int s = 0; s < 150; ++s) {
+        Universe->Step(0, Universe->LastIndex);
+        ASSERT_TRUE(recorder.StepTaken(*Universe).Ok);
+    }
+    recorder.Stop();
+    const std::int32_t recorded = recorder.FrameCount();
+    std::unique_ptr<TUniverse> other = BuildSmall(31, 9);
+    const std::int32_t otherCount = other->LastIndex + 1;
+    ASSERT_NE(otherCount, Universe->LastIndex + 1);
+    std::unique_ptr<TRecording> next;
+    ASSERT_TRUE(TRecording::Create(Folder.File("next.astrivo"), otherCount, {}, next).Ok);
+    ASSERT_TRUE(next->Begin(*other).Ok);
+
+    TSaveControl control;
+    const std::string saved = Folder.File("saved.astrivo");
+    TStorageResult result = TStorageResult::Failure("not run");
+    std::thread saving([&] {
+        result =
+            recorder.Save(saved, *Universe, SettingsFor(SmallSettings()), TwoViews(), &control);
+    });
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (control.PartsDone.load() < 5 && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+    const TRecorderOptions changed{9, 2, 60};
+    ASSERT_TRUE(recorder.SetOptions(changed).Ok);
+    EXPECT_EQ(recorder.Options(), changed);
+    recorder.Erase();
+    EXPECT_EQ(recorder.FrameCount(), 0);
+    TUniverseSnapshot frame;
+    EXPECT_FALSE(recorder.ReadFrame(0, frame).Ok);
+    recorder.Replace(std::move(next));
+    EXPECT_EQ(recorder.ParticleCount(), otherCount);
+    ASSERT_EQ(recorder.FrameCount(), 1);
+    ASSERT_TRUE(recorder.ReadFrame(0, frame).Ok);
+    EXPECT_EQ(frame.LastIndex() + 1, otherCount);
+    // All of it while the copy went on.
+    EXPECT_LT(control.PartsDone.load(), control.Parts.load());
+    saving.join();
+    ASSERT_TRUE(result.Ok) << result.Message;
+
+    std::unique_ptr<TRecording> copy;
+    ASSERT_TRUE(TRecording::Extract(saved, Folder.File("copy.astrivo"), copy).Ok);
+    EXPECT_EQ(copy->FrameCount(), recorded);
+    EXPECT_EQ(copy->Options(), (TRecorderOptions{1, 1, 30}));
+    // The first recording got its changes before it was closed.
+    std::unique_ptr<TRecording> first;
+    ASSERT_TRUE(TRecording::Open(Path, first).Ok);
+    EXPECT_EQ(first->FrameCount(), 0);
+    EXPECT_EQ(first->Options(), changed);
+    EXPECT_EQ(recorder.ParticleCount(), otherCount);
+}
+
+// A build of another size while recording, or recording started while one is under way:
+// the frames go on into a new recording that begins with a keyframe of the new universe.
+TEST_F(RecordingTest, AUniverseOfAnotherSizeGoesOnInANewRecording) {
+    TRecorder recorder;
+    int made = 0;
+    recorder.SetRenewal([&](std::int32_t particles, const TRecorderOptions& options,
+                            std::unique_ptr<TRecording>& next) {
+        return TRecording::Create(Folder.File("next" + std::to_string(made++) + ".astrivo"),
+                                  particles, options, next);
+    });
+    recorder.Replace(Create(TRecorderOptions{4, 1, 30}));
+    ASSERT_TRUE(recorder.Begin(*Universe).Ok);
+    Universe->Step(0, Universe->LastIndex);
+    ASSERT_TRUE(recorder.StepTaken(*Universe).Ok);
+    const std::int32_t taken = recorder.FrameCount();
+
+    std::unique_ptr<TUniverse> other = BuildSmall(31, 9);
+    other->Step(0, other->LastIndex);
+    ASSERT_TRUE(recorder.StepTaken(*other).Ok);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(recorder.ParticleCount(), other->LastIndex + 1);
+    ASSERT_EQ(recorder.FrameCount(), 1);
+    EXPECT_EQ(recorder.FrameIteration(0), other->IterationCount);
+    EXPECT_EQ(recorder.Options(), (TRecorderOptions{4, 1, 30}));
+    other->Step(0, other->LastIndex);
+    ASSERT_TRUE(recorder.StepTaken(*other).Ok);
+    EXPECT_EQ(recorder.FrameCount(), 2);
+    recorder.Stop();
+    // The first recording keeps what it took.
+    std::unique_ptr<TRecording> first;
+    ASSERT_TRUE(TRecording::Open(Path, first).Ok);
+    EXPECT_EQ(first->FrameCount(), taken);
+    first.reset();
+
+    // Started with the old size's recording, after the build of the new one.
+    recorder.Replace(Create(TRecorderOptions{}));
+    ASSERT_TRUE(recorder.Begin(*other).Ok);
+    EXPECT_EQ(made, 2);
+    std::unique_ptr<TUniverse> state;
+    std::int32_t iteration = 0;
+    ASSERT_TRUE(recorder.ReadKeyframe(0, state, iteration).Ok);
+    EXPECT_EQ(state->LastIndex, other->LastIndex);
+    EXPECT_EQ(iteration, other->IterationCount);
 }
 
 TEST_F(RecordingTest, AUniverseOfAnotherSizeIsNotRecordedIntoIt) {

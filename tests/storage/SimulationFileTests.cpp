@@ -12,6 +12,7 @@
 #include <iterator>
 #include <limits>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -77,6 +78,26 @@ TEST_F(SimulationFileTest, SavingReplacesTheFileAndLeavesNoTemporaryBehind) {
     ASSERT_TRUE(SimulationFile::Load(path, loaded).Ok);
     EXPECT_EQ(loaded.Universe->IterationCount, Universe->IterationCount);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder.Path), {}), 1);
+}
+
+TEST_F(SimulationFileTest, ANewFileFollowsTheUmaskAndSavingOverAFileKeepsItsMode) {
+    const auto modeOf = [](const std::string& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0U;
+    };
+    const std::string path = Folder.File("run.astrivo");
+    const mode_t before = ::umask(027);
+    SaveSmall(path);
+    EXPECT_EQ(modeOf(path), 0640U);
+    ::umask(077);
+    ::chmod(path.c_str(), 0604);
+    SaveSmall(path);
+    EXPECT_EQ(modeOf(path), 0604U);
+    // A read-only file too: its mode is set only once its new contents are written.
+    ::chmod(path.c_str(), 0444);
+    SaveSmall(path);
+    EXPECT_EQ(modeOf(path), 0444U);
+    ::umask(before);
 }
 
 TEST_F(SimulationFileTest, AFailedSaveLeavesTheOldFileAsItWas) {
