@@ -40,16 +40,21 @@ struct TRange {
     }
 };
 
-// A range with room around the line, so that a flat or single-point line stays visible.
+// A range with room around the line, so that a flat or single-point line stays visible,
+// and labels with digits enough to tell its ticks apart: momentum moves in its ninth digit.
 void ShowRange(QValueAxis* axis, TRange range) {
     if (range.Least > range.Most) {
         axis->setRange(0, 1);
         return;
     }
+    const double size = std::max(std::abs(range.Least), std::abs(range.Most));
     double margin = 0.05 * (range.Most - range.Least);
-    if (margin <= 1e-12 * std::max(std::abs(range.Least), std::abs(range.Most)))
-        margin = std::max(1e-9, 1e-6 * std::abs(range.Most));
+    if (margin <= 1e-13 * size)
+        margin = std::max(1e-12, 1e-9 * size);
     axis->setRange(range.Least - margin, range.Most + margin);
+    const double span = range.Most - range.Least + 2 * margin;
+    const int digits = std::clamp(static_cast<int>(std::ceil(std::log10(size / span))) + 2, 3, 15);
+    axis->setLabelFormat(QStringLiteral("%.%1g").arg(digits));
 }
 
 } // namespace
@@ -249,8 +254,10 @@ void TStatisticsDlg::Plot() {
     for (const TPlot* plot : {&FEnergyPlot, &FMomentumPlot, &FHeatPlot, &FRadiusPlot}) {
         if (iterations.Least > iterations.Most)
             plot->AxisX->setRange(0, 1);
-        else
+        else {
             plot->AxisX->setRange(iterations.Least, iterations.Most);
+            plot->AxisX->applyNiceNumbers();
+        }
     }
     ShowRange(FEnergyPlot.AxisY, energy);
     ShowRange(FMomentumPlot.AxisY, momenta);
