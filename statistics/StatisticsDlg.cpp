@@ -51,8 +51,11 @@ void ShowRange(QValueAxis* axis, TRange range) {
     double margin = 0.05 * (range.Most - range.Least);
     if (margin <= 1e-13 * size)
         margin = std::max(1e-12, 1e-9 * size);
-    axis->setRange(range.Least - margin, range.Most + margin);
-    const double span = range.Most - range.Least + 2 * margin;
+    // Figures that cannot go below 0 (kinetic energy, heat, radius) keep their axis above it.
+    const double least =
+        range.Least >= 0 ? std::max(0.0, range.Least - margin) : range.Least - margin;
+    axis->setRange(least, range.Most + margin);
+    const double span = range.Most + margin - least;
     const int digits = std::clamp(static_cast<int>(std::ceil(std::log10(size / span))) + 2, 3, 15);
     axis->setLabelFormat(QStringLiteral("%.%1g").arg(digits));
 }

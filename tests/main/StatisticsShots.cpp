@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -101,38 +102,52 @@ int Shots(const QString& out, const QStringList& names) {
     return 0;
 }
 
-double StepsPerSecond(double seconds) {
+double ProcessorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           1e-6 * (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+}
+
+struct TPace {
+    double StepsPerSecond;
+    double Cores; // processor seconds the whole program used per second
+};
+
+TPace Pace(double seconds) {
     Main->TakeSnapshot();
     const std::int32_t start = Main->Runner().Latest()->IterationCount;
+    const double processor = ProcessorSeconds();
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < seconds * 1000)
         QTest::qWait(20); // the window goes on showing steps and collecting samples
+    const double elapsed = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
     const std::int32_t end = Main->Runner().Latest()->IterationCount;
-    return (end - start) / (static_cast<double>(clock.nsecsElapsed()) * 1e-9);
+    return {(end - start) / elapsed, (ProcessorSeconds() - processor) / elapsed};
 }
 
 int Measure(double seconds, int rounds) {
     Main->SetProcessing(true);
     QTest::qWait(30000); // past the merge: the clusters meet within a few thousand steps
-    std::vector<double> closed, open;
+    std::vector<double> ratios;
     for (int round = 0; round < rounds; ++round) {
         Stats->hide();
         QTest::qWait(500);
-        closed.push_back(StepsPerSecond(seconds));
+        const TPace closed = Pace(seconds);
         Main->MenuViewStatisticsClick();
         QTest::qWait(500);
-        open.push_back(StepsPerSecond(seconds));
-        std::printf("round %d: closed %.1f steps/s, open %.1f steps/s (%zu samples)\n", round + 1,
-                    closed.back(), open.back(), Stats->Series().Items().size());
+        const TPace open = Pace(seconds);
+        ratios.push_back(open.StepsPerSecond / closed.StepsPerSecond);
+        std::printf("round %d: closed %.1f steps/s on %.2f cores, open %.1f steps/s on %.2f "
+                    "cores (%zu samples)\n",
+                    round + 1, closed.StepsPerSecond, closed.Cores, open.StepsPerSecond, open.Cores,
+                    Stats->Series().Items().size());
         std::fflush(stdout);
     }
-    const auto median = [](std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    };
-    std::printf("median: closed %.1f steps/s, open %.1f steps/s, at iteration %d\n", median(closed),
-                median(open), Main->Runner().Latest()->IterationCount);
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("median of open over closed: %.3f, at iteration %d\n", ratios[ratios.size() / 2],
+                Main->Runner().Latest()->IterationCount);
     Main->SetProcessing(false);
     return 0;
 }
