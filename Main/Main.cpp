@@ -6,6 +6,7 @@
 #include "Options/Options.h"
 #include "settings/SettingsModel.h"
 #include "settings/SettingsTable.h"
+#include "statistics/StatisticsDlg.h"
 #include "universe/SimulationRunner.h"
 #include "universe/UniverseSnapshot.h"
 
@@ -47,6 +48,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     BuildToolBar();
     BuildProgress();
     BuildRecorder();
+    BuildStatistics();
     FormCreate();
 }
 
@@ -72,6 +74,9 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormDestroy() {
+    // The statistics window tells the runner when it hides, which it may do as it goes.
+    delete StatisticsDlg;
+    StatisticsDlg = nullptr;
     // Ends the engine thread (cancelling its work) before anything it calls back goes.
     FSession.reset();
     qApp->removeEventFilter(this);
@@ -166,6 +171,7 @@ void TMainForm::ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot) 
         FSession->LeavePlayback();
     if (FSession->ShownFrame() >= 0)
         return;
+    StatisticsDlg->FollowLive(snapshot);
     if (FPropertiesDlg && snapshot->FromStep) {
         FPropertiesDlg->SetOptimisation(snapshot->Optimisation);
         FPropertiesDlg->SetIterationCount(snapshot->IterationCount);

@@ -30,6 +30,7 @@ class TPropertiesDlg;
 class TPositionBar;
 class TSettingsModel;
 class TSimulationRunner;
+class TStatisticsDlg;
 struct TFrameRange;
 struct TUniverseSnapshot;
 struct TViewSettings;
@@ -141,6 +142,7 @@ public:
     void MenuViewCloseClick();
     void MenuViewCloseAllClick();
     void ShowGrid1Click(); // the active view's grid on or off, as the item's check mark says
+    void MenuViewStatisticsClick(); // shows the statistics window (MainStatistics.cpp)
     void MenuViewPreset1Click();
     void WindowCascadeItemClick();
     void WindowTileItemClick();
@@ -207,7 +209,8 @@ public:
     TMenuActions Actions; // every menu item, filled from the menu table
     TPositionBar* PositionBar = nullptr;
     QFileDialog* OpenDialog = nullptr;
-    QFileDialog* ExportDialog = nullptr; // "Export Picture...": a PNG file to write
+    QFileDialog* ExportDialog = nullptr;     // "Export Picture...": a PNG file to write
+    TStatisticsDlg* StatisticsDlg = nullptr; // a tool window, hidden until asked for
 
 signals:
     void ProcessingChanged(bool processing);
@@ -266,6 +269,10 @@ private:
     void ShowFigures(float optimisation, int iteration);
     void ShowFrame(const std::shared_ptr<const TUniverseSnapshot>& frame);
     void ShowLive();
+    // The statistics window (MainStatistics.cpp).
+    void BuildStatistics();
+    void StatisticsSamplingChanged(bool on);
+    std::shared_ptr<const TUniverseSnapshot> FFrameShown; // the recorded frame shown, if any
     void ShowError(const QString& text);
     QString FExportFolder; // where frames were exported last
     QString FStartFile;

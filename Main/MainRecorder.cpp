@@ -8,6 +8,7 @@
 #include "Options/Options.h"
 #include "Storage/Recorder.h"
 #include "settings/SettingsModel.h"
+#include "statistics/StatisticsDlg.h"
 #include "universe/UniverseSnapshot.h"
 
 #include <QAction>
@@ -86,6 +87,8 @@ void TMainForm::ShowFigures(float optimisation, int iteration) {
 }
 
 void TMainForm::ShowFrame(const std::shared_ptr<const TUniverseSnapshot>& frame) {
+    FFrameShown = frame;
+    StatisticsDlg->FollowFrame(frame);
     ShowFigures(frame->Optimisation, frame->IterationCount);
     const QList<TMDIChild*> views = Views();
     for (qsizetype i = views.size() - 1; i >= 0; --i)
@@ -93,9 +96,11 @@ void TMainForm::ShowFrame(const std::shared_ptr<const TUniverseSnapshot>& frame)
 }
 
 void TMainForm::ShowLive() {
+    FFrameShown.reset();
     const std::shared_ptr<const TUniverseSnapshot> snapshot = Snapshot();
     if (!snapshot)
         return;
+    StatisticsDlg->FollowLive(snapshot);
     ShowFigures(snapshot->Optimisation, snapshot->IterationCount);
     const QList<TMDIChild*> views = Views();
     for (qsizetype i = views.size() - 1; i >= 0; --i)

@@ -27,6 +27,7 @@ struct TMenuActions {
     QAction* Close2 = nullptr;
     QAction* N4 = nullptr;
     QAction* ShowGrid1 = nullptr;
+    QAction* MenuViewStatistics = nullptr;
     QAction* N2 = nullptr;
     QAction* MenuViewPreset1 = nullptr;
     QAction* N6 = nullptr;

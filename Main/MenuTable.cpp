@@ -27,13 +27,14 @@ constexpr std::array<TMenuItemRow, 3> EditItems{{
     {ROW(PasteItem), "&Paste", "", "Paste from clipboard", false},
 }};
 
-constexpr std::array<TMenuItemRow, 13> ViewItems{{
+constexpr std::array<TMenuItemRow, 14> ViewItems{{
     {ROW(MenuViewNew), "&New View", "Ctrl+N", "Create a new file"},
     {ROW(MenuViewClose), "&Close View", "Ctrl+W", "Close current file"},
     {ROW(MenuViewCloseAll), "Close &All Views", "Shift+Ctrl+W", ""},
     {ROW(Close2), "Close(2)", "Ctrl+F4", "", true, false},
     {ROW(N4), "-", "", ""},
     {ROW(ShowGrid1), "Show &Grid", "", "Show axes and a grid in the plane y = 0 under the particles", true, true, true},
+    {ROW(MenuViewStatistics), "&Statistics", "Ctrl+T", "Plot the energies, momentum, heat and half-mass radius against the iteration"},
     {ROW(N2), "-", "", ""},
     {ROW(MenuViewPreset1), "Arrange 3rd Angle + Perspective", "F9", ""},
     {ROW(N6), "-", "", ""},

@@ -29,9 +29,13 @@ bool TSimulationSession::ShowRecordedFrame(int index) {
         SetRecording(false);
     }
     // Views take a frame like any snapshot of the universe they show.
+    // A frame keeps no parameters: those of the universe it was recorded from are the
+    // live one's, the recording being of this universe.
     if (FSnapshot) {
         frame->Serial = FSnapshot->Serial;
         frame->BuildCount = FSnapshot->BuildCount;
+        frame->Mass = FSnapshot->Mass;
+        frame->Pressure = FSnapshot->Pressure;
     }
     FShownFrame = index;
     emit FrameShown(frame);

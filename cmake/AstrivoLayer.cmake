@@ -5,9 +5,9 @@
 # become <name>. A layer links only to the layers below it
 # (universe <- settings <- Childwin <- Storage <- statistics <- Options <- Main), so each
 # folder's tests link against exactly what the folder may use, and a call the wrong way up
-# fails to link there. Folders with no windows build plain libraries instead: Storage (files
-# and recordings) and statistics (the figures over the engine, and over Storage for a file's
-# recorded frames).
+# fails to link there. Storage (files and recordings, no windows) builds a plain library
+# instead, and statistics its own three: the figures over the engine, the same over Storage
+# for a file's recorded frames, and the statistics window over the first.
 #
 #   astrivo_add_layer(<name> [LOGIC_LINKS <targets>...] [QT_LINKS <targets>...])
 function(astrivo_add_layer name)

@@ -14,6 +14,8 @@ public:
     /// Capacity is the most samples kept, at least 4.
     explicit TFigureSeries(std::size_t capacity = 2000);
 
+    /// Kept in iteration order: a live run appends, while a recording's frames come in the
+    /// order the user visits them and fall into place, one sample per iteration.
     void Add(const TFigures& figures);
     /// A new universe: the series starts again.
     void Clear() { Samples.clear(); }
@@ -22,6 +24,8 @@ public:
     std::string Csv() const;
 
 private:
+    void Thin();
+
     std::size_t Capacity;
     std::vector<TFigures> Samples;
 };

@@ -24,10 +24,12 @@ void TFigureState::CopyFrom(const TUniverseSnapshot& snapshot, double mass, doub
     UseThermodynamics = snapshot.UseThermodynamics;
     IterationCount = snapshot.IterationCount;
     Optimisation = snapshot.Optimisation;
-    HasVelocities = false;
+    HasVelocities = snapshot.HasVelocities();
     Particles.resize(snapshot.Particles.size());
     for (std::size_t i = 0; i < Particles.size(); ++i) {
         const TUniverseSnapshot::TPoint& p = snapshot.Particles[i];
-        Particles[i] = {p.X, p.Y, p.Z, 0, 0, 0, p.Heat};
+        const TUniverseSnapshot::TVelocity v =
+            HasVelocities ? snapshot.Velocities[i] : TUniverseSnapshot::TVelocity{0, 0, 0};
+        Particles[i] = {p.X, p.Y, p.Z, v.VX, v.VY, v.VZ, p.Heat};
     }
 }

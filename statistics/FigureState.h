@@ -28,7 +28,8 @@ struct TFigureState {
 
     /// The universe's present state, reusing this state's memory where it can.
     void CopyFrom(const TUniverse& universe);
-    /// A snapshot or recorded frame, which carries neither velocities nor the parameters:
-    /// Mass and Pressure come from the universe that produced it.
+    /// A snapshot or recorded frame. A frame carries neither velocities nor the parameters,
+    /// a snapshot its velocities only when the runner was asked for them: Mass and
+    /// Pressure are those of the universe that produced it.
     void CopyFrom(const TUniverseSnapshot& snapshot, double mass, double pressure);
 };

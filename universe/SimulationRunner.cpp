@@ -112,6 +112,10 @@ void TSimulationRunner::SetStepObserver(std::function<void(const TUniverse&)> ob
     });
 }
 
+void TSimulationRunner::SetSnapshotVelocities(bool value) {
+    Send(Command(TCommand::TKind::SnapshotVelocities, value ? 1 : 0), CancelsNothing);
+}
+
 void TSimulationRunner::SetStepInterval(std::chrono::nanoseconds interval) {
     {
         const std::lock_guard lock(Mutex);
@@ -259,6 +263,15 @@ void TSimulationRunner::Apply(TCommand& command, std::unique_lock<std::mutex>& l
     case TKind::Restore:
         Restore(command, lock);
         break;
+    case TKind::SnapshotVelocities:
+        SnapshotVelocities = command.Value != 0;
+        // The state shown when the reader asked is the first it wants them for.
+        if (SnapshotVelocities && EverBuilt) {
+            lock.unlock();
+            Publish(LastBuild, false);
+            lock.lock();
+        }
+        break;
     }
 }
 
@@ -348,7 +361,7 @@ void TSimulationRunner::Publish(TUniverseSnapshot::TBuild outcome, bool fromStep
     std::shared_ptr<const TUniverseSnapshot> shared;
     try {
         std::unique_ptr<TUniverseSnapshot> snapshot = Pool->Take();
-        snapshot->CopyFrom(*Universe);
+        snapshot->CopyFrom(*Universe, SnapshotVelocities);
         snapshot->Serial = ++Serial;
         snapshot->BuildCount = BuildCount;
         snapshot->Build = outcome;

@@ -102,6 +102,11 @@ public:
     /// It must not call the runner's waits. Applies in its turn among the commands.
     void SetStepObserver(std::function<void(const TUniverse&)> Observer);
 
+    /// With Value, every snapshot from here on carries the velocities too (for energies),
+    /// and one is published at once so that the present state has them; without, they are
+    /// left out again. Applies in its turn among the commands.
+    void SetSnapshotVelocities(bool Value);
+
     /// The least time from the start of one step to the start of the next; applies at once.
     void SetStepInterval(std::chrono::nanoseconds Interval);
     static constexpr std::chrono::nanoseconds LeastStepInterval = std::chrono::milliseconds(1);
@@ -135,7 +140,8 @@ private:
             Stop,
             Run,
             Replace,
-            Restore
+            Restore,
+            SnapshotVelocities
         };
         TKind Kind = TKind::Run;
         std::int32_t Value = 0;
@@ -192,6 +198,7 @@ private:
     std::uint64_t Serial = 0;
     std::uint64_t BuildCount = 0;
     std::function<void(const TUniverse&)> StepObserver;
+    bool SnapshotVelocities = false;
     // Carried by every snapshot, so that a reader who skipped the build's own still learns.
     TUniverseSnapshot::TBuild LastBuild = TUniverseSnapshot::TBuild::Built;
 

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
-void TUniverseSnapshot::CopyFrom(const TUniverse& universe) {
+void TUniverseSnapshot::CopyFrom(const TUniverse& universe, bool velocities) {
     IterationCount = universe.IterationCount;
     Optimisation = universe.Optimisation;
     Space = universe.Space;
+    Mass = universe.Mass;
+    Pressure = universe.Pressure;
     UseThermodynamics = universe.UseThermodynamics;
 
     const std::int32_t count = universe.Particles != nullptr ? universe.LastIndex + 1 : 0;
@@ -13,6 +15,11 @@ void TUniverseSnapshot::CopyFrom(const TUniverse& universe) {
     for (std::int32_t i = 0; i < count; ++i) {
         const TParticle& p = universe.Particles[i];
         Particles[static_cast<std::size_t>(i)] = TPoint{p.X, p.Y, p.Z, p.Heat};
+    }
+    Velocities.resize(velocities ? Particles.size() : 0);
+    for (std::size_t i = 0; i < Velocities.size(); ++i) {
+        const TParticle& p = universe.Particles[i];
+        Velocities[i] = TVelocity{p.VX, p.VY, p.VZ};
     }
 
     // A list the engine has not filled (PairLast -1) or could not have (beyond the array)

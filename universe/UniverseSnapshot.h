@@ -17,6 +17,9 @@ struct TUniverseSnapshot {
         double X, Y, Z;
         double Heat;
     };
+    struct TVelocity {
+        double VX, VY, VZ;
+    };
 
     std::uint64_t Serial = 0;     // counts publications: a higher one is newer
     std::uint64_t BuildCount = 0; // counts builds: a new one means a new universe
@@ -26,8 +29,13 @@ struct TUniverseSnapshot {
     std::int32_t IterationCount = 0;
     float Optimisation = 0;
     double Space = 0;
+    double Mass = 0;
+    double Pressure = 0;
     bool UseThermodynamics = false;
     std::vector<TPoint> Particles; // index order; empty without a universe
+    // Only while someone works out energies from the snapshots (the runner is told so):
+    // drawing needs none, and copying them costs the engine another pass of memory.
+    std::vector<TVelocity> Velocities;
     // The close-pair list of the last step, PairLast + 1 entries.
     std::int32_t PairLast = -1;
     std::vector<TPairEntry> Pairs;
@@ -35,7 +43,11 @@ struct TUniverseSnapshot {
     std::int32_t LastIndex() const { return static_cast<std::int32_t>(Particles.size()) - 1; }
     bool HasParticles() const { return !Particles.empty(); }
 
-    /// Copies the universe's present state, reusing this snapshot's memory where it can.
-    /// Throws std::bad_alloc when it cannot get enough.
-    void CopyFrom(const TUniverse& universe);
+    bool HasVelocities() const {
+        return !Particles.empty() && Velocities.size() == Particles.size();
+    }
+
+    /// Copies the universe's present state, the velocities too when asked, reusing this
+    /// snapshot's memory where it can. Throws std::bad_alloc when it cannot get enough.
+    void CopyFrom(const TUniverse& universe, bool velocities = false);
 };

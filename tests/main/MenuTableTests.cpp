@@ -36,6 +36,8 @@ TEST(MenuTable, EveryMenuAndItemAsWrittenOut) {
         "N4 | - |  |  | ",
         "ShowGrid1 | Show &Grid |  | checkable | Show axes and a grid in the plane y = 0 under "
         "the particles",
+        "MenuViewStatistics | &Statistics | Ctrl+T |  | Plot the energies, momentum, heat and "
+        "half-mass radius against the iteration",
         "N2 | - |  |  | ",
         "MenuViewPreset1 | Arrange 3rd Angle + Perspective | F9 |  | ",
         "N6 | - |  |  | ",

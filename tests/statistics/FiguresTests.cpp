@@ -246,4 +246,21 @@ TEST(Figures, SeriesStaysBoundedAndThinsTheOlderSamples) {
     EXPECT_TRUE(series.Items().empty());
 }
 
+// Recorded frames arrive in the order the user visits them: back and forth on the position
+// bar. The series keeps one sample per iteration, in order, the newest visit's.
+TEST(Figures, SeriesPutsFramesVisitedOutOfOrderInPlace) {
+    TFigureSeries series(16);
+    for (const std::int32_t k : {50, 10, 30, 10, 70, 20, 60, 40, 0, 80}) {
+        TFigures f;
+        f.Iteration = k;
+        f.Heat = k + (k == 10 ? series.Items().size() : 0);
+        series.Add(f);
+    }
+    std::vector<std::int32_t> order;
+    for (const TFigures& f : series.Items())
+        order.push_back(f.Iteration);
+    EXPECT_EQ(order, (std::vector<std::int32_t>{0, 10, 20, 30, 40, 50, 60, 70, 80}));
+    EXPECT_EQ(series.Items()[1].Heat, 13); // the second visit to 10, not the first
+}
+
 } // namespace
