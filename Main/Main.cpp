@@ -22,7 +22,6 @@
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("Astrivo 2"));
     resize(544, 508);
     FSettingsModel = new TSettingsModel(this);
 
@@ -48,6 +47,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     BuildProgress();
     BuildRecorder();
     FormCreate();
+    UpdateCaption();
 }
 
 TMainForm::~TMainForm() {
@@ -79,6 +79,8 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::FormShow() {
+    // The properties window's start values are nobody's work to save.
+    FSession->StartAfresh(FSettingsModel->Settings());
     if (!FStartFile.isEmpty() && OpenSimulation(FStartFile))
         return;
     CreateUniverse();
@@ -100,6 +102,11 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    // Unsaved work first: Cancel, or a save that failed, keeps the program running.
+    if (!MaybeSaveChanges()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
     // The main window's closing ends the program, whatever other windows are open.
@@ -233,7 +240,7 @@ void TMainForm::RunUniverseDialog() {
     const int result = FPropertiesDlg->exec();
     if (wasFloating)
         FPropertiesDlg->show();
-    if (result != QDialog::Accepted)
+    if (result != QDialog::Accepted || !MaybeSaveChanges(true))
         return;
     CreateUniverse();
     if (FUniverseReady)

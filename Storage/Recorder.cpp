@@ -21,6 +21,7 @@ void TRecorder::Reindex() {
     for (auto k = static_cast<std::int32_t>(Iterations.size()); k < frames; ++k)
         Iterations.push_back(File->FrameIteration(k));
     Frames.store(frames, std::memory_order_release);
+    FileBytes.store(File ? File->SpaceUsed() : 0, std::memory_order_release);
 }
 
 std::unique_ptr<TRecording> TRecorder::Replace(std::unique_ptr<TRecording> recording) {
@@ -89,11 +90,11 @@ TStorageResult TRecorder::Begin(const TUniverse& universe) {
     return result;
 }
 
-TStorageResult TRecorder::StepTaken(const TUniverse& universe) {
+TStorageResult TRecorder::StepTaken(const TUniverse& universe, bool running) {
     const std::unique_lock lock(Lock);
     if (!Active || !File)
         return TStorageResult::Success();
-    const TStorageResult result = File->StepTaken(universe);
+    const TStorageResult result = File->StepTaken(universe, running);
     if (!result.Ok)
         Active = false;
     Reindex();

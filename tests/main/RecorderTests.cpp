@@ -189,6 +189,7 @@ TEST_F(RecorderTest, ASavedRecordingComesBackWithItsFile) {
     QApplication::processEvents();
     ASSERT_EQ(Main->CurrentFile(), path);
     Main->StepOnce1Click();
+    TSaveChangesAnswer discard(QMessageBox::Discard);
     ASSERT_TRUE(Main->OpenSimulation(path));
     ASSERT_TRUE(Main->WaitForEngine());
     EXPECT_EQ(Main->RecordedFrames(), 6);
