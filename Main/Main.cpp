@@ -56,6 +56,8 @@ TMainForm::~TMainForm() {
 
 void TMainForm::SetPropertiesDlg(TPropertiesDlg* dialog) {
     FPropertiesDlg = dialog;
+    // The start values its creation wrote are nobody's work to save.
+    FSession->StartAfresh(FSettingsModel->Settings());
 }
 void TMainForm::SetAboutBox(TAboutBox* box) {
     FAboutBox = box;
@@ -79,7 +81,7 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::FormShow() {
-    // The properties window's start values are nobody's work to save.
+    // Nor is anything set before the first showing: there was no simulation yet.
     FSession->StartAfresh(FSettingsModel->Settings());
     if (!FStartFile.isEmpty() && OpenSimulation(FStartFile))
         return;
