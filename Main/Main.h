@@ -252,6 +252,7 @@ private:
     double FSpace = 0; // of the universe last sent to be built: new views' cameras start there
     bool FEverBuilt = false;      // a build has succeeded
     bool FEmptyBuildSent = false; // the build sent last asked for no particles
+    bool FAskingToSave = false;   // MaybeSaveChanges is under way
 
     // Files and the recorder: the window's side of the session.
     void BuildRecorder();

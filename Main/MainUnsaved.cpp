@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 QString TMainForm::WithExtension(const QString& path) {
     if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
@@ -17,6 +18,10 @@ bool TMainForm::MaybeSaveChanges(bool building) {
     // and the recording it replaces count then. Closing and opening lose it all.
     if (building ? !FSession->ModifiedBeyondNextBuild() : !FSession->Modified())
         return true;
+    // A second close while the question or its save is under way waits for that answer.
+    if (FAskingToSave)
+        return false;
+    const QScopedValueRollback asking(FAskingToSave, true);
     const QString name =
         CurrentFile().isEmpty() ? QStringLiteral("Untitled") : QFileInfo(CurrentFile()).fileName();
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Astrivo 2"),
