@@ -23,7 +23,6 @@
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("Astrivo 2"));
     resize(544, 508);
     FSettingsModel = new TSettingsModel(this);
 
@@ -50,6 +49,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     BuildRecorder();
     BuildStatistics();
     FormCreate();
+    UpdateCaption();
 }
 
 TMainForm::~TMainForm() {
@@ -58,6 +58,8 @@ TMainForm::~TMainForm() {
 
 void TMainForm::SetPropertiesDlg(TPropertiesDlg* dialog) {
     FPropertiesDlg = dialog;
+    // The start values its creation wrote are nobody's work to save.
+    FSession->StartAfresh(FSettingsModel->Settings());
 }
 void TMainForm::SetAboutBox(TAboutBox* box) {
     FAboutBox = box;
@@ -84,6 +86,8 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::FormShow() {
+    // Nor is anything set before the first showing: there was no simulation yet.
+    FSession->StartAfresh(FSettingsModel->Settings());
     if (!FStartFile.isEmpty() && OpenSimulation(FStartFile))
         return;
     CreateUniverse();
@@ -105,7 +109,12 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // A save asked for is finished first: ending the engine would drop it.
+    // Unsaved work first: Cancel, or a save that failed, keeps the program running.
+    if (!MaybeSaveChanges()) {
+        event->ignore();
+        return;
+    }
+    // A save asked for is finished next: ending the engine would drop it.
     if (!FinishSaveBeforeQuit()) {
         event->ignore();
         return;
@@ -244,7 +253,7 @@ void TMainForm::RunUniverseDialog() {
     const int result = FPropertiesDlg->exec();
     if (wasFloating)
         FPropertiesDlg->show();
-    if (result != QDialog::Accepted)
+    if (result != QDialog::Accepted || !MaybeSaveChanges(true))
         return;
     CreateUniverse();
     if (FUniverseReady)

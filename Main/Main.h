@@ -88,9 +88,13 @@ public:
     void SetGravityMethod(std::int32_t value) override;
     void SetOpeningAngle(std::int32_t value) override;
 
-    /// Sends a build from the properties window's settings; the running step is cancelled.
-    /// Its result arrives as a snapshot, a failure with its message box.
+    /// Sends a build from the properties window's settings, as a new, untitled simulation
+    /// with nothing yet to save; the running step is cancelled. Its result arrives as a
+    /// snapshot, a failure with its message box. Unsaved work is the caller's to ask about.
     void CreateUniverse() override;
+    /// "&Apply All" of the floating properties window: asks about unsaved work first, then
+    /// builds a new, untitled simulation.
+    void ApplyAll() override;
     void SetStepsPerSecond(std::int32_t value) override;
     TMDIChild* ActiveView() const override;
     /// The open views in the platform's order (creation order).
@@ -164,6 +168,15 @@ public:
     /// save failed: the window then stays, with the work in it unsaved.
     bool FinishSaveBeforeQuit();
     const QString& CurrentFile() const { return FSession->CurrentFile(); }
+    /// Asks "Save changes to NAME?" when there is unsaved work, and saves when told to
+    /// (asking for a name if there is none), waiting for the save to end. True when the
+    /// caller may go on to replace or drop the simulation: nothing was unsaved, the user
+    /// discarded it, or it was saved. False when the user cancelled or the save failed.
+    /// Building tells that a new universe from the current settings comes next, which
+    /// keeps those settings: changes to them alone are then no reason to ask.
+    bool MaybeSaveChanges(bool building = false);
+    /// Path with the simulation files' extension added when its name has none.
+    static QString WithExtension(const QString& path);
     /// A file to open instead of building the default universe at first show.
     void SetStartFile(const QString& path) { FStartFile = path; }
 
@@ -208,6 +221,7 @@ public:
     QMenu* Window1 = nullptr;
     TMenuActions Actions; // every menu item, filled from the menu table
     TPositionBar* PositionBar = nullptr;
+    QLabel* RecordingSizeLabel = nullptr; // the recording's size, in the status bar
     QFileDialog* OpenDialog = nullptr;
     QFileDialog* ExportDialog = nullptr;     // "Export Picture...": a PNG file to write
     TStatisticsDlg* StatisticsDlg = nullptr; // a tool window, hidden until asked for
@@ -252,7 +266,9 @@ private:
     std::chrono::steady_clock::time_point FPacedShownAt;
     std::uint64_t FBuildsSeen = 0;
     double FSpace = 0; // of the universe last sent to be built: new views' cameras start there
-    bool FEverBuilt = false; // a build has succeeded
+    bool FEverBuilt = false;      // a build has succeeded
+    bool FEmptyBuildSent = false; // the build sent last asked for no particles
+    bool FAskingToSave = false;   // MaybeSaveChanges is under way
 
     // Files and the recorder: the window's side of the session.
     void BuildRecorder();
@@ -260,12 +276,19 @@ private:
     void UpdateCaption();
     void SaveEnded(const QString& path, const QString& error);
     void SaveCancelled(const QString& path);
+    /// The file a save should write: the current one, or one the user names (empty when
+    /// the user cancelled).
+    QString SavePath();
     void ApplySimulation(TSimulationContents& contents, const QString& path);
     bool AskToDiscardRecording();
     /// On asks first to replace a recording that does not fit the universe.
     void SetRecording(bool value);
     bool ResumeAt(int index, bool askToDiscard);
     void ShowRecorderPosition();
+    /// Above this size the recorder stops once to ask whether to go on.
+    static constexpr std::uint64_t LargeRecording = 1'000'000'000;
+    void CheckRecordingSize(std::uint64_t bytes);
+    bool FLargeRecordingAsked = false;
     void ShowFigures(float optimisation, int iteration);
     void ShowFrame(const std::shared_ptr<const TUniverseSnapshot>& frame);
     void ShowLive();

@@ -60,9 +60,12 @@ TViewRecord RecordOf(const TMDIChild& view) {
 } // namespace
 
 void TMainForm::UpdateCaption() {
-    setWindowTitle(CurrentFile().isEmpty()
-                       ? QStringLiteral("Astrivo 2")
-                       : QStringLiteral("Astrivo 2 - %1").arg(QFileInfo(CurrentFile()).fileName()));
+    // "[*]" is where the platform shows the modified mark.
+    setWindowTitle(
+        CurrentFile().isEmpty()
+            ? QStringLiteral("Astrivo 2[*]")
+            : QStringLiteral("Astrivo 2 - %1[*]").arg(QFileInfo(CurrentFile()).fileName()));
+    setWindowModified(FSession->Modified());
 }
 
 bool TMainForm::CanSave() const {
@@ -81,8 +84,9 @@ bool TMainForm::SaveSimulation(const QString& path) {
         if (list[i] == ActiveView())
             views.ActiveView = static_cast<std::int32_t>(i);
     }
-    StatusBar->showMessage(QStringLiteral("Saving %1...").arg(path));
-    FSession->Save(path, CollectSettings(*FSettingsModel), std::move(views));
+    const QString file = WithExtension(path);
+    StatusBar->showMessage(QStringLiteral("Saving %1...").arg(file));
+    FSession->Save(file, CollectSettings(*FSettingsModel), std::move(views));
     return true;
 }
 
@@ -151,6 +155,11 @@ void TMainForm::FileSaveItemClick() {
 void TMainForm::FileSaveAsItemClick() {
     if (!FUniverseReady)
         return;
+    if (const QString path = SavePath(); !path.isEmpty())
+        SaveSimulation(path);
+}
+
+QString TMainForm::SavePath() {
     QFileDialog dialog(this, QStringLiteral("Save Simulation As"));
     dialog.setObjectName(QStringLiteral("SaveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -159,8 +168,8 @@ void TMainForm::FileSaveAsItemClick() {
     if (!CurrentFile().isEmpty())
         dialog.selectFile(CurrentFile());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    SaveSimulation(dialog.selectedFiles().first());
+        return QString();
+    return dialog.selectedFiles().first();
 }
 
 void TMainForm::FileOpenItemClick() {
@@ -184,7 +193,7 @@ bool TMainForm::OpenSimulation(const QString& path) {
         QMessageBox::critical(this, QStringLiteral("Error"), error);
         return false;
     }
-    if (!AskToDiscardRecording())
+    if (!MaybeSaveChanges())
         return false;
     SetProcessing(false);
     FSession->SetRecording(false);
@@ -211,6 +220,7 @@ void TMainForm::ApplySimulation(TSimulationContents& contents, const QString& pa
     for (qsizetype i = old.size() - 1; i >= 0; --i)
         old[i]->SubWindow()->close();
     FSession->SetCurrentFile(path);
+    FSession->StartAfresh(FSettingsModel->Settings());
     UpdateCaption();
     if (contents.Views.Views.empty()) {
         OpenView(QDir::toNativeSeparators(CurrentFile()));

@@ -13,8 +13,12 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -35,6 +39,10 @@ void TMainForm::BuildRecorder() {
     bar->setObjectName(QStringLiteral("PositionToolBar"));
     bar->setMovable(false);
     bar->toggleViewAction()->setEnabled(false);
+    RecordingSizeLabel = new QLabel(StatusBar);
+    RecordingSizeLabel->setObjectName(QStringLiteral("RecordingSizeLabel"));
+    StatusBar->addPermanentWidget(RecordingSizeLabel);
+    RecordingSizeLabel->hide();
     PositionBar = new TPositionBar(bar);
     bar->addWidget(PositionBar);
     addToolBar(Qt::BottomToolBarArea, bar);
@@ -73,6 +81,9 @@ void TMainForm::ConnectSession() {
     connect(session, &TSimulationSession::Failed, this, &TMainForm::ShowError);
     connect(session, &TSimulationSession::SaveEnded, this, &TMainForm::SaveEnded);
     connect(session, &TSimulationSession::SaveCancelled, this, &TMainForm::SaveCancelled);
+    connect(session, &TSimulationSession::ModifiedChanged, this, &QWidget::setWindowModified);
+    connect(FSettingsModel, &TSettingsModel::Changed, session,
+            [this] { FSession->SettingsEdited(FSettingsModel->Settings()); });
 }
 
 void TMainForm::ShowError(const QString& text) {
@@ -122,6 +133,35 @@ void TMainForm::ShowRecorderPosition() {
         action->setEnabled(frames > 0);
     for (QAction* action : {Actions.FileSaveItem, Actions.FileSaveAsItem})
         action->setEnabled(CanSave());
+    const std::uint64_t bytes = frames > 0 ? FSession->Recorder().Bytes() : 0;
+    RecordingSizeLabel->setVisible(bytes > 0);
+    RecordingSizeLabel->setText(QStringLiteral("Recording: %1")
+                                    .arg(QLocale().formattedDataSize(static_cast<qint64>(bytes), 1,
+                                                                     QLocale::DataSizeSIFormat)));
+    CheckRecordingSize(bytes);
+}
+
+void TMainForm::CheckRecordingSize(std::uint64_t bytes) {
+    // Asked once for each recording that grows past the size; an erased or new one starts
+    // small and is asked about again.
+    if (bytes < LargeRecording) {
+        FLargeRecordingAsked = false;
+        return;
+    }
+    if (FLargeRecordingAsked || !Recording())
+        return;
+    FLargeRecordingAsked = true;
+    // Stopped while the user decides, and asked outside whatever showed the size.
+    SetRecording(false);
+    QTimer::singleShot(0, this, [this] {
+        const QString size = QLocale().formattedDataSize(
+            static_cast<qint64>(FSession->Recorder().Bytes()), 1, QLocale::DataSizeSIFormat);
+        if (QMessageBox::question(
+                this, QStringLiteral("Recorder"),
+                QStringLiteral("The recording has grown to %1. Go on recording?").arg(size)) ==
+            QMessageBox::Yes)
+            SetRecording(true);
+    });
 }
 
 // ---- Recording ----
@@ -149,9 +189,9 @@ void TMainForm::SetRecording(bool value) {
 void TMainForm::StartRecording1Click() {
     if (!FUniverseReady || !Snapshot() || !AskToDiscardRecording())
         return;
-    const QString path = QFileDialog::getSaveFileName(
+    const QString path = WithExtension(QFileDialog::getSaveFileName(
         this, QStringLiteral("New Recording"), QString(),
-        QStringLiteral("Astrivo simulations (*.astrivo);;All files (*)"));
+        QStringLiteral("Astrivo simulations (*.astrivo);;All files (*)")));
     if (path.isEmpty())
         return;
     SetRecording(false);

@@ -2,8 +2,10 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -33,12 +35,31 @@ TRecorderOptionsDlg::TRecorderOptionsDlg(const TRecorderOptions& options, bool h
     SpinKeyframeInterval->setToolTip(QStringLiteral(
         "Every this many frames keep the full state: fewer make resuming faster, more make "
         "the recording smaller"));
-    SpinRecordEvery =
-        NewSpin(this, "SpinRecordEvery", 1, 10000, options.RecordEvery, QStringLiteral(" steps"));
+    // A fast engine steps hundreds of times a second: a frame for each would fill a disk
+    // within minutes, so frames are paced by time unless the user asks for steps.
+    const bool bySteps = options.RecordEvery > 0;
+    RadioByTime = new QRadioButton(QStringLiteral("At most %1 frames a &second of running")
+                                       .arg(TRecorderOptions::FramesPerSecond),
+                                   this);
+    RadioByTime->setObjectName(QStringLiteral("RadioByTime"));
+    RadioBySteps = new QRadioButton(QStringLiteral("E&very"), this);
+    RadioBySteps->setObjectName(QStringLiteral("RadioBySteps"));
+    (bySteps ? RadioBySteps : RadioByTime)->setChecked(true);
+    SpinRecordEvery = NewSpin(this, "SpinRecordEvery", 1, 10000, bySteps ? options.RecordEvery : 1,
+                              QStringLiteral(" steps"));
+    SpinRecordEvery->setEnabled(bySteps);
+    connect(RadioBySteps, &QRadioButton::toggled, SpinRecordEvery, &QWidget::setEnabled);
+    auto* steps = new QHBoxLayout;
+    steps->addWidget(RadioBySteps);
+    steps->addWidget(SpinRecordEvery, 1);
+    auto* pace = new QVBoxLayout;
+    pace->addWidget(RadioByTime);
+    pace->addLayout(steps);
+
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Playback rate:"), SpinPlaybackRate);
     form->addRow(QStringLiteral("&Keyframe every:"), SpinKeyframeInterval);
-    form->addRow(QStringLiteral("&Record a frame every:"), SpinRecordEvery);
+    form->addRow(QStringLiteral("Record a frame:"), pace);
 
     BtnErase = new QPushButton(QStringLiteral("&Erase Recording"), this);
     BtnErase->setObjectName(QStringLiteral("BtnErase"));
@@ -55,7 +76,8 @@ TRecorderOptionsDlg::TRecorderOptionsDlg(const TRecorderOptions& options, bool h
 }
 
 TRecorderOptions TRecorderOptionsDlg::Options() const {
-    return {SpinKeyframeInterval->value(), SpinRecordEvery->value(), SpinPlaybackRate->value()};
+    return {SpinKeyframeInterval->value(), RadioBySteps->isChecked() ? SpinRecordEvery->value() : 0,
+            SpinPlaybackRate->value()};
 }
 
 void TRecorderOptionsDlg::BtnEraseClick() {

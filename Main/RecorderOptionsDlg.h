@@ -5,10 +5,11 @@
 #include <QDialog>
 
 class QPushButton;
+class QRadioButton;
 class QSpinBox;
 
-/// "Recorder Options": playback rate, keyframe interval, the step spacing of frames, and a
-/// button that erases the recording after asking.
+/// "Recorder Options": playback rate, keyframe interval, how often a frame is taken (paced
+/// by time, or every so many steps), and a button that erases the recording after asking.
 class TRecorderOptionsDlg : public QDialog {
     Q_OBJECT
 
@@ -21,7 +22,9 @@ public:
 
     QSpinBox* SpinPlaybackRate = nullptr;
     QSpinBox* SpinKeyframeInterval = nullptr;
-    QSpinBox* SpinRecordEvery = nullptr;
+    QRadioButton* RadioByTime = nullptr;
+    QRadioButton* RadioBySteps = nullptr;
+    QSpinBox* SpinRecordEvery = nullptr; // enabled with RadioBySteps
     QPushButton* BtnErase = nullptr;
 
 private:

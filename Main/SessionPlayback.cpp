@@ -145,6 +145,7 @@ void TSimulationSession::ResumeEnded(int index, bool restored, const QString& er
         // arrives as a new build, which ends the showing of the frame.
         if (FResumeDiscards)
             FRecordingSaved = false;
+        UpdateModified();
     } else {
         // Stopped, or it could not be done: the frame stays shown, the universe as it was.
         emit ProcessingWanted(false);

@@ -5,6 +5,7 @@
 #include "Storage/Recorder.h"
 #include "Storage/SaveControl.h"
 #include "Storage/SimulationFile.h"
+#include "settings/SettingsTable.h"
 #include "universe/SimulationRunner.h"
 #include "universe/Universe.h"
 #include "universe/UniverseSnapshot.h"
@@ -22,6 +23,23 @@ namespace {
 
 std::string ToPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+// Whether two sets of settings describe the same simulation, as far as a file keeps them.
+// The view page's settings follow whichever view is active, and every view keeps its own in
+// the file: switching views is no change to save. With processingOnly, the settings that
+// only the next build takes are passed over too: a build about to take them loses nothing.
+bool SameSimulation(const TSettings& a, const TSettings& b, bool processingOnly) {
+    for (const TSettingRow& row : SettingsTable::All()) {
+        const bool viewPage = row.Integer == &TSettings::PartSize ||
+                              row.Integer == &TSettings::Contrast ||
+                              row.Flag == &TSettings::ShowLuminance;
+        if (!row.Kept || viewPage || (processingOnly && !row.Engine.Exists()))
+            continue;
+        if (SettingsTable::Value(a, row) != SettingsTable::Value(b, row))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -68,6 +86,14 @@ bool TSimulationSession::TakeSnapshot() {
     if (!newest || (FSnapshot && newest->Serial <= FSnapshot->Serial))
         return false;
     FSnapshot = std::move(newest);
+    // A cancelled build was overtaken by a newer one, which is the one to wait for.
+    if (FAdoptNextBuild && FSnapshot->BuildCount != FSavedBuild &&
+        FSnapshot->Build != TUniverseSnapshot::TBuild::Cancelled) {
+        FAdoptNextBuild = false;
+        FSavedBuild = FSnapshot->BuildCount;
+        FSavedIteration = FSnapshot->IterationCount;
+    }
+    UpdateModified();
     return true;
 }
 
@@ -78,7 +104,7 @@ int TSimulationSession::LiveParticles() const {
 // ---- The file ----
 
 void TSimulationSession::SetCurrentFile(const QString& path) {
-    FCurrentFile = QFileInfo(path).absoluteFilePath();
+    FCurrentFile = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
 }
 
 bool TSimulationSession::UnsavedRecording() const {
@@ -95,11 +121,13 @@ QString TSimulationSession::TemporaryRecordingPath(const QString& folder) {
 }
 
 void TSimulationSession::Save(const QString& path, TSettings settings, TViewsRecord views) {
-    // The engine writes its own state between two steps; the session hears how it went.
+    // The engine writes its own state between two steps; the session hears how it went,
+    // and at which step the universe was written.
     auto control = std::make_shared<TSaveControl>();
     FSaves.push_back({path, control});
     TRecorder* recorder = FRecorder.get();
-    FRunner->Run([this, recorder, path, control, settings = std::move(settings),
+    FRunner->Run([this, recorder, path, control, generation = FGeneration,
+                  settings = std::move(settings),
                   views = std::move(views)](TUniverse& universe) {
         control->Started = true;
         const TStorageResult result =
@@ -108,8 +136,12 @@ void TSimulationSession::Save(const QString& path, TSettings settings, TViewsRec
                 : recorder->Save(ToPath(path), universe, settings, views, control.get());
         const bool cancelled = !result.Ok && control->Cancel;
         const QString error = result.Ok ? QString() : QString::fromStdString(result.Message);
+        const std::int32_t iteration = universe.IterationCount;
         QMetaObject::invokeMethod(
-            this, [this, path, error, cancelled] { FinishSave(path, error, cancelled); },
+            this,
+            [this, path, error, cancelled, generation, iteration, settings] {
+                FinishSave(path, error, cancelled, generation, iteration, settings);
+            },
             Qt::QueuedConnection);
     });
 }
@@ -138,7 +170,9 @@ void TSimulationSession::CancelSaves() {
         save.Control->Cancel = true;
 }
 
-void TSimulationSession::FinishSave(const QString& path, const QString& error, bool cancelled) {
+void TSimulationSession::FinishSave(const QString& path, const QString& error, bool cancelled,
+                                    std::uint64_t generation, std::int32_t iteration,
+                                    const TSettings& settings) {
     // Saves end in the order they were asked for: the engine runs them so.
     if (!FSaves.empty())
         FSaves.erase(FSaves.begin());
@@ -146,11 +180,53 @@ void TSimulationSession::FinishSave(const QString& path, const QString& error, b
         emit SaveCancelled(path);
         return;
     }
-    if (error.isEmpty()) {
+    // A save of a universe that a fresh one has replaced since says how it went, but the
+    // new universe is neither that file's nor saved.
+    if (error.isEmpty() && generation == FGeneration) {
         SetCurrentFile(path);
-        FRecordingSaved = true;
+        // Frames taken while recording goes on are after the save.
+        FRecordingSaved = !FRecording;
+        FSavedSettings = settings;
+        FSavedIteration = iteration;
+        if (FSnapshot && !FAdoptNextBuild)
+            FSavedBuild = FSnapshot->BuildCount;
+        UpdateModified();
     }
     emit SaveEnded(path, error);
+}
+
+void TSimulationSession::StartAfresh(const TSettings& settings) {
+    ++FGeneration;
+    FSettings = settings;
+    FSavedSettings = settings;
+    FRecordingSaved = true;
+    FAdoptNextBuild = true;
+    FSavedBuild = FSnapshot ? FSnapshot->BuildCount : 0;
+    UpdateModified();
+}
+
+bool TSimulationSession::ModifiedBeyondNextBuild() const {
+    return FModified && (!FRecordingSaved || UniverseChanged() ||
+                         !SameSimulation(FSettings, FSavedSettings, true));
+}
+
+bool TSimulationSession::UniverseChanged() const {
+    return FSnapshot && !FAdoptNextBuild &&
+           (FSnapshot->BuildCount != FSavedBuild || FSnapshot->IterationCount != FSavedIteration);
+}
+
+void TSimulationSession::SettingsEdited(const TSettings& settings) {
+    FSettings = settings;
+    UpdateModified();
+}
+
+void TSimulationSession::UpdateModified() {
+    const bool modified =
+        UniverseChanged() || !FRecordingSaved || !SameSimulation(FSettings, FSavedSettings, false);
+    if (modified == FModified)
+        return;
+    FModified = modified;
+    emit ModifiedChanged(modified);
 }
 
 bool TSimulationSession::ReadFile(const QString& path, TSimulationContents& contents,
@@ -176,6 +252,7 @@ bool TSimulationSession::ReadFile(const QString& path, TSimulationContents& cont
 void TSimulationSession::AdoptRecording(std::unique_ptr<TRecording> recording) {
     FRecorder->Replace(std::move(recording));
     FRecordingSaved = true;
+    UpdateModified();
 }
 
 // ---- Recording ----
@@ -201,6 +278,7 @@ bool TSimulationSession::StartNewRecording(const QString& path, int particles, b
     LeavePlayback();
     FRecorder->Replace(std::move(recording));
     FRecordingSaved = false;
+    UpdateModified();
     return true;
 }
 
@@ -210,11 +288,12 @@ void TSimulationSession::SetRecording(bool value) {
     if (value) {
         LeavePlayback();
         FRecordingSaved = false;
+        UpdateModified();
         // Frames are taken on the engine thread, in order with the steps: the first is the
         // state when recording starts, then one after each step.
         TRecorder* recorder = FRecorder.get();
-        FRunner->SetStepObserver([this, recorder](const TUniverse& universe) {
-            if (const TStorageResult result = recorder->StepTaken(universe); !result.Ok)
+        FRunner->SetStepObserver([this, recorder](const TUniverse& universe, bool running) {
+            if (const TStorageResult result = recorder->StepTaken(universe, running); !result.Ok)
                 PostRecordingFailed(result.Message);
         });
         FRunner->Run([this, recorder](TUniverse& universe) {
@@ -248,6 +327,7 @@ void TSimulationSession::Erase() {
     LeavePlayback();
     FRecorder->Erase();
     FRecordingSaved = false;
+    UpdateModified();
 }
 
 void TSimulationSession::SetOptions(const TRecorderOptions& options) {

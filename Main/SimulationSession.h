@@ -72,6 +72,20 @@ public:
     /// A new scratch recording's path in folder; for any thread.
     static QString TemporaryRecordingPath(const QString& folder);
 
+    // Unsaved work.
+    /// The universe, the settings or the recording differ from the file, or, without one,
+    /// from the universe as it was built.
+    bool Modified() const { return FModified; }
+    /// Modified in more than the settings that only the next build takes: what a new build
+    /// from the current settings would lose.
+    bool ModifiedBeyondNextBuild() const;
+    /// A new universe is on its way (a build, or a file's) with settings: as it arrives it
+    /// is the state with nothing to save. A save still running for the universe it
+    /// replaces no longer speaks for the new one.
+    void StartAfresh(const TSettings& settings);
+    /// The properties window's settings are now settings.
+    void SettingsEdited(const TSettings& settings);
+
     // Recording.
     bool Recording() const { return FRecording; }
     int RecordedFrames() const;
@@ -123,11 +137,15 @@ signals:
     void SaveEnded(const QString& path, const QString& error);
     /// A save was stopped before it replaced path, which is as it was.
     void SaveCancelled(const QString& path);
+    void ModifiedChanged(bool modified);
 
 private:
     void PostRecordingFailed(const std::string& message);
     void RecordingFailed(const QString& error);
-    void FinishSave(const QString& path, const QString& error, bool cancelled);
+    void FinishSave(const QString& path, const QString& error, bool cancelled,
+                    std::uint64_t generation, std::int32_t iteration, const TSettings& settings);
+    void UpdateModified();
+    bool UniverseChanged() const;
     void PlayTimerTimer();
     void ResumeEnded(int index, bool restored, const QString& error);
 
@@ -146,6 +164,14 @@ private:
     bool FRecording = false;
     bool FPlaying = false;
     bool FRecordingSaved = true; // no frames were taken since the file was last saved
+
+    // What the file (or the fresh universe) holds, to tell whether anything changed since.
+    TSettings FSettings, FSavedSettings;
+    std::uint64_t FSavedBuild = 0;
+    std::int32_t FSavedIteration = 0;
+    bool FAdoptNextBuild = true;   // the next universe to arrive is the saved state
+    std::uint64_t FGeneration = 0; // counts fresh starts, so a late save cannot claim a new one
+    bool FModified = false;
     int FShownFrame = -1;
     int FResumingFrame = -1;      // the frame the engine is restoring to resume from it
     bool FResumeDiscards = false; // and whether that drops frames after it

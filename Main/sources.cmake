@@ -6,7 +6,8 @@ set(PURE_SOURCES MenuActions.h MenuTable.h MenuTable.cpp ViewLayout.h ViewLayout
 # The main window, its images and the program's start-up (main.cpp builds the executable).
 set(QT_SOURCES
     Main.h Main.cpp MainCreate.cpp MainMenus.cpp MainPicture.cpp MainProgress.cpp MainViews.cpp
-    MainFiles.cpp MainRecorder.cpp MainExportFrames.cpp MainExportVideo.cpp MainStatistics.cpp
+    MainFiles.cpp MainUnsaved.cpp MainRecorder.cpp MainExportFrames.cpp MainExportVideo.cpp
+    MainStatistics.cpp
     SimulationSession.h SimulationSession.cpp SessionPlayback.cpp PositionBar.h PositionBar.cpp
     RecorderOptionsDlg.h RecorderOptionsDlg.cpp ExportFramesDlg.h ExportFramesDlg.cpp
     ExportVideoDlg.h ExportVideoDlg.cpp

@@ -477,5 +477,5 @@ void TPropertiesDlg::BtnUniverseApplyClick() {
         return;
     }
     if (Host)
-        Host->CreateUniverse();
+        Host->ApplyAll();
 }

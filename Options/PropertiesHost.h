@@ -17,6 +17,9 @@ public:
     virtual void SetOpeningAngle(std::int32_t value) = 0;  // the slider's position, twentieths
     /// Builds the universe anew from the properties window's current settings.
     virtual void CreateUniverse() = 0;
+    /// "&Apply All" in the floating window: a host that keeps work the new universe would
+    /// replace asks about it first.
+    virtual void ApplyAll() { CreateUniverse(); }
     /// The pace of processing: at most this many steps per second, 0 for as fast as the
     /// engine goes.
     virtual void SetStepsPerSecond(std::int32_t value) = 0;

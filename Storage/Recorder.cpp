@@ -62,6 +62,7 @@ bool TRecorder::Reindex(bool rebuild) {
     for (auto k = static_cast<std::int32_t>(Iterations.size()); k < frames; ++k)
         Iterations.push_back(File->FrameIteration(k));
     Frames.store(frames, std::memory_order_release);
+    FileBytes.store(File ? File->SpaceUsed() : 0, std::memory_order_release);
     return true;
 }
 
@@ -232,7 +233,7 @@ TStorageResult TRecorder::Begin(const TUniverse& universe) {
     return result;
 }
 
-TStorageResult TRecorder::StepTaken(const TUniverse& universe) {
+TStorageResult TRecorder::StepTaken(const TUniverse& universe, bool running) {
     const std::unique_lock lock(Lock);
     Settle();
     if (!Active || !File)
@@ -241,7 +242,7 @@ TStorageResult TRecorder::StepTaken(const TUniverse& universe) {
     bool renewed = false;
     TStorageResult result = Fit(universe, renewed);
     if (result.Ok)
-        result = renewed ? File->Begin(universe) : File->StepTaken(universe);
+        result = renewed ? File->Begin(universe) : File->StepTaken(universe, running);
     if (!result.Ok)
         Active = false;
     Settle(renewed);

@@ -43,6 +43,9 @@ public:
     bool HasRecording() const;
     /// Frames in the recording, 0 without one; never waits.
     std::int32_t FrameCount() const { return Frames.load(std::memory_order_acquire); }
+    /// The size of the recording's file in bytes as of its last change, 0 without one;
+    /// never waits.
+    std::uint64_t Bytes() const { return FileBytes.load(std::memory_order_acquire); }
     /// The step count of frame index, 0 when there is no such frame.
     std::int32_t FrameIteration(std::int32_t index) const;
     /// The particle count of the recording, 0 without one.
@@ -72,9 +75,9 @@ public:
     /// of another size than the recording's (a new build) starts a new recording, as does
     /// such a step while recording.
     TStorageResult Begin(const TUniverse& universe);
-    /// A step was taken: records it when recording is on and the step is one to keep. A
-    /// failure stops recording.
-    TStorageResult StepTaken(const TUniverse& universe);
+    /// A step was taken (running: while processing runs, not a single step): records it
+    /// when recording is on and the step is one to keep. A failure stops recording.
+    TStorageResult StepTaken(const TUniverse& universe, bool running = false);
     /// Stops taking frames and writes what is buffered.
     void Stop();
     /// The keyframe state frame index is worked out from, and the frame's step count.
@@ -123,4 +126,5 @@ private:
     std::atomic<std::int32_t> Frames{0};
     mutable std::atomic<int> Readers{
         0}; // frame reads under way or waiting, which a save lets first
+    std::atomic<std::uint64_t> FileBytes{0};
 };

@@ -57,8 +57,9 @@ TStorageResult Failure(const TStorageError& error) {
 std::string TRecorderOptions::Problem() const {
     if (KeyframeInterval < 1 || KeyframeInterval > MaxOption)
         return "The keyframe interval must be 1 to " + std::to_string(MaxOption) + ".";
-    if (RecordEvery < 1 || RecordEvery > MaxOption)
-        return "The step spacing of frames must be 1 to " + std::to_string(MaxOption) + ".";
+    if (RecordEvery < 0 || RecordEvery > MaxOption)
+        return "The step spacing of frames must be 0 (paced by time) to " +
+               std::to_string(MaxOption) + ".";
     if (PlaybackRate < 1 || PlaybackRate > MaxPlaybackRate)
         return "The playback rate must be 1 to " + std::to_string(MaxPlaybackRate) +
                " frames per second.";
@@ -266,11 +267,21 @@ TStorageResult TRecording::Begin(const TUniverse& universe) {
     return Append(universe);
 }
 
-TStorageResult TRecording::StepTaken(const TUniverse& universe) {
+TStorageResult TRecording::StepTaken(const TUniverse& universe, bool running,
+                                     TClock::time_point now) {
     ++StepsSinceFrame;
-    if (StepsSinceFrame < FOptions.RecordEvery && !Iterations.empty())
+    // Paced by time, a fast engine's steps between two frames are left out; the frames
+    // still continue one run of steps, so no keyframe is needed for the gap.
+    constexpr auto spacing = std::chrono::duration_cast<TClock::duration>(std::chrono::seconds(1)) /
+                             TRecorderOptions::FramesPerSecond;
+    const bool skip = FOptions.RecordEvery > 0 ? StepsSinceFrame < FOptions.RecordEvery
+                                               : running && now - LastFrameAt < spacing;
+    if (skip && !Iterations.empty())
         return TStorageResult::Success();
-    return Append(universe);
+    const TStorageResult result = Append(universe);
+    if (result.Ok)
+        LastFrameAt = now;
+    return result;
 }
 
 bool TRecording::ContinuesRun(const TUniverse& universe) const {
@@ -401,6 +412,11 @@ TStorageResult TRecording::Flush() {
 std::uint64_t TRecording::FileSize() const {
     H5Access::SilenceErrors();
     H5Fflush(File, H5F_SCOPE_LOCAL);
+    hsize_t size = 0;
+    return H5Fget_filesize(File, &size) < 0 ? 0 : size;
+}
+
+std::uint64_t TRecording::SpaceUsed() const {
     hsize_t size = 0;
     return H5Fget_filesize(File, &size) < 0 ? 0 : size;
 }

@@ -5,6 +5,7 @@
 #include "universe/UniverseSnapshot.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,8 +18,12 @@ struct TStepControl;
 /// How a recording is made and played.
 struct TRecorderOptions {
     std::int32_t KeyframeInterval = 100; // every this many frames one keeps the full state
-    std::int32_t RecordEvery = 1;        // a frame every this many steps
-    std::int32_t PlaybackRate = 30;      // frames per second
+    /// A frame every this many steps; 0 paces frames by time instead: while processing
+    /// runs, at most FramesPerSecond a second of running, however fast the engine steps.
+    std::int32_t RecordEvery = 0;
+    std::int32_t PlaybackRate = 30; // frames per second
+
+    static constexpr std::int32_t FramesPerSecond = 30;
 
     bool operator==(const TRecorderOptions&) const = default;
     /// Empty when every option is in its range, else what is wrong.
@@ -62,8 +67,13 @@ public:
 
     /// Records universe as the next frame, a keyframe whatever came before.
     TStorageResult Begin(const TUniverse& universe);
-    /// One step was taken: every RecordEvery-th call records the universe as a frame.
-    TStorageResult StepTaken(const TUniverse& universe);
+    using TClock = std::chrono::steady_clock;
+    /// One step was taken at now: every RecordEvery-th call records the universe as a
+    /// frame. Paced by time, a step taken while processing runs (running) is recorded when
+    /// a frame's share of a second has passed since the last frame, and a single step
+    /// always is.
+    TStorageResult StepTaken(const TUniverse& universe, bool running = false,
+                             TClock::time_point now = TClock::now());
     /// Records universe as the next frame now.
     TStorageResult Append(const TUniverse& universe);
 
@@ -88,6 +98,9 @@ public:
     TStorageResult Flush();
     /// The size of the recording's file in bytes, what is buffered included.
     std::uint64_t FileSize() const;
+    /// The space the file takes as the library has laid it out, without writing what is
+    /// buffered first: cheap enough to ask after every frame.
+    std::uint64_t SpaceUsed() const;
 
     /// Copies the recording's frames into file as its Recording group; throws
     /// TStorageError, also when control's Cancel is set. The copy goes in small pieces, so
@@ -126,5 +139,6 @@ private:
     // What tells whether the next frame continues the run of steps since the last one.
     bool ForceKeyframe = true;
     std::int32_t StepsSinceFrame = 0;
+    TClock::time_point LastFrameAt;
     std::vector<double> LastParameters;
 };

@@ -3,6 +3,7 @@
 #include "universe/SnapshotPool.h"
 #include "universe/Universe.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -106,7 +107,7 @@ void TSimulationRunner::Restore(std::function<TRestored(TUniverse&, TRestoreWork
     Send(std::move(command), CancelsStep | CancelsBuild | CancelsRestore);
 }
 
-void TSimulationRunner::SetStepObserver(std::function<void(const TUniverse&)> observer) {
+void TSimulationRunner::SetStepObserver(TStepObserver observer) {
     Run([this, observer = std::move(observer)](TUniverse&) mutable {
         StepObserver = std::move(observer);
     });
@@ -196,7 +197,8 @@ void TSimulationRunner::Loop() {
             Wake.wait_until(lock, NextStepAt);
             continue;
         }
-        NextStepAt = now + StepInterval;
+        NextStepAt = now + (Universe->LastIndex < 0 ? std::max(StepInterval, EmptyStepInterval)
+                                                    : StepInterval);
         TakeStep(lock, false);
     }
     Work = TWork::Idle;
@@ -323,7 +325,7 @@ void TSimulationRunner::TakeStep(std::unique_lock<std::mutex>& lock, bool once) 
     const bool taken = Universe->Step(0, Universe->LastIndex, &Control);
     if (taken) {
         if (StepObserver)
-            StepObserver(*Universe);
+            StepObserver(*Universe, !once);
         Publish(LastBuild, true);
     }
 

@@ -99,8 +99,10 @@ public:
     void Restore(std::function<TRestored(TUniverse&, TRestoreWork&)> Job);
     /// Observer, when set, sees the universe on the engine thread after every completed
     /// step, before the step's snapshot is published (a recorder takes its frames there).
-    /// It must not call the runner's waits. Applies in its turn among the commands.
-    void SetStepObserver(std::function<void(const TUniverse&)> Observer);
+    /// It must not call the runner's waits. Applies in its turn among the commands. Its
+    /// second argument tells a step of the processing loop from a single step.
+    using TStepObserver = std::function<void(const TUniverse&, bool running)>;
+    void SetStepObserver(TStepObserver Observer);
 
     /// With Value, every snapshot from here on carries the velocities too (for energies),
     /// and one is published at once so that the present state has them; without, they are
@@ -110,6 +112,9 @@ public:
     /// The least time from the start of one step to the start of the next; applies at once.
     void SetStepInterval(std::chrono::nanoseconds Interval);
     static constexpr std::chrono::nanoseconds LeastStepInterval = std::chrono::milliseconds(1);
+    /// The pace of a universe without particles, whatever was asked: its steps cost nothing,
+    /// so at any faster pace publishing them would be all the engine does.
+    static constexpr std::chrono::nanoseconds EmptyStepInterval = std::chrono::milliseconds(100);
 
     /// The newest snapshot; null before the first publication.
     std::shared_ptr<const TUniverseSnapshot> Latest() const;
@@ -197,7 +202,7 @@ private:
     // Engine thread only.
     std::uint64_t Serial = 0;
     std::uint64_t BuildCount = 0;
-    std::function<void(const TUniverse&)> StepObserver;
+    TStepObserver StepObserver;
     bool SnapshotVelocities = false;
     // Carried by every snapshot, so that a reader who skipped the build's own still learns.
     TUniverseSnapshot::TBuild LastBuild = TUniverseSnapshot::TBuild::Built;

@@ -130,7 +130,7 @@ TEST_F(CommandTest, OpeningAFileThatIsNoSimulationChangesNothing) {
     EXPECT_TRUE(closer.Text.contains("not an HDF5 file")) << closer.Text.toStdString();
     EXPECT_EQ(Main->Views().size(), 1);
     EXPECT_EQ(Main->Snapshot().get(), shown);
-    EXPECT_EQ(Main->windowTitle(), "Astrivo 2");
+    EXPECT_EQ(Main->windowTitle(), "Astrivo 2[*]");
 
     QTimer::singleShot(0, Main->OpenDialog, [&] { Main->OpenDialog->reject(); });
     Main->FileOpenItemClick();

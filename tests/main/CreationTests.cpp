@@ -76,7 +76,7 @@ TEST_F(MainFormTest, ALaterCreationRefreshesTheViews) {
     EXPECT_EQ(view->Snapshot(), Main->Snapshot().get());
 }
 
-TEST_F(MainFormTest, ZeroParticlesShowTheMessageAndLeaveAnEmptyUniverse) {
+TEST_F(MainFormTest, ZeroParticlesShowTheirOwnMessageAndLeaveAnEmptyUniverse) {
     ShowMain();
     Main->SetProcessing(true);
     TMDIChild* view = Main->Views().at(0);
@@ -88,8 +88,8 @@ TEST_F(MainFormTest, ZeroParticlesShowTheMessageAndLeaveAnEmptyUniverse) {
     Finish();
     EXPECT_EQ(closer.Count, 1);
     EXPECT_EQ(closer.Icon, QMessageBox::Critical);
-    EXPECT_EQ(closer.Text, "There was not enough memory avalable to create the universe.\n"
-                           "Suggestion: you try a smaller universe");
+    // No memory ran short: the message says what is wrong instead.
+    EXPECT_EQ(closer.Text, "A universe needs at least one particle");
     const TEngineState u = Engine();
     EXPECT_FALSE(u.HasParticles);
     EXPECT_EQ(u.LastIndex, -1);

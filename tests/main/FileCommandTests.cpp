@@ -70,7 +70,7 @@ TEST_F(FileCommandTest, SavingAndOpeningBringsBackUniverseSettingsAndViews) {
     Dialog->ChangeMass(77);
     const QString path = Folder.filePath("run.astrivo");
     ASSERT_TRUE(Save(path));
-    EXPECT_EQ(Main->windowTitle(), "Astrivo 2 - run.astrivo");
+    EXPECT_EQ(Main->windowTitle(), "Astrivo 2 - run.astrivo[*]");
 
     const std::int32_t iteration = Main->Snapshot()->IterationCount;
     const auto saved = Points();
@@ -81,6 +81,7 @@ TEST_F(FileCommandTest, SavingAndOpeningBringsBackUniverseSettingsAndViews) {
     Settle();
     Main->SetProcessing(true);
 
+    TSaveChangesAnswer discard(QMessageBox::Discard);
     ASSERT_TRUE(Main->OpenSimulation(path));
     ASSERT_TRUE(Main->WaitForEngine());
     Settle();
@@ -133,7 +134,7 @@ TEST_F(FileCommandTest, AFailedSaveSaysWhyAndKeepsTheCaption) {
     QTest::qWait(50);
     EXPECT_EQ(closer.Count, 1);
     EXPECT_TRUE(closer.Text.contains("No such file or directory")) << closer.Text.toStdString();
-    EXPECT_EQ(Main->windowTitle(), "Astrivo 2");
+    EXPECT_EQ(Main->windowTitle(), "Astrivo 2[*]");
     EXPECT_TRUE(Main->CurrentFile().isEmpty());
 }
 
@@ -209,7 +210,7 @@ TEST_F(FileCommandTest, AFileGivenAtStartOpensInsteadOfANewUniverse) {
     ShowMain();
     ASSERT_TRUE(Main->WaitForEngine());
     EXPECT_EQ(Main->Snapshot()->IterationCount, iteration);
-    EXPECT_EQ(Main->windowTitle(), "Astrivo 2 - start.astrivo");
+    EXPECT_EQ(Main->windowTitle(), "Astrivo 2 - start.astrivo[*]");
     ASSERT_EQ(Main->Views().size(), 1);
     // Processing works on the opened universe, which was never built here.
     Steps(1);

@@ -11,8 +11,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -53,6 +55,39 @@ public:
     QTimer Timer;
     QString Text;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    int Count = 0;
+};
+
+/// Answers every "Save changes to ...?" question with Answer as soon as it appears, and a
+/// file dialog that follows with SaveAs (or cancels it when SaveAs is empty).
+class TSaveChangesAnswer {
+public:
+    explicit TSaveChangesAnswer(QMessageBox::StandardButton answer, QString saveAs = QString())
+        : Answer(answer), SaveAs(std::move(saveAs)) {
+        Timer.setInterval(5);
+        QObject::connect(&Timer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal);
+                box && box->objectName() == "SaveChangesBox") {
+                Text = box->text();
+                ++Count;
+                box->button(Answer)->click();
+            } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+                if (SaveAs.isEmpty()) {
+                    files->reject();
+                } else {
+                    files->selectFile(SaveAs);
+                    QMetaObject::invokeMethod(files, "accept");
+                }
+            }
+        });
+        Timer.start();
+    }
+
+    QTimer Timer;
+    QMessageBox::StandardButton Answer;
+    QString SaveAs;
+    QString Text;
     int Count = 0;
 };
 

@@ -147,6 +147,7 @@ TEST_F(MainFormTest, TheNewUniverseCommandConfirmedWhileRunningKeepsRunning) {
     Dialog->PageControl1->setCurrentWidget(Dialog->PageView);
     Dialog->ChangeNumber(30);
 
+    TSaveChangesAnswer discard(QMessageBox::Discard);
     bool modal = false;
     bool onUniversePage = false;
     bool processingWhileOpen = true;

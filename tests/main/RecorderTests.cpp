@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -183,12 +184,19 @@ TEST_F(RecorderTest, ResumingCanBeStoppedAndThenLeavesTheFrameShownAndTheUnivers
 TEST_F(RecorderTest, ASavedRecordingComesBackWithItsFile) {
     QTemporaryDir folder;
     Record(5);
+    // The status bar tells how large the recording has grown.
+    const auto* size = Main->findChild<QLabel*>("RecordingSizeLabel");
+    ASSERT_NE(size, nullptr);
+    EXPECT_TRUE(size->isVisibleTo(Main));
+    EXPECT_TRUE(QRegularExpression("^Recording: [0-9.]+ [kM]B$").match(size->text()).hasMatch())
+        << size->text().toStdString();
     const QString path = folder.filePath("recorded.astrivo");
     ASSERT_TRUE(Main->SaveSimulation(path));
     ASSERT_TRUE(Main->WaitForEngine());
     QApplication::processEvents();
     ASSERT_EQ(Main->CurrentFile(), path);
     Main->StepOnce1Click();
+    TSaveChangesAnswer discard(QMessageBox::Discard);
     ASSERT_TRUE(Main->OpenSimulation(path));
     ASSERT_TRUE(Main->WaitForEngine());
     EXPECT_EQ(Main->RecordedFrames(), 6);

@@ -57,6 +57,9 @@ protected:
 
     void ApplyAll() { Dialog->BtnUniverseApply->click(); }
 
+    // The universes these tests replace are nobody's work.
+    TSaveChangesAnswer Discard{QMessageBox::Discard};
+
     // Processing on until the universe has taken a few steps (or none can be taken), off.
     void Process() {
         Main->WaitForEngine();

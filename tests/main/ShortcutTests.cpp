@@ -137,6 +137,7 @@ TEST_F(ShortcutTest, ProcessingPictureAndFileCommandsByKey) {
     Press(Qt::Key_F1); // no help
     EXPECT_EQ(Main->Views().size(), 1);
 
+    TSaveChangesAnswer discard(QMessageBox::Discard); // the step above is unsaved
     Press(Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(Main->isVisible());
 }

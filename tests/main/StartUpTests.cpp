@@ -15,7 +15,7 @@ namespace {
 TEST_F(MainFormTest, BeforeTheFirstShowingNoUniverseExistsButTheSettingsArrived) {
     EXPECT_EQ(QApplication::applicationName(), "Astrivo 2");
     EXPECT_EQ(qApp->property("HelpFile").toString(), "Astrivo.hlp");
-    EXPECT_EQ(Main->windowTitle(), "Astrivo 2");
+    EXPECT_EQ(Main->windowTitle(), "Astrivo 2[*]");
     EXPECT_NE(Program->AboutBox(), nullptr);
     EXPECT_EQ(Main->AboutBox(), Program->AboutBox());
     EXPECT_EQ(Main->PropertiesDlg(), Dialog);

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -49,11 +50,14 @@ void ExpectState(const TSnapshot& s, const TUniverse& u) {
 class RecordingTest : public ::testing::Test {
 protected:
     // Records frames while stepping, keeping the exact state of each frame beside it.
-    void Record(TRecording& recording, int steps) {
+    // Steps taken while processing runs come spacing apart from start on.
+    void Record(TRecording& recording, int steps, bool running = false,
+                TRecording::TClock::time_point start = {},
+                TRecording::TClock::duration spacing = {}) {
         for (int s = 0; s < steps; ++s) {
             Universe->Step(0, Universe->LastIndex);
             const std::int32_t before = recording.FrameCount();
-            ASSERT_TRUE(recording.StepTaken(*Universe).Ok);
+            ASSERT_TRUE(recording.StepTaken(*Universe, running, start + s * spacing).Ok);
             if (recording.FrameCount() > before)
                 Frames.push_back(Take(*Universe));
         }
@@ -149,6 +153,23 @@ TEST_F(RecordingTest, ChangedSettingsAndPausesStillRestoreExactly) {
     Record(*recording, 9);
     ExpectEveryFrameRestores(*recording);
     EXPECT_GT(recording->Keyframes().size(), 2u);
+}
+
+TEST_F(RecordingTest, FramesPacedByTimeLeaveOutFastStepsAndStillRestoreExactly) {
+    using namespace std::chrono_literals;
+    TRecorderOptions options;
+    ASSERT_EQ(options.RecordEvery, 0); // paced by time unless the user asks for steps
+    options.KeyframeInterval = 3;
+    std::unique_ptr<TRecording> recording = Create(options);
+    const auto start = TRecording::TClock::now();
+    // A step every 10 ms: the first after the start is kept, then one in four, as a frame
+    // is due every 33.3 ms.
+    Record(*recording, 17, true, start, 10ms);
+    EXPECT_EQ(recording->FrameCount(), 1 + 5);
+    // Single steps are the user's own pace and are all kept.
+    Record(*recording, 2, false, start + 170ms, 1ms);
+    EXPECT_EQ(recording->FrameCount(), 1 + 5 + 2);
+    ExpectEveryFrameRestores(*recording);
 }
 
 TEST_F(RecordingTest, ChangesOfGravityMethodAndOpeningAngleReplayExactly) {
@@ -371,7 +392,7 @@ TEST_F(RecordingTest, AUniverseOfAnotherSizeIsNotRecordedIntoIt) {
 TEST_F(RecordingTest, OptionsOutsideTheirRangesAreRefused) {
     std::unique_ptr<TRecording> recording = Create(TRecorderOptions{});
     for (const TRecorderOptions bad :
-         {TRecorderOptions{0, 1, 30}, TRecorderOptions{100, 0, 30}, TRecorderOptions{100, 1, 0},
+         {TRecorderOptions{0, 1, 30}, TRecorderOptions{100, -1, 30}, TRecorderOptions{100, 1, 0},
           TRecorderOptions{100, 1, 1000}}) {
         EXPECT_FALSE(bad.Problem().empty());
         EXPECT_FALSE(recording->SetOptions(bad).Ok);
@@ -402,6 +423,17 @@ TEST_F(RecordingTest, ASavedSimulationCarriesItsRecording) {
         TRecording::Extract(file, Folder.File("extracted.astrivo"), extracted);
     ASSERT_TRUE(result.Ok) << result.Message;
     ExpectEveryFrameRestores(*extracted);
+
+    // Frames cut off (a resume) take no room in the next save, though the scratch file
+    // that held them keeps its size.
+    const std::string empty = Folder.File("no-frames.astrivo");
+    ASSERT_TRUE(recording->Truncate(-1).Ok);
+    ASSERT_TRUE(SimulationFile::Save(empty, *Universe, SettingsFor(SmallSettings()), TwoViews(),
+                                     recording.get())
+                    .Ok);
+    const auto full = std::filesystem::file_size(file);
+    const auto cut = std::filesystem::file_size(empty);
+    EXPECT_LT(cut, full / 2);
 }
 
 TEST_F(RecordingTest, AScratchRecordingTakesItsFileAlongAndANamedOneLeavesIt) {

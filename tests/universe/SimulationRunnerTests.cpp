@@ -247,6 +247,16 @@ TEST(SimulationRunner, ZeroParticleBuildFailsAndStepsStillCount) {
     EXPECT_EQ(stepped->Serial, failed->Serial + 1);
     EXPECT_EQ(stepped->IterationCount, failed->IterationCount + 1);
     EXPECT_EQ(stepped->BuildCount, failed->BuildCount);
+
+    // Processing at the fastest pace does not spin over nothing: an empty universe steps
+    // at a pace of its own.
+    runner.SetProcessing(true);
+    std::this_thread::sleep_for(450ms);
+    runner.SetProcessing(false);
+    ASSERT_TRUE(runner.WaitUntilIdle(Patience));
+    const std::int32_t steps = runner.Latest()->IterationCount - stepped->IterationCount;
+    EXPECT_GE(steps, 1);
+    EXPECT_LE(steps, 450ms / TSimulationRunner::EmptyStepInterval + 1);
 }
 
 TEST(SimulationRunner, NoStepBeforeTheFirstBuild) {
