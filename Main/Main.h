@@ -2,6 +2,7 @@
 
 #include "Main/MenuActions.h"
 #include "Main/SimulationSession.h"
+#include "Main/TimeLeft.h"
 #include "Options/PropertiesHost.h"
 
 #include <QList>
@@ -23,6 +24,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TAboutBox;
+class THelpWindow;
 class TImageList;
 class TMDIChild;
 class TPropertiesDlg;
@@ -30,6 +32,7 @@ class TPositionBar;
 class TSettingsModel;
 class TSimulationRunner;
 struct TFrameRange;
+struct TPreset;
 struct TUniverseSnapshot;
 struct TViewSettings;
 
@@ -146,6 +149,9 @@ public:
     void WindowArrangeItemClick();
     void WindowMinimizeItemClick();
     void HelpAboutItemClick();
+    void Contents1Click(); // the help window (MainHelp.cpp)
+    /// Sets every setting to preset's and builds it, as Apply All builds.
+    void NewFromPreset(const TPreset& preset);
 
     // Simulation files (MainFiles.cpp).
     /// Reads path and, when it is good, replaces the universe, settings and views with it;
@@ -195,6 +201,7 @@ public:
     TPositionBar* PositionBar = nullptr;
     QFileDialog* OpenDialog = nullptr;
     QFileDialog* ExportDialog = nullptr; // "Export Picture...": a PNG file to write
+    THelpWindow* HelpWindow = nullptr;   // made when first asked for
 
 signals:
     void ProcessingChanged(bool processing);
@@ -213,6 +220,7 @@ private:
     // Building the window (MainMenus.cpp).
     void BuildMenus();
     void BuildToolBar();
+    void BuildPresetMenu();
     static void SetButtonImage(QToolButton* button, const TImageList& images, int index);
 
     void SubWindowActivated(QMdiSubWindow* window);
@@ -236,6 +244,9 @@ private:
     std::chrono::steady_clock::time_point FPacedShownAt;
     std::uint64_t FBuildsSeen = 0;
     double FSpace = 0; // of the universe last sent to be built: new views' cameras start there
+    std::int64_t FBuildRows = 0; // of the build last sent: its particles, a row each
+    TTimeLeft FTimeLeft;         // of the work the status line shows
+    std::chrono::steady_clock::time_point FTimeLeftSince{};
     bool FEverBuilt = false; // a build has succeeded
 
     // Files and the recorder: the window's side of the session.

@@ -14,6 +14,7 @@ void TMainForm::CreateUniverse() {
     const TUniverseSettings settings = FPropertiesDlg->UniverseSettings();
     Runner().BuildUniverse(settings);
     FSpace = SettingsFormulas::Space(settings.Space);
+    FBuildRows = SettingsFormulas::ParticleCount(settings.Number);
     // Ready from now on, as far as the commands go: they queue behind the build. A failure
     // takes it back when nothing was ever built.
     FUniverseReady = true;
