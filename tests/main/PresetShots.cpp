@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <chrono>
 #include <cstdio>
