@@ -62,7 +62,7 @@ constexpr std::array<TPresetRow, 6> Rows{{
     {"PresetHot", "Hot Collision (1,280, luminance)",
      "Two clusters collide hard and glow where they press together", 5, false, 2000,
      {{Set(&S::Pressure, 60), Set(&S::Radiation, 40), Set(&S::FrictionEffect, 60),
-       Set(&S::ShowLuminance, true)}}},
+       Set(&S::ShowLuminance, true), Set(&S::Contrast, 512)}}},
     {"PresetDisc", "Flat Disc (5,120)",
      "One flat, rotating disc of 5,120", 5, false, 2000,
      {{Set(&S::Number, 56), Set(&S::Mass, 26), Set(&S::Globular, 100),
