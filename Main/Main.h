@@ -150,7 +150,8 @@ public:
     void WindowMinimizeItemClick();
     void HelpAboutItemClick();
     void Contents1Click(); // the help window (MainHelp.cpp)
-    /// Sets every setting to preset's and builds it, as Apply All builds.
+    /// Sets the settings to preset's (the View page's only where it names them) and builds,
+    /// as Apply All builds.
     void NewFromPreset(const TPreset& preset);
 
     // Simulation files (MainFiles.cpp).

@@ -41,7 +41,7 @@ void TMainForm::NewFromPreset(const TPreset& preset) {
         return;
     // The properties window takes every setting as if the user had moved each control, so
     // that it shows what was built, and the build goes the way of Apply All.
-    FPropertiesDlg->ApplySettings(preset.Settings);
+    FPropertiesDlg->ApplySettings(SettingsPresets::Applied(preset, FSettingsModel->Settings()));
     // The list's text is what a build takes, and a formation written equal to the one
     // stored does not move the list.
     FPropertiesDlg->ComboBoxFormation->setCurrentIndex(preset.Settings.Formation);

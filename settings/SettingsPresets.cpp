@@ -90,6 +90,10 @@ std::array<TPreset, Rows.size()> MakePresets() {
     return presets;
 }
 
+// The settings of the view, not of the universe: a preset keeps the user's unless it names them.
+constexpr std::int32_t S::*ViewIntegers[] = {&S::PartSize, &S::Contrast};
+constexpr bool S::*ViewFlags[] = {&S::ShowLuminance, &S::UseLines, &S::AutoApply};
+
 } // namespace
 
 std::span<const TPreset> All() {
@@ -102,6 +106,23 @@ const TPreset* Find(std::string_view name) {
         if (preset.Name == name)
             return &preset;
     return nullptr;
+}
+
+TSettings Applied(const TPreset& preset, const TSettings& current) {
+    TSettings settings = preset.Settings;
+    for (const auto field : ViewIntegers)
+        settings.*field = current.*field;
+    for (const auto flag : ViewFlags)
+        settings.*flag = current.*flag;
+    for (const TPresetRow& row : Rows)
+        if (row.Name == preset.Name)
+            for (const TChange& change : row.Changes) {
+                if (change.Integer)
+                    settings.*change.Integer = change.Value;
+                else if (change.Flag)
+                    settings.*change.Flag = change.Value != 0;
+            }
+    return settings;
 }
 
 } // namespace SettingsPresets

@@ -31,4 +31,9 @@ std::span<const TPreset> All();
 /// The preset called name; null when there is none.
 const TPreset* Find(std::string_view name);
 
+/// What picking preset makes of the settings current: every universe and processing setting
+/// the preset's, while the View page and Auto Apply stay as the user left them, but for those
+/// the preset itself sets (the hot collision's luminance).
+TSettings Applied(const TPreset& preset, const TSettings& current);
+
 } // namespace SettingsPresets

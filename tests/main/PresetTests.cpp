@@ -62,12 +62,17 @@ TEST_F(PresetTest, EachPresetIsBuiltWithExactlyItsSettings) {
 
     // From the start universe (a collision, listed while the chosen formation reads 0) to a
     // single cluster and back: the list must follow, since a build takes its text.
+    // The View page stays as the user set it, unless a preset sets it itself.
+    const int size = Main->ActiveView()->PartSize();
     for (const char* name : {"PresetRotating", "PresetCollision", "PresetDisc", "PresetHot"}) {
         const TPreset& preset = Preset(name);
+        const TSettings before = Main->SettingsModel().Settings();
         Pick(preset);
         Finish();
         const TSettings& s = preset.Settings;
-        EXPECT_EQ(Main->SettingsModel().Settings(), s) << name;
+        EXPECT_EQ(Main->SettingsModel().Settings(), SettingsPresets::Applied(preset, before))
+            << name;
+        EXPECT_EQ(Main->ActiveView()->PartSize(), size) << name;
         const TEngineState engine = Engine();
         EXPECT_EQ(engine.Formation, s.Formation) << name;
         EXPECT_EQ(engine.Mass, SettingsFormulas::Mass(s.Mass)) << name;
@@ -77,8 +82,9 @@ TEST_F(PresetTest, EachPresetIsBuiltWithExactlyItsSettings) {
         EXPECT_EQ(count, SettingsFormulas::ParticleCount(s.Number)) << name;
         EXPECT_EQ(method, s.GravityMethod) << name;
     }
-    // The hot collision shows its heat in the active view.
+    // The hot collision shows its heat in the active view, at full contrast.
     EXPECT_TRUE(Main->ActiveView()->ShowLuminance());
+    EXPECT_EQ(Main->ActiveView()->Contrast(), 512);
 }
 
 } // namespace
