@@ -2,6 +2,7 @@
 
 #include "Main/MenuActions.h"
 #include "Main/SimulationSession.h"
+#include "Main/TimeLeft.h"
 #include "Options/PropertiesHost.h"
 
 #include <QList>
@@ -24,6 +25,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TAboutBox;
+class THelpWindow;
 class TImageList;
 class TMDIChild;
 class TPropertiesDlg;
@@ -32,6 +34,7 @@ class TSettingsModel;
 class TSimulationRunner;
 class TStatisticsDlg;
 struct TFrameRange;
+struct TPreset;
 struct TUniverseSnapshot;
 struct TViewSettings;
 
@@ -153,6 +156,10 @@ public:
     void WindowArrangeItemClick();
     void WindowMinimizeItemClick();
     void HelpAboutItemClick();
+    void Contents1Click(); // the help window (MainHelp.cpp)
+    /// Sets the settings to preset's (the View page's only where it names them) and builds,
+    /// as Apply All builds.
+    void NewFromPreset(const TPreset& preset);
 
     // Simulation files (MainFiles.cpp).
     /// Reads path and, when it is good, replaces the universe, settings and views with it;
@@ -225,6 +232,7 @@ public:
     QFileDialog* OpenDialog = nullptr;
     QFileDialog* ExportDialog = nullptr;     // "Export Picture...": a PNG file to write
     TStatisticsDlg* StatisticsDlg = nullptr; // a tool window, hidden until asked for
+    THelpWindow* HelpWindow = nullptr;       // made when first asked for
 
 signals:
     void ProcessingChanged(bool processing);
@@ -243,6 +251,7 @@ private:
     // Building the window (MainMenus.cpp).
     void BuildMenus();
     void BuildToolBar();
+    void BuildPresetMenu();
     static void SetButtonImage(QToolButton* button, const TImageList& images, int index);
 
     void SubWindowActivated(QMdiSubWindow* window);
@@ -266,6 +275,9 @@ private:
     std::chrono::steady_clock::time_point FPacedShownAt;
     std::uint64_t FBuildsSeen = 0;
     double FSpace = 0; // of the universe last sent to be built: new views' cameras start there
+    std::int64_t FBuildRows = 0; // of the build last sent: its particles, a row each
+    TTimeLeft FTimeLeft;         // of the work the status line shows
+    std::chrono::steady_clock::time_point FTimeLeftSince{};
     bool FEverBuilt = false;      // a build has succeeded
     bool FEmptyBuildSent = false; // the build sent last asked for no particles
     bool FAskingToSave = false;   // MaybeSaveChanges is under way

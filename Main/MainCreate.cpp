@@ -21,6 +21,7 @@ void TMainForm::CreateUniverse() {
     FSession->SetCurrentFile(QString());
     UpdateCaption();
     FSpace = SettingsFormulas::Space(settings.Space);
+    FBuildRows = SettingsFormulas::ParticleCount(settings.Number);
     // Ready from now on, as far as the commands go: they queue behind the build. A failure
     // takes it back when nothing was ever built.
     FUniverseReady = true;

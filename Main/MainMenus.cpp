@@ -50,6 +50,7 @@ constexpr TMenuBinding MenuBindings[] = {
     {&TMenuActions::ContinueProcessing1, &TMainForm::ContinueProcessing1Click},
     {&TMenuActions::StepOnce1, &TMainForm::StepOnce1Click},
     {&TMenuActions::HelpAboutItem, &TMainForm::HelpAboutItemClick},
+    {&TMenuActions::Contents1, &TMainForm::Contents1Click},
 };
 
 struct TToolBinding {
@@ -110,6 +111,7 @@ void TMainForm::BuildMenus() {
     addAction(Actions.ContinueProcessing1);
     addAction(Actions.StepOnce1);
     connect(Window1, &QMenu::aboutToShow, this, &TMainForm::ShowWindowMenu);
+    BuildPresetMenu();
 
     OpenDialog = new QFileDialog(this);
     OpenDialog->setObjectName(QStringLiteral("OpenDialog"));

@@ -1,6 +1,7 @@
 // The status bar's progress display for long engine work.
 #include "Main/Main.h"
 
+#include "Main/TimeLeft.h"
 #include "universe/SimulationRunner.h"
 
 #include <QLabel>
@@ -10,11 +11,16 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
 // Work shorter than this comes and goes without a flicker of the bar.
 constexpr auto ShowAfter = std::chrono::milliseconds(300);
+
+double Seconds(std::chrono::steady_clock::time_point at) {
+    return std::chrono::duration<double>(at.time_since_epoch()).count();
+}
 
 } // namespace
 
@@ -56,7 +62,12 @@ void TMainForm::ProgressTimerTimer() {
         progress.Rows > 0 ? static_cast<double>(progress.RowsDone) / progress.Rows : 0;
     QString text;
     double share = stepShare;
+    bool estimate = true;
     if (progress.Work == TWork::Building) {
+        // The first cluster's rows are all the engine knows of until the second one starts;
+        // the build's own count stands for both.
+        share = static_cast<double>(progress.RowsDone) /
+                static_cast<double>(std::max(progress.Rows, std::max<std::int64_t>(FBuildRows, 1)));
         text = QStringLiteral("Building universe\u2026");
     } else if (progress.Work == TWork::Restoring) {
         // Restoring a recorded frame: its keyframe stepped forward, one step after another.
@@ -67,9 +78,18 @@ void TMainForm::ProgressTimerTimer() {
         share = progress.Steps > 0
                     ? (progress.StepsDone + std::clamp(stepShare, 0.0, 1.0)) / progress.Steps
                     : 0;
+        estimate = false;
     } else {
         text = QStringLiteral("Step %1\u2026").arg(QLocale().toString(progress.Iteration));
     }
+    if (progress.Since != FTimeLeftSince) {
+        FTimeLeftSince = progress.Since;
+        FTimeLeft.Start(Seconds(progress.Since));
+    }
+    const std::optional<double> left =
+        FTimeLeft.Update(std::clamp(share, 0.0, 1.0), Seconds(std::chrono::steady_clock::now()));
+    if (estimate && left)
+        text += QStringLiteral(" ") + QString::fromStdString(TimeLeft::Text(*left));
     ProgressLabel->setText(text);
     ProgressBar->setValue(static_cast<int>(std::clamp(share, 0.0, 1.0) * 1000));
     ProgressLabel->show();

@@ -11,6 +11,7 @@ struct TMenuActions {
     // File
     QAction* FileOpenItem = nullptr;
     QAction* NewSimulation1 = nullptr;
+    QAction* NewFromPreset1 = nullptr;
     QAction* FileSaveItem = nullptr;
     QAction* FileSaveAsItem = nullptr;
     QAction* FileExportItem = nullptr;

@@ -11,9 +11,10 @@ namespace {
 #define BUTTON(name) &TToolButtons::name, #name
 
 // clang-format off
-constexpr std::array<TMenuItemRow, 7> FileItems{{
+constexpr std::array<TMenuItemRow, 8> FileItems{{
     {ROW(FileOpenItem), "&Open Simulation...", "Ctrl+O", "Open an existing file"},
     {ROW(NewSimulation1), "New Simulation...", "", ""},
+    {ROW(NewFromPreset1), "New from &Preset", "", "Build a ready-made universe, tried at its size"},
     {ROW(FileSaveItem), "&Save Simulation", "Ctrl+S", "Save current file", false},
     {ROW(FileSaveAsItem), "Save Simulation &As...", "Shift+Ctrl+S", "Save current file as...", false},
     {ROW(FileExportItem), "&Export Picture...", "Ctrl+E", "Save the active view's picture as a PNG file", false},
@@ -58,8 +59,8 @@ constexpr std::array<TMenuItemRow, 10> RecorderItems{{
 }};
 
 constexpr std::array<TMenuItemRow, 3> HelpItems{{
-    {ROW(Contents1), "&Contents", "F1", "", false, false},
-    {ROW(N5), "-", "", "", false, false},
+    {ROW(Contents1), "Astrivo &Help", "F1", "The mouse and keys, the properties, display methods, files and the command line"},
+    {ROW(N5), "-", "", ""},
     {ROW(HelpAboutItem), "&About", "", ""},
 }};
 

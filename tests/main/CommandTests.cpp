@@ -35,8 +35,6 @@ TEST_F(CommandTest, MenusHaveTheirStatesAndShortcuts) {
     EXPECT_EQ(Action("MenuViewPreset1")->shortcut(), QKeySequence(Qt::Key_F9));
     EXPECT_TRUE(Main->findChild<QMenu*>("Edit1")->menuAction()->isVisible());
     EXPECT_TRUE(Action("ShowGrid1")->isCheckable());
-    EXPECT_FALSE(Action("Contents1")->isVisible());
-    EXPECT_FALSE(Action("Contents1")->isEnabled());
     EXPECT_FALSE(Action("Close2")->isVisible());
     EXPECT_EQ(Main->findChild<QMenu*>("Window1")->title(), "&View");
     EXPECT_EQ(Main->findChild<QMenu*>("Help1")->menuAction()->statusTip(), "Help topics");

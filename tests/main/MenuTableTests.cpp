@@ -17,6 +17,7 @@ TEST(MenuTable, EveryMenuAndItemAsWrittenOut) {
         "File1 &File : File related commands",
         "FileOpenItem | &Open Simulation... | Ctrl+O |  | Open an existing file",
         "NewSimulation1 | New Simulation... |  |  | ",
+        "NewFromPreset1 | New from &Preset |  |  | Build a ready-made universe, tried at its size",
         "FileSaveItem | &Save Simulation | Ctrl+S | disabled | Save current file",
         "FileSaveAsItem | Save Simulation &As... | Shift+Ctrl+S | disabled | Save current file "
         "as...",
@@ -59,8 +60,9 @@ TEST(MenuTable, EveryMenuAndItemAsWrittenOut) {
         "ExportVideoItem | Export &Video... |  | disabled | Render recorded frames of the active "
         "view into an MP4 video",
         "Help1 &Help : Help topics",
-        "Contents1 | &Contents | F1 | disabled hidden | ",
-        "N5 | - |  | disabled hidden | ",
+        "Contents1 | Astrivo &Help | F1 |  | The mouse and keys, the properties, display "
+        "methods, files and the command line",
+        "N5 | - |  |  | ",
         "HelpAboutItem | &About |  |  | ",
     };
     std::vector<std::string> actual;

@@ -1,9 +1,14 @@
 // Every menu shortcut pressed as a key on a view, as a user presses it.
 #include "MainTestSupport.h"
 
+#include "Main/HelpWindow.h"
+
 #include <QClipboard>
 #include <QFileDialog>
 #include <QMdiArea>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
 
 #include <atomic>
 
@@ -134,12 +139,42 @@ TEST_F(ShortcutTest, ProcessingPictureAndFileCommandsByKey) {
     // With no current file both save commands ask for a name.
     EXPECT_EQ(PressForDialog(Qt::Key_S, Qt::ControlModifier), "SaveDialog");
     EXPECT_EQ(PressForDialog(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier), "SaveDialog");
-    Press(Qt::Key_F1); // no help
-    EXPECT_EQ(Main->Views().size(), 1);
-
     TSaveChangesAnswer discard(QMessageBox::Discard); // the step above is unsaved
     Press(Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(Main->isVisible());
+}
+
+TEST_F(ShortcutTest, F1OpensOneHelpWindowWhoseSectionsAreAllThere) {
+    Press(Qt::Key_F1);
+    auto* help = Main->findChild<THelpWindow*>(QStringLiteral("HelpWindow"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->isWindow()) << "a window of its own, beside the views";
+    Press(Qt::Key_F1);
+    EXPECT_EQ(Main->findChildren<THelpWindow*>().size(), 1);
+
+    // The page came from the program's resources, links and all: every link of the page's
+    // table of contents leads to a section that exists.
+    const QTextDocument* page = help->Browser->document();
+    QStringList links, anchors;
+    for (QTextBlock block = page->begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextCharFormat format = fragment.fragment().charFormat();
+            if (format.anchorHref().startsWith('#'))
+                links << format.anchorHref().mid(1);
+            anchors << format.anchorNames();
+        }
+    for (const char* section : {"views", "properties", "display", "presets", "recorder", "files",
+                                "command-line", "tree"}) {
+        EXPECT_TRUE(links.contains(section)) << section;
+        EXPECT_TRUE(anchors.contains(section)) << section;
+    }
+    const QString text = page->toPlainText();
+    for (const char* fact :
+         {"Shift + left button", "Ctrl + left button", "Right button", "Universe", "Processing",
+          "View", "wall-eyed", "red/cyan glasses", "--statistics", "--run", "--export-video",
+          "--version", "--help", "Tree (fast, approximate)"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(fact))) << fact;
 }
 
 } // namespace
