@@ -11,12 +11,13 @@ namespace {
 #define BUTTON(name) &TToolButtons::name, #name
 
 // clang-format off
-constexpr std::array<TMenuItemRow, 7> FileItems{{
+constexpr std::array<TMenuItemRow, 8> FileItems{{
     {ROW(FileOpenItem), "&Open Simulation...", "Ctrl+O", "Open an existing file"},
     {ROW(NewSimulation1), "New Simulation...", "", ""},
     {ROW(FileSaveItem), "&Save Simulation", "Ctrl+S", "Save current file", false},
     {ROW(FileSaveAsItem), "Save Simulation &As...", "Shift+Ctrl+S", "Save current file as...", false},
     {ROW(FileExportItem), "&Export Picture...", "Ctrl+E", "Save the active view's picture as a PNG file", false},
+    {ROW(FileRecentItem), "Recent &Files", "", "Open a simulation opened or saved lately", false},
     {ROW(N1), "-", "", ""},
     {ROW(FileExitItem), "E&xit", "Ctrl+Q", "Exit the application"},
 }};
@@ -27,13 +28,15 @@ constexpr std::array<TMenuItemRow, 3> EditItems{{
     {ROW(PasteItem), "&Paste", "", "Paste from clipboard", false},
 }};
 
-constexpr std::array<TMenuItemRow, 13> ViewItems{{
+constexpr std::array<TMenuItemRow, 15> ViewItems{{
     {ROW(MenuViewNew), "&New View", "Ctrl+N", "Create a new file"},
     {ROW(MenuViewClose), "&Close View", "Ctrl+W", "Close current file"},
     {ROW(MenuViewCloseAll), "Close &All Views", "Shift+Ctrl+W", ""},
     {ROW(Close2), "Close(2)", "Ctrl+F4", "", true, false},
     {ROW(N4), "-", "", ""},
     {ROW(ShowGrid1), "Show &Grid", "", "Show axes and a grid in the plane y = 0 under the particles", true, true, true},
+    {ROW(MenuViewFit), "&Fit to Particles", "Home", "Move the active view's camera so that the central 98% of the particles fill the view", false},
+    {ROW(MenuViewFollow), "F&ollow Centre of Mass", "", "Move the active view's camera with the centre of mass of the central particles", false, true, true},
     {ROW(N2), "-", "", ""},
     {ROW(MenuViewPreset1), "Arrange 3rd Angle + Perspective", "F9", ""},
     {ROW(N6), "-", "", ""},

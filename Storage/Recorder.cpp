@@ -14,7 +14,9 @@ void TRecorder::Reindex() {
     const std::lock_guard index(IndexLock);
     Present = File != nullptr;
     Particles = File ? File->ParticleCount() : 0;
-    FOptions = File ? File->Options() : TRecorderOptions{};
+    // Without a recording the options wait for the next one.
+    if (File)
+        FOptions = File->Options();
     // Frames only come and go at the end: what is kept stays as it is.
     if (static_cast<std::size_t>(frames) < Iterations.size())
         Iterations.resize(static_cast<std::size_t>(frames));
@@ -59,8 +61,13 @@ TRecorderOptions TRecorder::Options() const {
 
 TStorageResult TRecorder::SetOptions(const TRecorderOptions& options) {
     const std::unique_lock lock(Lock);
-    if (!File)
+    if (!File) {
+        if (const std::string problem = options.Problem(); !problem.empty())
+            return TStorageResult::Failure(problem);
+        const std::lock_guard index(IndexLock);
+        FOptions = options;
         return TStorageResult::Success();
+    }
     const TStorageResult result = File->SetOptions(options);
     Reindex();
     return result;

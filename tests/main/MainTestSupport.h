@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -61,6 +62,8 @@ class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Program = std::make_unique<TProgram>(*qobject_cast<QApplication*>(qApp));
+        // Each test starts as a first run: nothing remembered from the tests before it.
+        QSettings().clear();
         Main = Program->MainForm();
         Dialog = Program->PropertiesDlg();
     }
