@@ -56,11 +56,11 @@ QPoint EventPoint(const QMouseEvent* event) {
 // The centre every following view moves with. All views are shown the same snapshot, and at
 // the largest counts finding the central particles takes milliseconds: it is found once for
 // each snapshot (on the window thread, the only one that calls this).
-TUniversePoint FollowedCentre(const std::shared_ptr<const TUniverseSnapshot>& universe) {
+TUniversePoint CentreToFollow(const std::shared_ptr<const TUniverseSnapshot>& universe) {
     static std::weak_ptr<const TUniverseSnapshot> last;
     static TUniversePoint centre;
     if (last.lock() != universe) {
-        centre = CentreOfMass(CentralParticles(universe->Particles, FollowShare));
+        centre = FollowedCentre(universe->Particles);
         last = universe;
     }
     return centre;
@@ -115,7 +115,7 @@ void TMDIChild::FollowUniverse() {
         FFollowAnchor = {};
         FFollowedBuild = FUniverse->BuildCount;
     }
-    FollowCentre(FCamera, FFollowAnchor, FollowedCentre(FUniverse));
+    FollowCentre(FCamera, FFollowAnchor, CentreToFollow(FUniverse));
 }
 
 void TMDIChild::SetFollow(bool value) {
@@ -132,11 +132,10 @@ void TMDIChild::SetFollow(bool value) {
 void TMDIChild::FitToParticles() {
     if (FClosing || !FUniverse || !FUniverse->HasParticles())
         return;
-    FCamera =
-        FitCamera(FCamera, CentralParticles(FUniverse->Particles, FitShare), width(), height());
+    FCamera = FitToSee(FCamera, FUniverse->Particles, width(), height(), FUniverse->Space);
     if (FFollow) {
         // The fitted picture stays put: the centre is followed from where the fit left it.
-        FFollowAnchor = {true, FollowedCentre(FUniverse), 0, 0, 0};
+        FFollowAnchor = {true, CentreToFollow(FUniverse), 0, 0, 0};
         FFollowedBuild = FUniverse->BuildCount;
         PinFollow(FCamera, FFollowAnchor);
     }

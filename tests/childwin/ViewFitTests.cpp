@@ -50,11 +50,10 @@ TEST(ViewFit, TheCentralParticlesFillTheViewWithTurnAndTiltKept) {
 
     for (const double azimuth : {0.0, 0.7, 2.5}) {
         const TViewCamera before{400, -90, 3e5, azimuth, 0.3 - azimuth / 2, 7, 900};
-        const TViewCamera fitted = FitCamera(before, central, Width, Height);
+        const TViewCamera fitted = FitCamera(before, central, Width, Height, 2000);
         EXPECT_EQ(fitted.Azimuth, before.Azimuth);
         EXPECT_EQ(fitted.Elevation, before.Elevation);
-        EXPECT_DOUBLE_EQ(fitted.ZoomX, 0.1 * Height);
-        EXPECT_DOUBLE_EQ(fitted.ZoomY, 0.1 * Height);
+        EXPECT_EQ(fitted.ZoomX, fitted.ZoomY);
         double reach = 0; // how far out the farthest point lands, as a share of the half view
         for (const TUniversePoint& p : central) {
             const TScreenPoint s = Project(fitted, p);
@@ -64,7 +63,39 @@ TEST(ViewFit, TheCentralParticlesFillTheViewWithTurnAndTiltKept) {
             reach = std::max({reach, x, y});
         }
         EXPECT_NEAR(reach, 0.9, 1e-9) << "fits, but does not fill the view";
+        // Dots dim with depth: the camera keeps a fresh view's distance, five Spaces.
+        EXPECT_NEAR(Depth(fitted, CentreOfMass(central)), 10000, 500);
     }
+    EXPECT_EQ(FitToSee({0, 0, -1000, 0.7, 0.1, 7, 7}, cloud, Width, Height, 2000),
+              FitCamera({0, 0, -1000, 0.7, 0.1, 7, 7}, central, Width, Height, 2000))
+        << "a cloud that can be seen is framed whole";
+}
+
+// Two particles in five flung far out to one side: the plain centre of mass of nine tenths
+// lies out there, where nothing is to be seen; the followed centre stays in the core.
+TEST(ViewFit, FollowAndFitStayWithTheCoreWhenManyParticlesFlyOff) {
+    std::mt19937 random(3);
+    std::normal_distribution<double> core(0, 5);
+    std::uniform_real_distribution<double> far(2e4, 1e5);
+    std::vector<TUniverseSnapshot::TPoint> points;
+    for (int i = 0; i < 2000; ++i)
+        points.push_back(
+            i % 5 < 3 ? TUniverseSnapshot::TPoint{700 + core(random), core(random), core(random), 0}
+                      : TUniverseSnapshot::TPoint{700 + far(random), far(random) / 3, 0, 0});
+    const TUniversePoint plain = CentreOfMass(CentralParticles(points, FollowShare));
+    ASSERT_GT(plain.X - 700, 1000) << "the case no longer shows the fault it guards against";
+    const TUniversePoint followed = FollowedCentre(points);
+    EXPECT_NEAR(followed.X, 700, 3);
+    EXPECT_NEAR(followed.Y, 0, 3);
+    EXPECT_NEAR(followed.Z, 0, 3);
+
+    // Framing all of it would draw the core as one faint pixel among faint specks: Fit
+    // frames the part that can be seen, the core.
+    const TViewCamera fitted = FitToSee({0, 0, -1000, 0.2, 0.1, 7, 7}, points, Width, Height, 216);
+    const TScreenPoint seen = Project(fitted, {700, 0, 0});
+    EXPECT_NEAR(seen.SX, Width / 2, Width / 4);
+    EXPECT_NEAR(seen.SY, Height / 2, Height / 4);
+    EXPECT_GT(fitted.ZoomX, 5) << "zoomed out to the flung particles";
 }
 
 TEST(ViewFit, FollowingKeepsTheCentreInPlaceThroughDriftTurnsAndPans) {

@@ -49,8 +49,7 @@ protected:
     }
 
     TScreenPoint CentreOnScreen(const TMDIChild* view) const {
-        const TUniversePoint c =
-            CentreOfMass(CentralParticles(Main->Snapshot()->Particles, FollowShare));
+        const TUniversePoint c = FollowedCentre(Main->Snapshot()->Particles);
         return OnScreen(view, c.X, c.Y, c.Z);
     }
 
