@@ -14,9 +14,7 @@ void TRecorder::Reindex() {
     const std::lock_guard index(IndexLock);
     Present = File != nullptr;
     Particles = File ? File->ParticleCount() : 0;
-    // Without a recording the options wait for the next one.
-    if (File)
-        FOptions = File->Options();
+    FOptions = File ? File->Options() : TRecorderOptions{};
     // Frames only come and go at the end: what is kept stays as it is.
     if (static_cast<std::size_t>(frames) < Iterations.size())
         Iterations.resize(static_cast<std::size_t>(frames));
@@ -61,6 +59,7 @@ TRecorderOptions TRecorder::Options() const {
 
 TStorageResult TRecorder::SetOptions(const TRecorderOptions& options) {
     const std::unique_lock lock(Lock);
+    // Without a recording the options wait for the next one.
     if (!File) {
         if (const std::string problem = options.Problem(); !problem.empty())
             return TStorageResult::Failure(problem);
