@@ -72,3 +72,19 @@ bool DragDolly(TViewCamera& camera, std::int32_t& lastY, std::int32_t y) {
     lastY = y;
     return true;
 }
+
+void WheelZoom(TViewCamera& camera, double space, std::int32_t centreX, std::int32_t centreY,
+               std::int32_t x, std::int32_t y, int angleDelta, double minZoom) {
+    const double f = std::pow(1.2, angleDelta / 120.0);
+    // The pan drag's reference depth: the picture moves with the pointer there.
+    const double depth = space - camera.Dolly;
+    const auto zoomAbout = [depth, f, minZoom](double& zoom, double& offset, double pixels) {
+        const double old = zoom;
+        zoom = std::clamp(zoom * f, minZoom, MaxZoom);
+        // (view offset + offset) * zoom / (depth / 100) = pixels from the centre, before and
+        // after.
+        offset += pixels * 0.01 * depth * (1 / zoom - 1 / old);
+    };
+    zoomAbout(camera.ZoomX, camera.OffsetX, Delta(x, centreX));
+    zoomAbout(camera.ZoomY, camera.OffsetY, Delta(y, centreY));
+}

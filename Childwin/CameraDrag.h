@@ -44,3 +44,10 @@ void DragRotate(TViewCamera& camera, std::int32_t& lastX, std::int32_t& lastY, s
 /// much farther than a slow one. False, with nothing changed, when the event has no
 /// vertical movement.
 bool DragDolly(TViewCamera& camera, std::int32_t& lastY, std::int32_t y);
+
+/// One turn of the mouse wheel (angleDelta in eighths of a degree; a notch is 120) zooms by
+/// 20% per notch, in when turned away from the user, about the pointer at (x, y): what lies
+/// under the pointer at the depth a pan drag moves with stays under it. Zooms keep within
+/// minZoom and MaxZoom.
+void WheelZoom(TViewCamera& camera, double space, std::int32_t centreX, std::int32_t centreY,
+               std::int32_t x, std::int32_t y, int angleDelta, double minZoom);

@@ -14,6 +14,9 @@
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+
+#include <cmath>
 
 namespace {
 
@@ -48,6 +51,19 @@ unsigned PointerModifiers(Qt::KeyboardModifiers modifiers) {
 
 QPoint EventPoint(const QMouseEvent* event) {
     return event->position().toPoint();
+}
+
+// The centre every following view moves with. All views are shown the same snapshot, and at
+// the largest counts finding the central particles takes milliseconds: it is found once for
+// each snapshot (on the window thread, the only one that calls this).
+TUniversePoint CentreToFollow(const std::shared_ptr<const TUniverseSnapshot>& universe) {
+    static std::weak_ptr<const TUniverseSnapshot> last;
+    static TUniversePoint centre;
+    if (last.lock() != universe) {
+        centre = FollowedCentre(universe->Particles);
+        last = universe;
+    }
+    return centre;
 }
 
 } // namespace
@@ -88,6 +104,41 @@ QMdiSubWindow* TMDIChild::SubWindow() const {
 
 void TMDIChild::ShowUniverse(std::shared_ptr<const TUniverseSnapshot> universe) {
     FUniverse = std::move(universe);
+    FollowUniverse();
+    Redraw();
+}
+
+void TMDIChild::FollowUniverse() {
+    if (!FFollow || !FUniverse || !FUniverse->HasParticles())
+        return;
+    if (FUniverse->BuildCount != FFollowedBuild) {
+        FFollowAnchor = {};
+        FFollowedBuild = FUniverse->BuildCount;
+    }
+    FollowCentre(FCamera, FFollowAnchor, CentreToFollow(FUniverse));
+}
+
+void TMDIChild::SetFollow(bool value) {
+    if (value == FFollow)
+        return;
+    FFollow = value;
+    FFollowAnchor = {};
+    if (!value)
+        return;
+    FollowUniverse();
+    Redraw();
+}
+
+void TMDIChild::FitToParticles() {
+    if (FClosing || !FUniverse || !FUniverse->HasParticles())
+        return;
+    FCamera = FitToSee(FCamera, FUniverse->Particles, width(), height(), FUniverse->Space);
+    if (FFollow) {
+        // The fitted picture stays put: the centre is followed from where the fit left it.
+        FFollowAnchor = {true, CentreToFollow(FUniverse), 0, 0, 0};
+        FFollowedBuild = FUniverse->BuildCount;
+        PinFollow(FCamera, FFollowAnchor);
+    }
     Redraw();
 }
 
@@ -95,6 +146,9 @@ void TMDIChild::Redraw() {
     FFrameValid = false;
     if (FClosing)
         return;
+    // Moved to a screen of another pixel ratio: the frame is made anew for its pixels.
+    if (!FFrame.isNull() && devicePixelRatioF() != FPixelRatio)
+        ResizeFrame();
     FRequested = FRenderer->Request(Request());
 }
 
@@ -143,6 +197,7 @@ TViewSettings TMDIChild::Settings() const {
     settings.ShowLuminance = FShowLuminance;
     settings.UseLines = FUseLines;
     settings.ShowGrid = FShowGrid;
+    settings.Follow = FFollow;
     return settings;
 }
 
@@ -158,6 +213,10 @@ void TMDIChild::ApplySettings(const TViewSettings& settings) {
     FShowLuminance = settings.ShowLuminance;
     FUseLines = settings.UseLines;
     FShowGrid = settings.ShowGrid;
+    FFollow = settings.Follow;
+    // A camera given whole (another view's, a file's) is followed from its own middle.
+    FFollowAnchor = {};
+    FollowUniverse();
     if (FShowAs != old.ShowAs)
         emit ShowAsSelected(FShowAs);
     Redraw();
@@ -276,6 +335,7 @@ void TMDIChild::FormMouseMove(int x, int y) {
     const auto redraw = [this] { Redraw(); };
     if (FPanning) {
         DragPan(FCamera, FUniverse ? FUniverse->Space : 0, FLastMouseX, FLastMouseY, x, y);
+        PinFollow(FCamera, FFollowAnchor);
         redraw();
     }
     if (FZooming) {
@@ -286,12 +346,23 @@ void TMDIChild::FormMouseMove(int x, int y) {
         DragRotate(FCamera, FLastMouseX, FLastMouseY, x, y);
         redraw();
     }
-    if (FDollying && DragDolly(FCamera, FLastMouseY, y))
+    if (FDollying && DragDolly(FCamera, FLastMouseY, y)) {
+        PinFollow(FCamera, FFollowAnchor);
         redraw();
+    }
 }
 
 void TMDIChild::FormMouseUp() {
     FPanning = FZooming = FRotating = FDollying = false;
+}
+
+void TMDIChild::FormMouseWheel(int x, int y, int angleDelta) {
+    if (FClosing || angleDelta == 0)
+        return;
+    WheelZoom(FCamera, FUniverse ? FUniverse->Space : 0, FCentreX, FCentreY, x, y, angleDelta,
+              MinZoom(height()));
+    PinFollow(FCamera, FFollowAnchor);
+    Redraw();
 }
 
 void TMDIChild::ResizeFrame() {
@@ -304,7 +375,12 @@ void TMDIChild::ResizeFrame() {
         else
             resize(width(), MinClientHeight);
     }
-    FFrame = QImage(width(), height(), QImage::Format_RGB32);
+    // Drawn in the screen's own pixels, so that a display scale of 2 shows fine dots rather
+    // than blocks of four.
+    FPixelRatio = devicePixelRatioF();
+    FFrame = QImage(static_cast<int>(std::ceil(width() * FPixelRatio)),
+                    static_cast<int>(std::ceil(height() * FPixelRatio)), QImage::Format_RGB32);
+    FFrame.setDevicePixelRatio(FPixelRatio);
     ClearFrame();
     FCentreX = static_cast<std::int32_t>(static_cast<unsigned>(width()) / 2);
     FCentreY = static_cast<std::int32_t>(static_cast<unsigned>(height()) / 2);
@@ -322,6 +398,7 @@ TPictureRequest TMDIChild::Request() const {
     TPictureRequest request;
     request.Universe = FUniverse;
     request.Size = FFrame.size();
+    request.PixelRatio = FPixelRatio;
     TFrameSettings& settings = request.Settings;
     settings.Camera = FCamera;
     settings.CentreX = FCentreX;
@@ -334,6 +411,8 @@ TPictureRequest TMDIChild::Request() const {
     settings.Dots = {FPartSize, FContrast};
     settings.ShowGrid = FShowGrid;
     settings.GridSpace = FUniverse ? FUniverse->Space : 0;
+    if (FPixelRatio != 1)
+        settings = ForDevicePixels(settings, FPixelRatio, FFrame.width(), FFrame.height());
     return request;
 }
 
@@ -407,4 +486,10 @@ void TMDIChild::mouseMoveEvent(QMouseEvent* event) {
 
 void TMDIChild::mouseReleaseEvent(QMouseEvent*) {
     FormMouseUp();
+}
+
+void TMDIChild::wheelEvent(QWheelEvent* event) {
+    const QPoint at = event->position().toPoint();
+    FormMouseWheel(at.x(), at.y(), event->angleDelta().y());
+    event->accept();
 }

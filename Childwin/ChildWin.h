@@ -2,6 +2,7 @@
 
 #include "Childwin/FrameRender.h"
 #include "Childwin/ViewCamera.h"
+#include "Childwin/ViewFit.h"
 #include "Childwin/ViewSettings.h"
 
 #include <QImage>
@@ -32,6 +33,7 @@ class TMDIChild : public QWidget {
     Q_PROPERTY(int PartSize READ PartSize WRITE SetPartSize)
     Q_PROPERTY(bool UseLines READ UseLines WRITE SetUseLines)
     Q_PROPERTY(bool ShowGrid READ ShowGrid WRITE SetShowGrid)
+    Q_PROPERTY(bool Follow READ Follow WRITE SetFollow)
 
 public:
     /// Creates a view as a new sub-window of area and runs its creation handler (size
@@ -50,6 +52,7 @@ public:
     int PartSize() const { return FPartSize; }
     bool UseLines() const { return FUseLines; }
     bool ShowGrid() const { return FShowGrid; }
+    bool Follow() const { return FFollow; }
     const TViewCamera& Camera() const { return FCamera; }
 
     void SetShowLuminance(bool value);
@@ -62,6 +65,11 @@ public:
     void SetShowGrid(bool value);
     /// A new camera: the view redraws when it differs from the one it has.
     void SetCamera(const TViewCamera& camera);
+    /// Keeps the centre of mass of the central particles where it is on the screen from
+    /// now on, first bringing it to the middle: the camera moves with it at every picture.
+    void SetFollow(bool value);
+    /// Frames the central particles (FitShare of them) with the turn and tilt kept.
+    void FitToParticles();
 
     /// The camera and display settings, the way other views and files take them.
     TViewSettings Settings() const;
@@ -103,6 +111,8 @@ public:
     /// Pointer movement: every drag mode that is on changes the camera and redraws.
     void FormMouseMove(int x, int y);
     void FormMouseUp(); // any button release ends every drag mode
+    /// The wheel at window point (x, y): zooms about the pointer (a notch is 120).
+    void FormMouseWheel(int x, int y, int angleDelta);
 
     /// Keeps Frame the size of the client area, which it first grows to 30 pixels high.
     void ResizeFrame();
@@ -151,6 +161,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     bool PrepareFrame(); // false while Closing
@@ -158,6 +169,8 @@ private:
     TPictureRequest Request() const;
     /// Takes a picture the drawing thread finished, if it is newer than the one shown.
     void TakePicture();
+    /// Moves the camera with the centre of mass of universe, when following.
+    void FollowUniverse();
 
     std::unique_ptr<TViewRenderer> FRenderer;
     std::shared_ptr<const TUniverseSnapshot> FUniverse;
@@ -182,4 +195,8 @@ private:
     int FPartSize = 0;
     bool FUseLines = false;
     bool FShowGrid = false;
+    bool FFollow = false;
+    TFollowAnchor FFollowAnchor;
+    std::uint64_t FFollowedBuild = 0; // a new universe is followed from its own middle
+    double FPixelRatio = 1;           // of the screen Frame was sized for
 };

@@ -83,6 +83,19 @@ void CollectLines(const TUniverseSnapshot& universe, const TDisplayList& list,
 
 } // namespace
 
+TFrameSettings ForDevicePixels(const TFrameSettings& settings, double ratio,
+                               std::int32_t deviceWidth, std::int32_t deviceHeight) {
+    TFrameSettings device = settings;
+    device.Camera.ZoomX *= ratio;
+    device.Camera.ZoomY *= ratio;
+    device.ClientWidth = deviceWidth;
+    device.ClientHeight = deviceHeight;
+    // Halved as the view halves its own size, so a ratio of 1 changes nothing.
+    device.CentreX = static_cast<std::int32_t>(static_cast<std::uint32_t>(deviceWidth) / 2);
+    device.CentreY = static_cast<std::int32_t>(static_cast<std::uint32_t>(deviceHeight) / 2);
+    return device;
+}
+
 void RenderUniverse(const TUniverseSnapshot* universe, TDisplayList* list, const TPixelFrame& frame,
                     const TFrameSettings& settings, TLineList& lines, TDrawnPoints& points) {
     lines.Clear();

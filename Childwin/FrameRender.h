@@ -36,6 +36,13 @@ struct TFrameSettings {
     double GridSpace = 0; // half the grid's span, the universe's Space
 };
 
+/// The settings of a view measured in its own (logical) pixels, made for drawing into a
+/// frame of deviceWidth x deviceHeight physical pixels, ratio of them to each logical one:
+/// the zooms grow by ratio, so the picture has the same shape and dots the same size on
+/// the screen, drawn with the screen's finer pixels rather than as blocks of them.
+TFrameSettings ForDevicePixels(const TFrameSettings& settings, double ratio,
+                               std::int32_t deviceWidth, std::int32_t deviceHeight);
+
 /// Draws the snapshot's particles into a frame that has already been cleared: projects
 /// every particle, sorts them by depth and blends them in nearest first. Every particle
 /// in front of the camera gets its screen point in points (one per particle, kept by the

@@ -51,10 +51,11 @@ void TViewRenderer::Detach() {
     ready.swap(FState->Ready);
 }
 
-QImage TViewRenderer::BlackFrame(const QSize& size) {
+QImage TViewRenderer::BlackFrame(const QSize& size, double ratio) {
     if (size.isEmpty())
         return {};
     QImage frame(size, QImage::Format_RGB32);
+    frame.setDevicePixelRatio(ratio);
     frame.fill(QColor(Qt::black));
     return frame;
 }
@@ -62,7 +63,7 @@ QImage TViewRenderer::BlackFrame(const QSize& size) {
 std::uint64_t TViewRenderer::Request(TPictureRequest request) {
     const std::uint64_t number = ++FLastRequest;
     FWorker->Post(FLane, [state = FState, request = std::move(request), number] {
-        QImage frame = BlackFrame(request.Size);
+        QImage frame = BlackFrame(request.Size, request.PixelRatio);
         state->Draw(frame, request);
         std::lock_guard lock(state->Mailbox);
         if (number > state->Finished.Request)

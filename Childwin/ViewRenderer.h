@@ -17,7 +17,8 @@ struct TUniverseSnapshot;
 struct TPictureRequest {
     std::shared_ptr<const TUniverseSnapshot> Universe; // kept alive while it is drawn
     TFrameSettings Settings;
-    QSize Size; // the frame's; an empty size gives a null picture
+    QSize Size;            // the frame's, in physical pixels; an empty size gives a null picture
+    double PixelRatio = 1; // physical pixels to each of the window's own
 };
 
 /// A finished picture and the number of the request it answers.
@@ -58,8 +59,9 @@ public:
     /// Pictures drawn so far, on either thread.
     std::uint64_t Renders() const;
 
-    /// A cleared picture of size, as both ways of drawing start from.
-    static QImage BlackFrame(const QSize& size);
+    /// A cleared picture of size, as both ways of drawing start from, shown at ratio
+    /// physical pixels to the window's own.
+    static QImage BlackFrame(const QSize& size, double ratio = 1);
 
 private:
     struct TState;

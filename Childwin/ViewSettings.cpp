@@ -40,6 +40,7 @@ TViewSettings OpenedBeside(const TViewSettings& active, const TViewSettings& cre
     settings.ShowAs = active.ShowAs;
     settings.PartSize = active.PartSize;
     settings.ShowGrid = active.ShowGrid;
+    settings.Follow = active.Follow;
     return settings;
 }
 

@@ -17,6 +17,7 @@ struct TViewSettings {
     bool ShowLuminance = false;
     bool UseLines = false;
     bool ShowGrid = false;
+    bool Follow = false; // the camera moves with the central particles' centre of mass
 
     bool operator==(const TViewSettings&) const = default;
 };
@@ -30,8 +31,8 @@ TViewSettings CreatedViewSettings(std::int32_t clientHeight, double space);
 /// level, zoom 0.1 x the client height, contrast 130, size 12, luminance on.
 TViewSettings DefaultViewSettings(std::int32_t clientHeight, double space);
 
-/// A view opened while another is active: that view's camera, display method, size and
-/// grid; contrast, brightness, luminance and lines stay as the new view was created.
+/// A view opened while another is active: that view's camera, display method, size, grid
+/// and following; contrast, brightness, luminance and lines stay as the new view was created.
 TViewSettings OpenedBeside(const TViewSettings& active, const TViewSettings& created);
 
 /// One of the preset's views, derived from the active view: all of it but the lines, which

@@ -9,6 +9,7 @@ set(PURE_SOURCES
   LineList.h LineList.cpp
   FrameRender.h FrameRender.cpp
   CameraDrag.h CameraDrag.cpp
+  ViewFit.h ViewFit.cpp
   ViewSettings.h ViewSettings.cpp
   EyeTurn.h EyeTurn.cpp
   StereoRender.h StereoRender.cpp

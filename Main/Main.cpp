@@ -95,6 +95,7 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::FormClose() {
+    SaveDesktop();
     const QList<TMDIChild*> views = Views();
     for (qsizetype i = views.size() - 1; i >= 0; --i)
         views[i]->MarkClosing();

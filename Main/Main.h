@@ -7,12 +7,14 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QStringList>
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
 
 class QAction;
+class QRect;
 class QMdiArea;
 class QMdiSubWindow;
 class QFileDialog;
@@ -148,7 +150,9 @@ public:
     void MenuViewNewClick();
     void MenuViewCloseClick();
     void MenuViewCloseAllClick();
-    void ShowGrid1Click(); // the active view's grid on or off, as the item's check mark says
+    void ShowGrid1Click();      // the active view's grid on or off, as the item's check mark says
+    void MenuViewFitClick();    // the active view's camera frames the particles
+    void MenuViewFollowClick(); // the active view follows the particles, as the check mark says
     void MenuViewStatisticsClick(); // shows the statistics window (MainStatistics.cpp)
     void MenuViewPreset1Click();
     void WindowCascadeItemClick();
@@ -186,6 +190,20 @@ public:
     static QString WithExtension(const QString& path);
     /// A file to open instead of building the default universe at first show.
     void SetStartFile(const QString& path) { FStartFile = path; }
+
+    // What the desktop keeps between runs (MainDesktop.cpp): window places, the Speed
+    // choice, recorder options, folders and recent files. Universe settings are not kept:
+    // they belong to simulation files.
+    /// Before the first showing: the main window's remembered place, or about four fifths
+    /// of the screen at a first start, and the remembered choices.
+    void RestoreDesktop();
+    /// After the first showing: the properties window where it stood last, or at a first
+    /// start beside View 1 rather than over it.
+    void PlacePropertiesDlg();
+    /// Keeps the window places and choices for the next run (also done on closing).
+    void SaveDesktop();
+    /// The File menu's recent files, newest first.
+    QStringList RecentFiles() const;
 
     // The recorder (MainRecorder.cpp).
     void StartRecording1Click();
@@ -309,7 +327,15 @@ private:
     void StatisticsSamplingChanged(bool on);
     std::shared_ptr<const TUniverseSnapshot> FFrameShown; // the recorded frame shown, if any
     void ShowError(const QString& text);
-    QString FExportFolder; // where frames were exported last
+    QString FExportFolder;     // where frames were exported last
+    QString FSimulationFolder; // where a simulation was opened or saved last
+    /// path was opened or saved: it heads the recent files, its folder is the next start.
+    void RememberFile(const QString& path);
+    void ShowRecentFiles();
+    /// Gives a view the geometry wanted (by the platform or a file) as far as the MDI area
+    /// can show it: shrunk to the area and moved into it. Never sized larger first, so a
+    /// huge request costs nothing.
+    void PlaceViewInArea(TMDIChild* view, const QRect& wanted);
     QString FStartFile;
     bool FProcessing = false;
     bool FUniverseReady = false;

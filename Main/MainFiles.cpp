@@ -99,6 +99,7 @@ void TMainForm::SaveEnded(const QString& path, const QString& error) {
     // Said only now: the file is in place and on the disk.
     StatusBar->showMessage(QStringLiteral("Saved %1").arg(path));
     UpdateCaption();
+    RememberFile(CurrentFile());
 }
 
 void TMainForm::SaveCancelled(const QString& path) {
@@ -167,6 +168,8 @@ QString TMainForm::SavePath() {
     dialog.setDefaultSuffix(QStringLiteral("astrivo"));
     if (!CurrentFile().isEmpty())
         dialog.selectFile(CurrentFile());
+    else if (!FSimulationFolder.isEmpty())
+        dialog.setDirectory(FSimulationFolder);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
@@ -201,6 +204,7 @@ bool TMainForm::OpenSimulation(const QString& path) {
     FSession->LeavePlayback();
     FSession->AdoptRecording(std::move(recording));
     ApplySimulation(contents, path);
+    RememberFile(path);
     return true;
 }
 
@@ -232,8 +236,10 @@ void TMainForm::ApplySimulation(TSimulationContents& contents, const QString& pa
             view->setWindowTitle(caption);
             view->SubWindow()->setWindowTitle(caption);
             view->ApplySettings(record.Settings);
-            view->SubWindow()->setGeometry(record.X, record.Y, std::max(record.Width, 60),
-                                           std::max(record.Height, 40));
+            // A file from a larger screen, or an edited one, may ask for a view far larger
+            // than the window or beyond its edge: it is shrunk and moved into the area.
+            PlaceViewInArea(view, QRect(record.X, record.Y, std::max(record.Width, 60),
+                                        std::max(record.Height, 40)));
             view->FormResize();
             frames.push_back(view->SubWindow());
         }

@@ -41,6 +41,8 @@ constexpr TMenuBinding MenuBindings[] = {
     {&TMenuActions::MenuViewCloseAll, &TMainForm::MenuViewCloseAllClick},
     {&TMenuActions::Close2, &TMainForm::MenuViewCloseClick},
     {&TMenuActions::ShowGrid1, &TMainForm::ShowGrid1Click},
+    {&TMenuActions::MenuViewFit, &TMainForm::MenuViewFitClick},
+    {&TMenuActions::MenuViewFollow, &TMainForm::MenuViewFollowClick},
     {&TMenuActions::MenuViewStatistics, &TMainForm::MenuViewStatisticsClick},
     {&TMenuActions::MenuViewPreset1, &TMainForm::MenuViewPreset1Click},
     {&TMenuActions::WindowCascadeItem, &TMainForm::WindowCascadeItemClick},

@@ -190,7 +190,7 @@ void TMainForm::StartRecording1Click() {
     if (!FUniverseReady || !Snapshot() || !AskToDiscardRecording())
         return;
     const QString path = WithExtension(QFileDialog::getSaveFileName(
-        this, QStringLiteral("New Recording"), QString(),
+        this, QStringLiteral("New Recording"), FSimulationFolder,
         QStringLiteral("Astrivo simulations (*.astrivo);;All files (*)")));
     if (path.isEmpty())
         return;

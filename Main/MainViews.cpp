@@ -31,7 +31,8 @@ constexpr TMenuAction ViewCommands[] = {
     &TMenuActions::WindowArrangeItem, &TMenuActions::WindowMinimizeItem};
 // Commands on the active view's picture.
 constexpr TMenuAction PictureCommands[] = {&TMenuActions::FileExportItem, &TMenuActions::CopyItem,
-                                           &TMenuActions::ShowGrid1};
+                                           &TMenuActions::ShowGrid1, &TMenuActions::MenuViewFit,
+                                           &TMenuActions::MenuViewFollow};
 
 // The size a view is created with; cascading keeps it where there is room.
 constexpr int ViewWidth = 320;
@@ -98,6 +99,8 @@ void TMainForm::OpenView(const QString& title) {
     view->SubWindow()->setWindowTitle(title);
     view->ApplySettings(NewViewSettings(view, active, OpenedBeside));
     view->ShowUniverse(Snapshot());
+    // The platform stairs new views down and to the right, past the area's edge in time.
+    PlaceViewInArea(view, view->SubWindow()->geometry());
     view->FormResize();
     // The new view is the active one; it reports itself now that it is set up, so the
     // properties window shows its settings rather than its creation defaults.
@@ -209,6 +212,20 @@ void TMainForm::UpdateMenuItems() {
     for (const TMenuAction command : PictureCommands)
         (Actions.*command)->setEnabled(active != nullptr);
     Actions.ShowGrid1->setChecked(active && active->ShowGrid());
+    Actions.MenuViewFollow->setChecked(active && active->Follow());
+}
+
+void TMainForm::MenuViewFitClick() {
+    if (TMDIChild* view = ActiveView())
+        view->FitToParticles();
+}
+
+void TMainForm::MenuViewFollowClick() {
+    QAction* item = Actions.MenuViewFollow;
+    if (TMDIChild* view = ActiveView())
+        view->SetFollow(item->isChecked());
+    else
+        item->setChecked(false);
 }
 
 void TMainForm::ShowWindowMenu() {

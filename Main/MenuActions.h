@@ -15,6 +15,7 @@ struct TMenuActions {
     QAction* FileSaveItem = nullptr;
     QAction* FileSaveAsItem = nullptr;
     QAction* FileExportItem = nullptr;
+    QAction* FileRecentItem = nullptr;
     QAction* N1 = nullptr;
     QAction* FileExitItem = nullptr;
     // Edit
@@ -28,6 +29,8 @@ struct TMenuActions {
     QAction* Close2 = nullptr;
     QAction* N4 = nullptr;
     QAction* ShowGrid1 = nullptr;
+    QAction* MenuViewFit = nullptr;
+    QAction* MenuViewFollow = nullptr;
     QAction* MenuViewStatistics = nullptr;
     QAction* N2 = nullptr;
     QAction* MenuViewPreset1 = nullptr;

@@ -18,6 +18,7 @@ constexpr std::array<TMenuItemRow, 8> FileItems{{
     {ROW(FileSaveItem), "&Save Simulation", "Ctrl+S", "Save current file", false},
     {ROW(FileSaveAsItem), "Save Simulation &As...", "Shift+Ctrl+S", "Save current file as...", false},
     {ROW(FileExportItem), "&Export Picture...", "Ctrl+E", "Save the active view's picture as a PNG file", false},
+    {ROW(FileRecentItem), "Recent &Files", "", "Open a simulation opened or saved lately", false},
     {ROW(N1), "-", "", ""},
     {ROW(FileExitItem), "E&xit", "Ctrl+Q", "Exit the application"},
 }};
@@ -28,13 +29,15 @@ constexpr std::array<TMenuItemRow, 3> EditItems{{
     {ROW(PasteItem), "&Paste", "", "Paste from clipboard", false},
 }};
 
-constexpr std::array<TMenuItemRow, 14> ViewItems{{
+constexpr std::array<TMenuItemRow, 16> ViewItems{{
     {ROW(MenuViewNew), "&New View", "Ctrl+N", "Create a new file"},
     {ROW(MenuViewClose), "&Close View", "Ctrl+W", "Close current file"},
     {ROW(MenuViewCloseAll), "Close &All Views", "Shift+Ctrl+W", ""},
     {ROW(Close2), "Close(2)", "Ctrl+F4", "", true, false},
     {ROW(N4), "-", "", ""},
     {ROW(ShowGrid1), "Show &Grid", "", "Show axes and a grid in the plane y = 0 under the particles", true, true, true},
+    {ROW(MenuViewFit), "&Fit to Particles", "Home", "Move the active view's camera so that the central 98% of the particles fill the view", false},
+    {ROW(MenuViewFollow), "F&ollow Centre of Mass", "", "Move the active view's camera with the centre of mass of the central particles", false, true, true},
     {ROW(MenuViewStatistics), "&Statistics", "Ctrl+T", "Plot the energies, momentum, heat and half-mass radius against the iteration"},
     {ROW(N2), "-", "", ""},
     {ROW(MenuViewPreset1), "Arrange 3rd Angle + Perspective", "F9", ""},

@@ -10,6 +10,8 @@
 
 TProgram::TProgram(QApplication& application) {
     application.setApplicationName(QString::fromLatin1(Title));
+    // Where QSettings keeps what the desktop remembers between runs.
+    application.setOrganizationName(QStringLiteral("Astrivo"));
     // Kept for the platform's help viewer; no command opens help.
     application.setProperty("HelpFile", QString::fromLatin1(HelpFile));
     application.setDesktopFileName(QStringLiteral("astrivo"));
@@ -26,6 +28,8 @@ TProgram::TProgram(QApplication& application) {
 TProgram::~TProgram() = default;
 
 void TProgram::Show() {
+    FMainForm->RestoreDesktop();
     FMainForm->show();
+    FMainForm->PlacePropertiesDlg();
     FPropertiesDlg->show();
 }

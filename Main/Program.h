@@ -20,8 +20,8 @@ public:
     explicit TProgram(QApplication& application);
     ~TProgram();
 
-    /// Shows the main window (which builds the universe and opens View 1), then the
-    /// properties window beside it.
+    /// Shows the main window where it stood last (which builds the universe and opens
+    /// View 1), then the properties window where it stood last or beside View 1.
     void Show();
 
     TMainForm* MainForm() const { return FMainForm.get(); }

@@ -65,6 +65,7 @@ void Write(hid_t group, const TViewsRecord& views) {
         WriteInt(sub, "PartSize", settings.PartSize);
         WriteInt(sub, "UseLines", settings.UseLines ? 1 : 0);
         WriteInt(sub, "ShowGrid", settings.ShowGrid ? 1 : 0);
+        WriteInt(sub, "Follow", settings.Follow ? 1 : 0);
         WriteInt(sub, "X", view.X);
         WriteInt(sub, "Y", view.Y);
         WriteInt(sub, "Width", view.Width);
@@ -96,6 +97,7 @@ TViewsRecord Read(hid_t group) {
         const std::int32_t lines = ReadInt(sub, "UseLines");
         // Files written before views had a grid show none.
         const std::int32_t grid = H5Aexists(sub, "ShowGrid") > 0 ? ReadInt(sub, "ShowGrid") : 0;
+        const std::int32_t follow = H5Aexists(sub, "Follow") > 0 ? ReadInt(sub, "Follow") : 0;
         view.X = ReadInt(sub, "X");
         view.Y = ReadInt(sub, "Y");
         view.Width = ReadInt(sub, "Width");
@@ -105,6 +107,7 @@ TViewsRecord Read(hid_t group) {
         Require(luminance == 0 || luminance == 1, index, "ShowLuminance is neither 0 nor 1");
         Require(lines == 0 || lines == 1, index, "UseLines is neither 0 nor 1");
         Require(grid == 0 || grid == 1, index, "ShowGrid is neither 0 nor 1");
+        Require(follow == 0 || follow == 1, index, "Follow is neither 0 nor 1");
         Require(method >= saMonocular && method <= saChromoStereo, index,
                 "ShowAs is not 0, 1 or 2");
         Require(state >= 0 && state <= 2, index, "WindowState is not 0, 1 or 2");
@@ -112,6 +115,7 @@ TViewsRecord Read(hid_t group) {
         settings.ShowLuminance = luminance != 0;
         settings.UseLines = lines != 0;
         settings.ShowGrid = grid != 0;
+        settings.Follow = follow != 0;
         view.WindowState = static_cast<TWindowState>(state);
         views.Views.push_back(std::move(view));
     }

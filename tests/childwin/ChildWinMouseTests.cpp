@@ -2,10 +2,12 @@
 #include "ViewTestSupport.h"
 
 #include "Childwin/CameraDrag.h"
+#include "Childwin/ViewProjection.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -200,3 +202,38 @@ TEST_F(ViewMouse, SecondButtonDoesNotStartAnotherModeAndAnyReleaseEndsAll) {
     Move({180, 180});
     EXPECT_TRUE(SameCamera(View->Camera(), after));
 }
+
+namespace {
+
+// The wheel turned away from the user zooms in about the pointer: what lies under it at
+// the depth a pan moves with stays under it; turned back, it zooms out the same way.
+TEST_F(ViewMouse, TheWheelZoomsAboutThePointer) {
+    const TViewCamera before = View->Camera();
+    const QPoint at(330, 70);
+    const auto turnWheel = [this, at](int delta) {
+        QWheelEvent wheel(at, View->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(View, &wheel);
+    };
+    // The point under the pointer at the pan's depth, in the view's turned frame.
+    const double depth = Snapshot->Space - before.Dolly;
+    const TViewPoint under{
+        (at.x() - View->CentreX()) * 0.01 * depth / before.ZoomX - before.OffsetX,
+        (at.y() - View->CentreY()) * 0.01 * depth / before.ZoomY - before.OffsetY, depth};
+    MarkScreenPoints();
+    turnWheel(120);
+    View->WaitForPicture();
+    EXPECT_TRUE(Redrawn());
+    EXPECT_NEAR(View->Camera().ZoomX, 1.2 * before.ZoomX, 1e-9);
+    EXPECT_NEAR(View->Camera().ZoomY, 1.2 * before.ZoomY, 1e-9);
+    const TScreenPoint kept = ProjectPoint(under, View->Camera(), View->CentreX(), View->CentreY());
+    EXPECT_NEAR(kept.SX, at.x(), 1e-6);
+    EXPECT_NEAR(kept.SY, at.y(), 1e-6);
+
+    turnWheel(-120);
+    EXPECT_NEAR(View->Camera().ZoomX, before.ZoomX, 1e-9);
+    EXPECT_NEAR(View->Camera().OffsetX, before.OffsetX, 1e-9);
+    EXPECT_NEAR(View->Camera().OffsetY, before.OffsetY, 1e-9);
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 #include "MainTestSupport.h"
 
 #include "Storage/SimulationFile.h"
+#include "universe/Universe.h"
 #include "universe/UniverseSnapshot.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QProgressDialog>
 #include <QStatusBar>
+#include <QMdiArea>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -215,6 +217,41 @@ TEST_F(FileCommandTest, AFileGivenAtStartOpensInsteadOfANewUniverse) {
     // Processing works on the opened universe, which was never built here.
     Steps(1);
     EXPECT_EQ(Main->Snapshot()->IterationCount, iteration + 1);
+}
+
+// A file may ask for views far larger than any screen, or beyond the window's edge: each
+// opens shrunk and moved into the main window's area, at the cost of a view that fits.
+TEST_F(FileCommandTest, AFileAskingForHugeOrFarOffViewsOpensThemInsideTheWindow) {
+    const QString path = Folder.filePath("huge.astrivo");
+    Main->MenuViewNewClick();
+    ASSERT_TRUE(Save(path));
+    TSimulationContents contents;
+    ASSERT_TRUE(SimulationFile::Load(path.toStdString(), contents).Ok);
+    ASSERT_EQ(contents.Views.Views.size(), 2u);
+    TViewRecord& huge = contents.Views.Views[0];
+    huge.X = -3000;
+    huge.Y = 200;
+    huge.Width = huge.Height = 30000;
+    TViewRecord& far = contents.Views.Views[1];
+    far.X = 90000;
+    far.Y = 90000;
+    ASSERT_TRUE(SimulationFile::Save(path.toStdString(), *contents.Universe, contents.Settings,
+                                     contents.Views)
+                    .Ok);
+
+    ASSERT_TRUE(Main->OpenSimulation(path));
+    Settle();
+    const QRect area(QPoint(0, 0), Main->MDIClient->viewport()->size());
+    ASSERT_EQ(Main->Views().size(), 2);
+    for (TMDIChild* view : Main->Views()) {
+        EXPECT_TRUE(area.contains(view->SubWindow()->geometry()))
+            << view->SubWindow()->geometry().x() << ", " << view->SubWindow()->geometry().y();
+        EXPECT_LE(view->Frame().width(), area.width());
+        EXPECT_LE(view->Frame().height(), area.height());
+    }
+    EXPECT_EQ(Main->Views()[0]->SubWindow()->size(), area.size()) << "shrunk to the area";
+    EXPECT_EQ(Main->Views()[1]->SubWindow()->size(), QSize(far.Width, far.Height))
+        << "a view that fits keeps its size";
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -96,6 +97,8 @@ class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Program = std::make_unique<TProgram>(*qobject_cast<QApplication*>(qApp));
+        // Each test starts as a first run: nothing remembered from the tests before it.
+        QSettings().clear();
         Main = Program->MainForm();
         Dialog = Program->PropertiesDlg();
     }

@@ -23,6 +23,7 @@ TEST(MenuTable, EveryMenuAndItemAsWrittenOut) {
         "as...",
         "FileExportItem | &Export Picture... | Ctrl+E | disabled | Save the active view's picture "
         "as a PNG file",
+        "FileRecentItem | Recent &Files |  | disabled | Open a simulation opened or saved lately",
         "N1 | - |  |  | ",
         "FileExitItem | E&xit | Ctrl+Q |  | Exit the application",
         "Edit1 &Edit : Edit related commands",
@@ -37,6 +38,10 @@ TEST(MenuTable, EveryMenuAndItemAsWrittenOut) {
         "N4 | - |  |  | ",
         "ShowGrid1 | Show &Grid |  | checkable | Show axes and a grid in the plane y = 0 under "
         "the particles",
+        "MenuViewFit | &Fit to Particles | Home | disabled | Move the active view's camera so "
+        "that the central 98% of the particles fill the view",
+        "MenuViewFollow | F&ollow Centre of Mass |  | disabled checkable | Move the active "
+        "view's camera with the centre of mass of the central particles",
         "MenuViewStatistics | &Statistics | Ctrl+T |  | Plot the energies, momentum, heat and "
         "half-mass radius against the iteration",
         "N2 | - |  |  | ",

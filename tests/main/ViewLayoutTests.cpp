@@ -1,3 +1,4 @@
+#include "Main/DesktopLayout.h"
 #include "Main/ViewLayout.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +150,43 @@ TEST(Cascade, DegenerateInputGivesSoundRectangles) {
         ASSERT_GE(r.Height, 1);
         ASSERT_GE(r.Left, 0);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The properties window keeps the centred place where it covers nothing, and otherwise
+// stands right of the view, left of it, or below it, never off the screen.
+TEST(DesktopLayout, ThePropertiesWindowStandsBesideTheViewNeverOverIt) {
+    const TViewRect screen{0, 0, 1600, 1000};
+    const auto place = [&](const TViewRect& view) {
+        return DesktopLayout::PropertiesBeside(screen, 264, 357, view);
+    };
+    const TViewRect centred{668, 321, 264, 357};
+    const auto same = [](const TViewRect& a, const TViewRect& b) {
+        return a.Left == b.Left && a.Top == b.Top && a.Width == b.Width && a.Height == b.Height;
+    };
+    EXPECT_TRUE(same(place({160, 180, 320, 256}), centred));
+    EXPECT_TRUE(same(place({500, 300, 320, 256}), {828, 321, 264, 357}));
+    EXPECT_TRUE(same(place({700, 300, 700, 256}), {428, 321, 264, 357}));
+    EXPECT_TRUE(same(place({100, 100, 1400, 300}), {668, 408, 264, 357}));
+    EXPECT_TRUE(same(place({0, 0, 1600, 1000}), centred)) << "no room anywhere: centred";
+}
+
+TEST(DesktopLayout, AViewIsShrunkAndMovedIntoTheArea) {
+    const auto kept = DesktopLayout::KeepInArea({-3000, 200, 30000, 30000}, 900, 600, 120, 40);
+    EXPECT_EQ(kept.Left, 0);
+    EXPECT_EQ(kept.Top, 0);
+    EXPECT_EQ(kept.Width, 900);
+    EXPECT_EQ(kept.Height, 600);
+    const auto moved = DesktopLayout::KeepInArea({850, -20, 320, 256}, 900, 600, 120, 40);
+    EXPECT_EQ(moved.Left, 580);
+    EXPECT_EQ(moved.Top, 0);
+    EXPECT_EQ(moved.Width, 320);
+    const auto tiny = DesktopLayout::KeepInArea({10, 10, 320, 256}, 50, 30, 120, 40);
+    EXPECT_EQ(tiny.Left, 0) << "an area below the least size keeps the view at its corner";
+    EXPECT_EQ(tiny.Width, 120);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QList>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,12 @@ int main(int argc, char* argv[]) {
         if (equals > 0)
             qputenv(setting.left(equals).constData(), setting.mid(equals + 1));
     }
+    // What the program remembers between runs goes to a folder of this run's own, never to
+    // the user's settings; tests that look at it start from a clear memory.
+    const QTemporaryDir memory;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    for (const auto scope : {QSettings::UserScope, QSettings::SystemScope})
+        QSettings::setPath(QSettings::IniFormat, scope, memory.path());
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -90,6 +90,7 @@ inline TViewsRecord TwoViews() {
     first.Settings.PartSize = 12;
     first.Settings.UseLines = true;
     first.Settings.ShowGrid = true;
+    first.Settings.Follow = true;
     first.X = 10;
     first.Y = 20;
     first.Width = 400;
