@@ -1,6 +1,7 @@
 #include "Storage/SimulationFile.h"
 
 #include "Storage/AtomicFile.h"
+#include "Storage/FileLayout.h"
 #include "Storage/H5Access.h"
 #include "Storage/Recording.h"
 #include "Storage/SettingsSchema.h"
@@ -94,9 +95,9 @@ TStorageResult Load(const std::string& path, TSimulationContents& contents) {
             throw TStorageError("It cannot be opened.");
         if (isHdf5 == 0)
             throw TStorageError("It is not an Astrivo simulation (not an HDF5 file).");
-        TH5Handle file(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
-        H5Access::Check(file.Get(), "It is damaged or truncated.");
+        TH5Handle file = FileLayout::Open(path, H5F_ACC_RDONLY);
         CheckVersion(file);
+        FileLayout::Require(file);
 
         TSimulationContents loaded;
         loaded.Settings = SettingsSchema::Read(H5Access::OpenGroup(file, "Settings"));
