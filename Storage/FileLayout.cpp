@@ -257,7 +257,7 @@ void CheckRecording(hid_t group, const std::string& path) {
 } // namespace
 
 TH5Handle Open(const std::string& path, unsigned flags) {
-    // Withdraws the external link class before the first file is opened.
+    // Replaces the following of external links before the first file is opened.
     H5Access::SilenceErrors();
     return {Check(H5Fopen(path.c_str(), flags, H5P_DEFAULT), "It is damaged or truncated."),
             H5Fclose};

@@ -12,7 +12,7 @@
 namespace FileLayout {
 
 /// Opens path (H5F_ACC_RDONLY or H5F_ACC_RDWR). External links are never followed, by this
-/// or any later call in the program: HDF5's class for them is withdrawn on first use.
+/// or any later call in the program: HDF5's way of following them is replaced on first use.
 /// Throws TStorageError when the file cannot be opened.
 TH5Handle Open(const std::string& path, unsigned flags);
 
