@@ -3,6 +3,7 @@
 #include "Storage/H5Handle.h"
 
 #include <string>
+#include <vector>
 
 /// A file from elsewhere is untrusted input: before anything in it is used, its whole layout
 /// is walked and compared with the layout this program writes (docs/file-format.md), so that
@@ -15,6 +16,10 @@ namespace FileLayout {
 /// or any later call in the program: HDF5's way of following them is replaced on first use.
 /// Throws TStorageError when the file cannot be opened.
 TH5Handle Open(const std::string& path, unsigned flags);
+
+/// Opens a whole file's bytes, read into memory, for reading: the checks and the reading that
+/// follows then see the same bytes, whatever happens to the file meanwhile.
+TH5Handle OpenImage(const std::vector<char>& bytes);
 
 /// Throws TStorageError naming the first thing in file that this program does not write: a
 /// link that is not a hard link, an object of an unknown name or kind, a dataset of another

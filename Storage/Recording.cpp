@@ -5,6 +5,7 @@
 #include "Storage/FileLayout.h"
 #include "Storage/H5Access.h"
 #include "Storage/H5Series.h"
+#include "Storage/Isolated.h"
 #include "Storage/SimulationFile.h"
 #include "Storage/UniverseIO.h"
 #include "universe/Universe.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -143,6 +145,20 @@ TStorageResult TRecording::Open(const std::string& path, std::unique_ptr<TRecord
 TStorageResult TRecording::Extract(const std::string& source, const std::string& path,
                                    std::unique_ptr<TRecording>& recording) {
     H5Access::SilenceErrors();
+    // The copy is made in a child: should HDF5 fault on the source, only the child goes.
+    // What it leaves at path is a file this program wrote from checked reads.
+    std::error_code unknown;
+    const std::uintmax_t bytes = std::filesystem::file_size(source, unknown);
+    const TStorageResult copied =
+        Isolated::Run([&] { return CopyOut(source, path); }, unknown ? 0 : bytes);
+    if (!copied.Ok) {
+        std::remove(path.c_str());
+        return copied;
+    }
+    return Open(path, recording);
+}
+
+TStorageResult TRecording::CopyOut(const std::string& source, const std::string& path) {
     // The source is read, never copied as HDF5 objects: copying hands its structure,
     // damaged or not, to HDF5's copy code, while reading checks every chunk and keyframe.
     std::unique_ptr<TRecording> from(new TRecording);
@@ -158,6 +174,7 @@ TStorageResult TRecording::Extract(const std::string& source, const std::string&
     try {
         to->CopyFrames(*from);
         Check(H5Fflush(to->File, H5F_SCOPE_LOCAL), "The recording " + path + " cannot be written.");
+        to.reset();
     } catch (const TStorageError& error) {
         to.reset();
         std::remove(path.c_str());
@@ -168,7 +185,6 @@ TStorageResult TRecording::Extract(const std::string& source, const std::string&
         std::remove(path.c_str());
         return TStorageResult::Failure("There is not enough memory to read its recording.");
     }
-    recording = std::move(to);
     return TStorageResult::Success();
 }
 

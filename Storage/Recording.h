@@ -46,7 +46,9 @@ public:
     /// Copies the recording that the simulation file source holds into a new file at path
     /// and opens that, so the source is never written. The source's layout is checked
     /// first, and its frames and keyframes are read through their checksums and written
-    /// afresh, so that a damaged source is refused rather than copied.
+    /// afresh, so that a damaged source is refused rather than copied. The copy is made in a
+    /// child process, so that a fault of HDF5's on the source refuses it instead of ending
+    /// the program.
     static TStorageResult Extract(const std::string& source, const std::string& path,
                                   std::unique_ptr<TRecording>& recording);
 
@@ -99,6 +101,8 @@ public:
 
 private:
     TRecording() = default;
+    /// Extract's work: the recording in source copied to a new, closed file at path.
+    static TStorageResult CopyOut(const std::string& source, const std::string& path);
     /// Opens path (H5F_ACC_RDONLY or H5F_ACC_RDWR) after checking its whole layout.
     void Attach(const std::string& path, unsigned flags);
     /// Opens the datasets of Group, of Particles particles, and reads its frame lists.
