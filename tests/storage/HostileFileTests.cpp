@@ -4,7 +4,9 @@
 #include "StorageTestSupport.h"
 
 #include "Storage/H5Handle.h"
+#include "Storage/Isolated.h"
 
+#include <csignal>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -185,6 +187,27 @@ TEST(HostileFileTest, LinksVirtualOrExternalDataAndForeignStructureAreRefusedUnt
         EXPECT_FALSE(watch.Touched());
         EXPECT_TRUE(FileBytes(other) == otherBytes) << "the other file changed";
     }
+}
+
+// Metadata made to pass HDF5's checksums can make the library itself fault while the file
+// is read; the reading happens in a child, so the fault refuses the file and nothing more.
+TEST(HostileFileTest, AFaultWhileReadingRefusesTheFileAndTheProgramGoesOn) {
+    int calls = 0;
+    const TStorageResult faulted = Isolated::Run(
+        [&] {
+            ++calls;
+            std::raise(SIGSEGV);
+            return TStorageResult::Success();
+        },
+        0);
+    EXPECT_FALSE(faulted.Ok);
+    EXPECT_NE(faulted.Message.find("made the HDF5 library fail"), std::string::npos)
+        << faulted.Message;
+    EXPECT_EQ(calls, 0); // what the child changed stays in the child
+    const TStorageResult refused =
+        Isolated::Run([] { return TStorageResult::Failure("It holds a soft link."); }, 0);
+    EXPECT_EQ(refused.Message, "It holds a soft link.");
+    EXPECT_TRUE(Isolated::Run([] { return TStorageResult::Success(); }, 0).Ok);
 }
 
 } // namespace
