@@ -72,6 +72,20 @@ std::size_t ByteCount(hid_t type, std::span<const hsize_t> dims) {
     return bytes;
 }
 
+hid_t RefuseToFollow(const char*, hid_t, const void*, std::size_t, hid_t, hid_t) {
+    return H5I_INVALID_HID;
+}
+
+const H5L_class_t RefusedExternalLink{H5L_LINK_CLASS_T_VERS,
+                                      H5L_TYPE_EXTERNAL,
+                                      "external link, never followed",
+                                      nullptr,
+                                      nullptr,
+                                      nullptr,
+                                      RefuseToFollow,
+                                      nullptr,
+                                      nullptr};
+
 } // namespace
 
 // FNV-1a, 64 bits: cheap next to the disk, and any changed byte changes it.
@@ -92,6 +106,11 @@ void SilenceErrors() {
     // come before HDF5's first use, which SilenceErrors always is in this program.
     static const bool noExitCleanUp = H5dont_atexit() >= 0;
     (void)noExitCleanUp;
+    // A file could link into another file and make any later call read or write there. No
+    // file of ours holds such a link, so HDF5's own class for them is replaced by one that
+    // refuses to follow: every attempt fails, whichever call makes it.
+    static const bool noExternalLinks = H5Lregister(&RefusedExternalLink) >= 0;
+    (void)noExternalLinks;
     H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
 }
 

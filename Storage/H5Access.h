@@ -15,7 +15,8 @@ namespace H5Access {
 /// HDF5 prints its error stack to stderr by default, per thread: turn that off for the
 /// calling thread. Every public storage entry point calls this first. The first call also
 /// turns off HDF5's clean-up at program exit, which crashes on a file a full disk left
-/// unclosable.
+/// unclosable, and replaces HDF5's external links by ones never followed, so that no file
+/// can make a call reach into another file.
 void SilenceErrors();
 
 /// Throws TStorageError(message) when status is negative.

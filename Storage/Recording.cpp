@@ -2,8 +2,10 @@
 // cutting it short. Reading frames back is in RecordingRead.cpp.
 #include "Storage/Recording.h"
 
+#include "Storage/FileLayout.h"
 #include "Storage/H5Access.h"
 #include "Storage/H5Series.h"
+#include "Storage/Isolated.h"
 #include "Storage/SimulationFile.h"
 #include "Storage/UniverseIO.h"
 #include "universe/Universe.h"
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -46,6 +49,30 @@ std::vector<double> Parameters(const TUniverse& u) {
             static_cast<double>(u.MaxSeparation),
             static_cast<double>(u.GravityMethod),
             u.OpeningAngle};
+}
+
+// The Recording group with its attributes and empty datasets.
+void WriteLayout(hid_t file, std::int32_t particleCount, const TRecorderOptions& options) {
+    TH5Handle group = H5Access::CreateGroup(file, "Recording");
+    H5Access::WriteInt(group, "ParticleCount", particleCount);
+    H5Access::WriteInt(group, "KeyframeInterval", options.KeyframeInterval);
+    H5Access::WriteInt(group, "RecordEvery", options.RecordEvery);
+    H5Access::WriteInt(group, "PlaybackRate", options.PlaybackRate);
+    const auto n = static_cast<hsize_t>(particleCount);
+    const std::array<hsize_t, 2> positionRow{n, 3};
+    const std::array<hsize_t, 1> heatRow{n};
+    const std::array<hsize_t, 1> pairRow{2};
+    const std::span<const hsize_t> scalarRow;
+    H5Series::Create(group, "IterationCount", H5T_NATIVE_INT32, scalarRow, ListChunkRows);
+    H5Series::Create(group, "Optimisation", H5T_NATIVE_FLOAT, scalarRow, ListChunkRows);
+    H5Series::Create(group, "Position", H5T_NATIVE_FLOAT, positionRow, 1);
+    H5Series::Create(group, "Heat", H5T_NATIVE_FLOAT, heatRow, 1);
+    H5Series::Create(group, "PairOffset", H5T_NATIVE_INT64, scalarRow, ListChunkRows);
+    H5Series::Create(group, "PairCount", H5T_NATIVE_INT32, scalarRow, ListChunkRows);
+    H5Series::Create(group, "PairIndex", H5T_NATIVE_INT32, pairRow, PairChunkRows);
+    H5Series::Create(group, "PairDistance", H5T_NATIVE_FLOAT, scalarRow, PairChunkRows);
+    H5Series::Create(group, "KeyframeList", H5T_NATIVE_INT32, scalarRow, ListChunkRows);
+    H5Access::CreateGroup(group, "Keyframes");
 }
 
 TStorageResult Failure(const TStorageError& error) {
@@ -94,26 +121,7 @@ TStorageResult TRecording::Create(const std::string& path, std::int32_t particle
         Check(file.Get(), "The recording " + path + " cannot be created.");
         H5Access::WriteInt(file, "FormatVersion", SimulationFile::FormatVersion);
         H5Access::WriteString(file, "Program", "Astrivo 2");
-        TH5Handle group = H5Access::CreateGroup(file, "Recording");
-        H5Access::WriteInt(group, "ParticleCount", particleCount);
-        H5Access::WriteInt(group, "KeyframeInterval", options.KeyframeInterval);
-        H5Access::WriteInt(group, "RecordEvery", options.RecordEvery);
-        H5Access::WriteInt(group, "PlaybackRate", options.PlaybackRate);
-        const auto n = static_cast<hsize_t>(particleCount);
-        const std::array<hsize_t, 2> positionRow{n, 3};
-        const std::array<hsize_t, 1> heatRow{n};
-        const std::array<hsize_t, 1> pairRow{2};
-        const std::span<const hsize_t> scalarRow;
-        H5Series::Create(group, "IterationCount", H5T_NATIVE_INT32, scalarRow, ListChunkRows);
-        H5Series::Create(group, "Optimisation", H5T_NATIVE_FLOAT, scalarRow, ListChunkRows);
-        H5Series::Create(group, "Position", H5T_NATIVE_FLOAT, positionRow, 1);
-        H5Series::Create(group, "Heat", H5T_NATIVE_FLOAT, heatRow, 1);
-        H5Series::Create(group, "PairOffset", H5T_NATIVE_INT64, scalarRow, ListChunkRows);
-        H5Series::Create(group, "PairCount", H5T_NATIVE_INT32, scalarRow, ListChunkRows);
-        H5Series::Create(group, "PairIndex", H5T_NATIVE_INT32, pairRow, PairChunkRows);
-        H5Series::Create(group, "PairDistance", H5T_NATIVE_FLOAT, scalarRow, PairChunkRows);
-        H5Series::Create(group, "KeyframeList", H5T_NATIVE_INT32, scalarRow, ListChunkRows);
-        H5Access::CreateGroup(group, "Keyframes");
+        WriteLayout(file, particleCount, options);
         Check(H5Fflush(file, H5F_SCOPE_LOCAL), "The recording " + path + " cannot be written.");
     } catch (const TStorageError& error) {
         std::remove(path.c_str());
@@ -126,7 +134,7 @@ TStorageResult TRecording::Open(const std::string& path, std::unique_ptr<TRecord
     H5Access::SilenceErrors();
     try {
         std::unique_ptr<TRecording> opened(new TRecording);
-        opened->Attach(path, false);
+        opened->Attach(path, H5F_ACC_RDWR);
         recording = std::move(opened);
     } catch (const TStorageError& error) {
         return TStorageResult::Failure("Cannot open the recording in " + path + ". " +
@@ -138,31 +146,53 @@ TStorageResult TRecording::Open(const std::string& path, std::unique_ptr<TRecord
 TStorageResult TRecording::Extract(const std::string& source, const std::string& path,
                                    std::unique_ptr<TRecording>& recording) {
     H5Access::SilenceErrors();
-    try {
-        TH5Handle from(H5Fopen(source.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
-        Check(from.Get(), "Cannot read " + source + ".");
-        if (!H5Access::Exists(from, "Recording"))
-            throw TStorageError(source + " holds no recording.");
-        TH5Handle access = H5Access::FileAccessList();
-        TH5Handle to(H5Fcreate(path.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, access), H5Fclose);
-        Check(to.Get(), "The recording " + path + " cannot be created.");
-        H5Access::WriteInt(to, "FormatVersion", SimulationFile::FormatVersion);
-        H5Access::WriteString(to, "Program", "Astrivo 2");
-        Check(H5Ocopy(from, "Recording", to, "Recording", H5P_DEFAULT, H5P_DEFAULT),
-              "The recording in " + source + " cannot be copied.");
-        if (!to.Close())
-            throw TStorageError("The recording " + path + " cannot be written.");
-    } catch (const TStorageError& error) {
+    // The copy is made in a child: should HDF5 fault on the source, only the child goes.
+    // What it leaves at path is a file this program wrote from checked reads.
+    std::error_code unknown;
+    const std::uintmax_t bytes = std::filesystem::file_size(source, unknown);
+    const TStorageResult copied =
+        Isolated::Run([&] { return CopyOut(source, path); }, unknown ? 0 : bytes);
+    if (!copied.Ok) {
         std::remove(path.c_str());
-        return Failure(error);
+        return copied;
     }
     return Open(path, recording);
 }
 
-void TRecording::Attach(const std::string& path, bool) {
+TStorageResult TRecording::CopyOut(const std::string& source, const std::string& path) {
+    // The source is read, never copied as HDF5 objects: copying hands its structure,
+    // damaged or not, to HDF5's copy code, while reading checks every chunk and keyframe.
+    std::unique_ptr<TRecording> from(new TRecording);
+    try {
+        from->Attach(source, H5F_ACC_RDONLY);
+    } catch (const TStorageError& error) {
+        return TStorageResult::Failure("Its recording cannot be read. " +
+                                       std::string(error.what()));
+    }
+    std::unique_ptr<TRecording> to;
+    if (TStorageResult created = Create(path, from->Particles, from->FOptions, to); !created.Ok)
+        return created;
+    try {
+        to->CopyFrames(*from);
+        Check(H5Fflush(to->File, H5F_SCOPE_LOCAL), "The recording " + path + " cannot be written.");
+        to.reset();
+    } catch (const TStorageError& error) {
+        to.reset();
+        std::remove(path.c_str());
+        return TStorageResult::Failure("Its recording cannot be read. " +
+                                       std::string(error.what()));
+    } catch (const std::bad_alloc&) {
+        to.reset();
+        std::remove(path.c_str());
+        return TStorageResult::Failure("There is not enough memory to read its recording.");
+    }
+    return TStorageResult::Success();
+}
+
+void TRecording::Attach(const std::string& path, unsigned flags) {
     FilePath = path;
-    File = TH5Handle(H5Fopen(path.c_str(), H5F_ACC_RDWR, H5P_DEFAULT), H5Fclose);
-    Check(File.Get(), "It is not an HDF5 file, or it is damaged or cannot be written.");
+    File = FileLayout::Open(path, flags);
+    FileLayout::Require(File);
     Group = H5Access::OpenGroup(File, "Recording");
     Particles = H5Access::ReadInt(Group, "ParticleCount");
     if (Particles < 1 || Particles > UniverseIO::MaxParticles())
@@ -173,7 +203,10 @@ void TRecording::Attach(const std::string& path, bool) {
     FOptions.PlaybackRate = H5Access::ReadInt(Group, "PlaybackRate");
     if (const std::string problem = FOptions.Problem(); !problem.empty())
         throw TStorageError(problem);
+    OpenSets();
+}
 
+void TRecording::OpenSets() {
     const auto n = static_cast<hsize_t>(Particles);
     const std::array<hsize_t, 2> positionRow{n, 3};
     const std::array<hsize_t, 1> heatRow{n};
@@ -419,4 +452,52 @@ std::uint64_t TRecording::FileSize() const {
 std::uint64_t TRecording::SpaceUsed() const {
     hsize_t size = 0;
     return H5Fget_filesize(File, &size) < 0 ? 0 : size;
+}
+
+void TRecording::CopyFrames(const TRecording& source) {
+    const auto n = static_cast<std::size_t>(Particles);
+    const auto frames = static_cast<hsize_t>(source.FrameCount());
+    TH5Handle fromKeyframes = H5Access::OpenGroup(source.Group, "Keyframes");
+    TH5Handle toKeyframes = H5Access::OpenGroup(Group, "Keyframes");
+    for (const std::int32_t k : source.KeyframeList) {
+        std::unique_ptr<TUniverse> state =
+            UniverseIO::Read(H5Access::OpenGroup(fromKeyframes, KeyframeName(k)));
+        if (state->LastIndex + 1 != Particles ||
+            state->IterationCount != source.Iterations.at(static_cast<std::size_t>(k)))
+            throw TStorageError("Keyframe " + std::to_string(k) + " does not match its frame.");
+        UniverseIO::Write(H5Access::CreateGroup(toKeyframes, KeyframeName(k)), *state);
+    }
+    std::vector<float> values(3 * n);
+    for (hsize_t f = 0; f < frames; ++f) {
+        H5Series::Read(source.PositionSet, H5T_NATIVE_FLOAT, f, 1, values.data());
+        H5Series::Write(PositionSet, H5T_NATIVE_FLOAT, f, 1, values.data());
+        H5Series::Read(source.HeatSet, H5T_NATIVE_FLOAT, f, 1, values.data());
+        H5Series::Write(HeatSet, H5T_NATIVE_FLOAT, f, 1, values.data());
+    }
+    const auto pairTotal = static_cast<hsize_t>(source.PairTotal);
+    std::vector<std::int32_t> indices(2 * PairChunkRows);
+    std::vector<float> distances(PairChunkRows);
+    for (hsize_t first = 0; first < pairTotal; first += PairChunkRows) {
+        const hsize_t count = std::min(PairChunkRows, pairTotal - first);
+        H5Series::Read(source.PairIndexSet, H5T_NATIVE_INT32, first, count, indices.data());
+        H5Series::Write(PairIndexSet, H5T_NATIVE_INT32, first, count, indices.data());
+        H5Series::Read(source.PairDistanceSet, H5T_NATIVE_FLOAT, first, count, distances.data());
+        H5Series::Write(PairDistanceSet, H5T_NATIVE_FLOAT, first, count, distances.data());
+    }
+    std::vector<float> optimisation(frames);
+    H5Series::Read(source.OptimisationSet, H5T_NATIVE_FLOAT, 0, frames, optimisation.data());
+    H5Series::Write(OptimisationSet, H5T_NATIVE_FLOAT, 0, frames, optimisation.data());
+    H5Series::Write(PairOffsetSet, H5T_NATIVE_INT64, 0, frames, source.PairOffsets.data());
+    H5Series::Write(PairCountSet, H5T_NATIVE_INT32, 0, frames, source.PairCounts.data());
+    H5Series::Write(KeyframeSet, H5T_NATIVE_INT32, 0, source.KeyframeList.size(),
+                    source.KeyframeList.data());
+    // Written last, as by an append: until here the copy reads as an empty recording.
+    H5Series::Write(IterationSet, H5T_NATIVE_INT32, 0, frames, source.Iterations.data());
+    Iterations = source.Iterations;
+    PairOffsets = source.PairOffsets;
+    PairCounts = source.PairCounts;
+    KeyframeList = source.KeyframeList;
+    PairTotal = source.PairTotal;
+    ForceKeyframe = true;
+    StepsSinceFrame = 0;
 }

@@ -50,7 +50,11 @@ public:
     /// The recording in file path, opened for reading and appending.
     static TStorageResult Open(const std::string& path, std::unique_ptr<TRecording>& recording);
     /// Copies the recording that the simulation file source holds into a new file at path
-    /// and opens that, so the source is never written.
+    /// and opens that, so the source is never written. The source's layout is checked
+    /// first, and its frames and keyframes are read through their checksums and written
+    /// afresh, so that a damaged source is refused rather than copied. The copy is made in a
+    /// child process, so that a fault of HDF5's on the source refuses it instead of ending
+    /// the program.
     static TStorageResult Extract(const std::string& source, const std::string& path,
                                   std::unique_ptr<TRecording>& recording);
 
@@ -113,7 +117,15 @@ public:
 
 private:
     TRecording() = default;
-    void Attach(const std::string& path, bool created);
+    /// Extract's work: the recording in source copied to a new, closed file at path.
+    static TStorageResult CopyOut(const std::string& source, const std::string& path);
+    /// Opens path (H5F_ACC_RDONLY or H5F_ACC_RDWR) after checking its whole layout.
+    void Attach(const std::string& path, unsigned flags);
+    /// Opens the datasets of Group, of Particles particles, and reads its frame lists.
+    void OpenSets();
+    /// Fills this empty recording with source's whole frames through checked reads and
+    /// fresh writes: damaged data in the source stops the copy instead of spreading.
+    void CopyFrames(const TRecording& source);
     void AppendFrame(const TUniverse& universe, bool keyframe);
     bool ContinuesRun(const TUniverse& universe) const;
     std::int32_t KeyframeAtOrBefore(std::int32_t index) const;

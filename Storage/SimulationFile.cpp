@@ -1,7 +1,9 @@
 #include "Storage/SimulationFile.h"
 
 #include "Storage/AtomicFile.h"
+#include "Storage/FileLayout.h"
 #include "Storage/H5Access.h"
+#include "Storage/Isolated.h"
 #include "Storage/Recording.h"
 #include "Storage/SettingsSchema.h"
 #include "Storage/UniverseIO.h"
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace SimulationFile {
@@ -55,6 +58,40 @@ std::uintmax_t SizeBound(const TUniverse& universe, const TRecording& recording)
     return copied + copied / 4 + state + (std::uintmax_t{8} << 20);
 }
 
+// The whole file, so that the child that checks it and the reading after it see the same
+// bytes.
+std::vector<char> ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in.tellg();
+    if (!in || size < 0)
+        throw TStorageError("It cannot be read.");
+    std::vector<char> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(bytes.data(), size))
+        throw TStorageError("It cannot be read.");
+    return bytes;
+}
+
+// Reads image into contents; on failure contents is left as it was.
+TStorageResult ReadImage(const std::vector<char>& image, TSimulationContents& contents) {
+    try {
+        TH5Handle file = FileLayout::OpenImage(image);
+        CheckVersion(file);
+        FileLayout::Require(file);
+        TSimulationContents loaded;
+        loaded.Settings = SettingsSchema::Read(H5Access::OpenGroup(file, "Settings"));
+        loaded.Universe = UniverseIO::Read(H5Access::OpenGroup(file, "Universe"));
+        RequireAgreement(loaded.Settings, *loaded.Universe);
+        if (H5Access::Exists(file, "Views"))
+            loaded.Views = ViewsIO::Read(H5Access::OpenGroup(file, "Views"));
+        loaded.HasRecording = H5Access::Exists(file, "Recording");
+        contents = std::move(loaded);
+    } catch (const TStorageError& error) {
+        return TStorageResult::Failure(error.what());
+    }
+    return TStorageResult::Success();
+}
+
 } // namespace
 
 TStorageResult Save(const std::string& path, const TUniverse& universe, const TSettings& settings,
@@ -85,6 +122,10 @@ TStorageResult Save(const std::string& path, const TUniverse& universe, const TS
 
 TStorageResult Load(const std::string& path, TSimulationContents& contents) {
     H5Access::SilenceErrors();
+    const auto refusal = [&](const std::string& why) {
+        return TStorageResult::Failure("Cannot open " + path + ". " + why);
+    };
+    std::vector<char> image;
     try {
         std::error_code error;
         if (!std::filesystem::exists(path, error))
@@ -94,22 +135,23 @@ TStorageResult Load(const std::string& path, TSimulationContents& contents) {
             throw TStorageError("It cannot be opened.");
         if (isHdf5 == 0)
             throw TStorageError("It is not an Astrivo simulation (not an HDF5 file).");
-        TH5Handle file(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
-        H5Access::Check(file.Get(), "It is damaged or truncated.");
-        CheckVersion(file);
-
-        TSimulationContents loaded;
-        loaded.Settings = SettingsSchema::Read(H5Access::OpenGroup(file, "Settings"));
-        loaded.Universe = UniverseIO::Read(H5Access::OpenGroup(file, "Universe"));
-        RequireAgreement(loaded.Settings, *loaded.Universe);
-        if (H5Access::Exists(file, "Views"))
-            loaded.Views = ViewsIO::Read(H5Access::OpenGroup(file, "Views"));
-        loaded.HasRecording = H5Access::Exists(file, "Recording");
-        contents = std::move(loaded);
+        image = ReadWhole(path);
     } catch (const TStorageError& error) {
-        return TStorageResult::Failure("Cannot open " + path + ". " + error.what());
+        return refusal(error.what());
+    } catch (const std::bad_alloc&) {
+        return refusal("There is not enough memory to read it.");
     }
-    return TStorageResult::Success();
+    // A child reads it first: should HDF5 fault on it, only the child goes.
+    const TStorageResult checked = Isolated::Run(
+        [&] {
+            TSimulationContents scratch;
+            return ReadImage(image, scratch);
+        },
+        image.size());
+    if (!checked.Ok)
+        return refusal(checked.Message);
+    const TStorageResult read = ReadImage(image, contents);
+    return read.Ok ? read : refusal(read.Message);
 }
 
 } // namespace SimulationFile

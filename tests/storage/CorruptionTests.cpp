@@ -6,9 +6,12 @@
 #include "Storage/SimulationFile.h"
 #include "Storage/UniverseIO.h"
 
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
+#include <string_view>
 
 namespace {
 
@@ -107,6 +110,109 @@ TEST(CorruptionTest, DamagedRecordingsOpenAndPlayWithoutHarm) {
             }
         }
     }
+}
+
+// The signatures that open HDF5's structures: object headers and their continuations,
+// B-trees, extensible and fixed arrays (chunk indexes), fractal heaps, free-space and
+// shared-message records, and the older format's trees, heaps and symbol nodes.
+constexpr std::array<std::string_view, 22> Signatures{
+    "OHDR", "OCHK", "BTHD", "BTIN", "BTLF", "EAHD", "EAIB", "EASB", "EADB", "FAHD", "FADB",
+    "FRHP", "FHDB", "FHIB", "FSHD", "FSSE", "SMTB", "SMLI", "TREE", "HEAP", "SNOD", "GCOL"};
+
+std::vector<TUniverseSnapshot> ReadFrames(const TRecording& recording) {
+    std::vector<TUniverseSnapshot> frames(static_cast<std::size_t>(recording.FrameCount()));
+    for (std::int32_t k = 0; k < recording.FrameCount(); ++k)
+        EXPECT_TRUE(recording.ReadFrame(k, frames[static_cast<std::size_t>(k)]).Ok);
+    return frames;
+}
+
+struct TCampaign {
+    const TUniverse& Universe;
+    const std::vector<TUniverseSnapshot>& Frames;
+    std::string Path;
+    std::string Scratch;
+    int Refused = 0;
+    int RecordingRefused = 0;
+    int Accepted = 0;
+
+    // Opens the file as the program does: the simulation, then its recording. Either is
+    // refused with a message, or what is read is exactly what was saved.
+    void Open(const std::string& bytes, const std::string& what) {
+        SCOPED_TRACE(what);
+        WriteBytes(Path, bytes);
+        TSimulationContents contents;
+        const TStorageResult loaded = SimulationFile::Load(Path, contents);
+        if (!loaded.Ok) {
+            ++Refused;
+            EXPECT_FALSE(loaded.Message.empty());
+            return;
+        }
+        ExpectSameState(Universe, *contents.Universe);
+        ASSERT_TRUE(contents.HasRecording);
+        std::unique_ptr<TRecording> recording;
+        const TStorageResult extracted = TRecording::Extract(Path, Scratch, recording);
+        if (!extracted.Ok) {
+            ++RecordingRefused;
+            EXPECT_FALSE(extracted.Message.empty());
+            EXPECT_FALSE(std::filesystem::exists(Scratch));
+            return;
+        }
+        ++Accepted;
+        const std::vector<TUniverseSnapshot> frames = ReadFrames(*recording);
+        ASSERT_EQ(frames.size(), Frames.size());
+        for (std::size_t k = 0; k < frames.size(); ++k) {
+            EXPECT_EQ(frames[k].IterationCount, Frames[k].IterationCount);
+            ASSERT_EQ(frames[k].Particles.size(), Frames[k].Particles.size());
+            EXPECT_EQ(std::memcmp(frames[k].Particles.data(), Frames[k].Particles.data(),
+                                  frames[k].Particles.size() * sizeof(frames[k].Particles[0])),
+                      0)
+                << "frame " << k;
+            EXPECT_EQ(frames[k].Pairs.size(), Frames[k].Pairs.size());
+        }
+        for (const std::int32_t k : recording->Keyframes()) {
+            std::unique_ptr<TUniverse> state;
+            EXPECT_TRUE(recording->ReadKeyframe(k, state).Ok) << "keyframe " << k;
+        }
+    }
+};
+
+TEST(CorruptionTest, EveryStructureOfAFileWithARecordingDamagedOrCutIsRefusedOrReadsAsSaved) {
+    TTempFolder folder;
+    const std::string original = folder.File("good.astrivo");
+    // Frames enough for the chunk indexes to need data blocks; two keyframes, whose many
+    // attributes are kept in heaps indexed by B-trees.
+    const std::unique_ptr<TUniverse> universe =
+        SaveWithRecording(original, folder.File("recorded.astrivo"), 12, 8);
+    std::unique_ptr<TRecording> reference;
+    ASSERT_TRUE(TRecording::Extract(original, folder.File("reference.astrivo"), reference).Ok);
+    const std::vector<TUniverseSnapshot> frames = ReadFrames(*reference);
+    reference.reset();
+
+    const std::string bytes = ReadBytes(original);
+    std::vector<std::pair<std::size_t, std::string_view>> starts;
+    std::set<std::string_view> kinds;
+    for (const std::string_view signature : Signatures)
+        for (std::size_t at = bytes.find(signature); at != std::string::npos;
+             at = bytes.find(signature, at + 1)) {
+            starts.emplace_back(at, signature);
+            kinds.insert(signature);
+        }
+    // What a recording brings along must be reached, or the campaign proves little.
+    for (const std::string_view kind : {"OHDR", "BTHD", "BTLF", "EAHD", "EAIB", "EADB", "FRHP"})
+        EXPECT_EQ(kinds.count(kind), 1u) << kind;
+
+    TCampaign campaign{*universe, frames, folder.File("bad.astrivo"),
+                       folder.File("extracted.astrivo")};
+    for (const auto& [at, signature] : starts) {
+        const std::string where = std::string(signature) + " at " + std::to_string(at);
+        std::string damaged = bytes;
+        damaged[at + 1] = static_cast<char>(damaged[at + 1] ^ 0x04);
+        campaign.Open(damaged, "signature of " + where);
+        campaign.Open(bytes.substr(0, at), "cut at " + where);
+    }
+    RecordProperty("Refused", campaign.Refused);
+    RecordProperty("RecordingRefused", campaign.RecordingRefused);
+    RecordProperty("Accepted", campaign.Accepted);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Storage/Recording.h"
+#include "Storage/SimulationFile.h"
 #include "Storage/SimulationRecord.h"
 #include "settings/SettingsTable.h"
 #include "universe/SettingsFormulas.h"
@@ -125,4 +127,26 @@ inline void ExpectSameState(const TUniverse& a, const TUniverse& b) {
         EXPECT_EQ(a.Pairs[k].Lower, b.Pairs[k].Lower);
         EXPECT_EQ(std::memcmp(&a.Pairs[k].Distance, &b.Pairs[k].Distance, sizeof(double)), 0);
     }
+}
+
+// A simulation saved with a recording of frames frames, a keyframe every keyframeInterval:
+// enough frames and keyframes that every kind of index and heap HDF5 writes is in the file.
+// The recording is made in scratch, which stays. Returns the saved universe.
+inline std::unique_ptr<TUniverse> SaveWithRecording(const std::string& path,
+                                                    const std::string& scratch, int frames,
+                                                    std::int32_t keyframeInterval) {
+    std::unique_ptr<TUniverse> universe = BuildSmall();
+    std::unique_ptr<TRecording> recording;
+    TRecorderOptions options;
+    options.KeyframeInterval = keyframeInterval;
+    EXPECT_TRUE(TRecording::Create(scratch, universe->LastIndex + 1, options, recording).Ok);
+    EXPECT_TRUE(recording->Begin(*universe).Ok);
+    for (int f = 1; f < frames; ++f) {
+        universe->Step(0, universe->LastIndex);
+        EXPECT_TRUE(recording->StepTaken(*universe).Ok);
+    }
+    EXPECT_TRUE(SimulationFile::Save(path, *universe, SettingsFor(SmallSettings()), TwoViews(),
+                                     recording.get())
+                    .Ok);
+    return universe;
 }
