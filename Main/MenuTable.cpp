@@ -11,7 +11,7 @@ namespace {
 #define BUTTON(name) &TToolButtons::name, #name
 
 // clang-format off
-constexpr std::array<TMenuItemRow, 8> FileItems{{
+constexpr std::array<TMenuItemRow, 9> FileItems{{
     {ROW(FileOpenItem), "&Open Simulation...", "Ctrl+O", "Open an existing file"},
     {ROW(NewSimulation1), "New Simulation...", "", ""},
     {ROW(NewFromPreset1), "New from &Preset", "", "Build a ready-made universe, tried at its size"},
