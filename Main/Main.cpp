@@ -110,13 +110,14 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // Unsaved work first: Cancel, or a save that failed, keeps the program running.
-    if (!MaybeSaveChanges()) {
+    // A save asked for is finished first: ending the engine would drop it, and what it
+    // writes is no longer unsaved work to ask about.
+    if (!FinishSaveBeforeQuit()) {
         event->ignore();
         return;
     }
-    // A save asked for is finished next: ending the engine would drop it.
-    if (!FinishSaveBeforeQuit()) {
+    // Unsaved work next: Cancel, or a save that failed, keeps the program running.
+    if (!MaybeSaveChanges()) {
         event->ignore();
         return;
     }
