@@ -100,9 +100,12 @@ TEST_F(VideoCommandTest, BadInputGivesOneLineAndNoVideo) {
     const std::string video = Folder.File("out.mp4");
     std::ofstream(Folder.File("notes.astrivo")) << "not a simulation\n";
     std::string errors;
+    // Strings, not views: the paths are temporaries that must outlive the loop's lists.
+    const std::string notes = Folder.File("notes.astrivo");
+    const std::string missing = Folder.File("missing.astrivo");
     for (const std::vector<std::string_view>& words :
-         {std::vector<std::string_view>{"--export-video", Folder.File("notes.astrivo"), video},
-          {"--export-video", Folder.File("missing.astrivo"), video},
+         {std::vector<std::string_view>{"--export-video", notes, video},
+          {"--export-video", missing, video},
           {"--export-video", Simulation, video, "--view", "3"},
           {"--export-video", Simulation, video, "--last", "7"}}) {
         EXPECT_EQ(ExportVideo(words, errors), 1) << words[1];
