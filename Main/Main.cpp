@@ -47,7 +47,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     BuildToolBar();
     BuildProgress();
     BuildRecorder();
-    BuildStatistics();
     FormCreate();
     UpdateCaption();
 }
@@ -182,7 +181,8 @@ void TMainForm::ShowSnapshot(std::shared_ptr<const TUniverseSnapshot> snapshot) 
         FSession->LeavePlayback();
     if (FSession->ShownFrame() >= 0)
         return;
-    StatisticsDlg->FollowLive(snapshot);
+    if (StatisticsDlg)
+        StatisticsDlg->FollowLive(snapshot);
     if (FPropertiesDlg && snapshot->FromStep) {
         FPropertiesDlg->SetOptimisation(snapshot->Optimisation);
         FPropertiesDlg->SetIterationCount(snapshot->IterationCount);

@@ -99,7 +99,8 @@ void TMainForm::ShowFigures(float optimisation, int iteration) {
 
 void TMainForm::ShowFrame(const std::shared_ptr<const TUniverseSnapshot>& frame) {
     FFrameShown = frame;
-    StatisticsDlg->FollowFrame(frame);
+    if (StatisticsDlg)
+        StatisticsDlg->FollowFrame(frame);
     ShowFigures(frame->Optimisation, frame->IterationCount);
     const QList<TMDIChild*> views = Views();
     for (qsizetype i = views.size() - 1; i >= 0; --i)
@@ -111,7 +112,8 @@ void TMainForm::ShowLive() {
     const std::shared_ptr<const TUniverseSnapshot> snapshot = Snapshot();
     if (!snapshot)
         return;
-    StatisticsDlg->FollowLive(snapshot);
+    if (StatisticsDlg)
+        StatisticsDlg->FollowLive(snapshot);
     ShowFigures(snapshot->Optimisation, snapshot->IterationCount);
     const QList<TMDIChild*> views = Views();
     for (qsizetype i = views.size() - 1; i >= 0; --i)

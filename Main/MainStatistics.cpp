@@ -6,6 +6,9 @@
 #include "universe/SimulationRunner.h"
 
 void TMainForm::BuildStatistics() {
+    // Made when first asked for: until then no chart exists and nothing follows the engine.
+    if (StatisticsDlg)
+        return;
     StatisticsDlg = new TStatisticsDlg(this);
     connect(StatisticsDlg, &TStatisticsDlg::SamplingChanged, this,
             &TMainForm::StatisticsSamplingChanged);
@@ -20,6 +23,7 @@ void TMainForm::StatisticsSamplingChanged(bool on) {
 }
 
 void TMainForm::MenuViewStatisticsClick() {
+    BuildStatistics();
     StatisticsDlg->show();
     StatisticsDlg->raise();
     StatisticsDlg->activateWindow();

@@ -165,10 +165,10 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitForWindowExposed(Main))
         std::printf("the main window never showed\n");
     Main->WaitForEngine();
+    Main->MenuViewStatisticsClick();
     Stats = Main->StatisticsDlg;
     Properties = program.PropertiesDlg();
     Stats->resize(960, 680);
-    Main->MenuViewStatisticsClick();
 
     if (mode == QLatin1String("measure"))
         return Measure(argc > 2 ? std::atof(argv[2]) : 5, argc > 3 ? std::atoi(argv[3]) : 6);
