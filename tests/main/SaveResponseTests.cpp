@@ -126,6 +126,11 @@ TEST_F(RecorderTest, TheWindowNeverWaitsForASaveOfTheRecording) {
 // window plays it back frame by frame, then changes the recorder's options and erases it:
 // reading a frame, and every change, goes on beside the copy.
 TEST_F(RecorderTest, TheWindowPlaysAndChangesALargeRecordingWhileItIsSaved) {
+#if defined(__SANITIZE_ADDRESS__)
+    // Under the sanitizer this 45 MB save takes minutes and its timing says nothing about the
+    // window; the smaller save above takes the same paths there.
+    GTEST_SKIP() << "a timing of the optimised build";
+#endif
     QTemporaryDir dir;
     TUniverseSettings settings;
     settings.Number = 100; // 28,880 particles
