@@ -1,5 +1,6 @@
 #include "Main/ExportFramesDlg.h"
 
+#include "Main/FrameRangeSpins.h"
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -7,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -16,28 +18,11 @@ TExportFramesDlg::TExportFramesDlg(const TFrameRange& offered, int frameCount,
     : QDialog(parent), FrameCount(frameCount) {
     setObjectName(QStringLiteral("ExportFramesDlg"));
     setWindowTitle(QStringLiteral("Export Frames"));
-    const TFrameRange range = offered.Clamped(frameCount);
-    const int last = std::max(frameCount, 1);
-    SpinFirst = new QSpinBox(this);
-    SpinFirst->setObjectName(QStringLiteral("SpinFirst"));
-    SpinFirst->setRange(1, last);
-    SpinFirst->setValue(range.First);
-    SpinLast = new QSpinBox(this);
-    SpinLast->setObjectName(QStringLiteral("SpinLast"));
-    SpinLast->setRange(1, last);
-    SpinLast->setValue(range.Last);
-    SpinLast->setSuffix(QStringLiteral(" of %1").arg(frameCount));
-    // Moving one end past the other takes the other along, so the range is never empty.
-    connect(SpinFirst, &QSpinBox::valueChanged, this, [this](int value) {
-        if (SpinLast->value() < value)
-            SpinLast->setValue(value);
-        ShowState();
-    });
-    connect(SpinLast, &QSpinBox::valueChanged, this, [this](int value) {
-        if (SpinFirst->value() > value)
-            SpinFirst->setValue(value);
-        ShowState();
-    });
+    const TFrameRangeSpins spins = MakeFrameRangeSpins(offered, frameCount, this);
+    SpinFirst = spins.First;
+    SpinLast = spins.Last;
+    connect(SpinFirst, &QSpinBox::valueChanged, this, &TExportFramesDlg::ShowState);
+    connect(SpinLast, &QSpinBox::valueChanged, this, &TExportFramesDlg::ShowState);
 
     EditFolder = new QLineEdit(QDir::toNativeSeparators(folder), this);
     EditFolder->setObjectName(QStringLiteral("EditFolder"));

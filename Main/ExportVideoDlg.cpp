@@ -1,5 +1,6 @@
 #include "Main/ExportVideoDlg.h"
 
+#include "Main/FrameRangeSpins.h"
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -17,26 +19,9 @@ TExportVideoDlg::TExportVideoDlg(const TFrameRange& offered, int frameCount, con
     : QDialog(parent), FrameCount(frameCount) {
     setObjectName(QStringLiteral("ExportVideoDlg"));
     setWindowTitle(QStringLiteral("Export Video"));
-    const TFrameRange range = offered.Clamped(frameCount);
-    const int last = std::max(frameCount, 1);
-    SpinFirst = new QSpinBox(this);
-    SpinFirst->setObjectName(QStringLiteral("SpinFirst"));
-    SpinFirst->setRange(1, last);
-    SpinFirst->setValue(range.First);
-    SpinLast = new QSpinBox(this);
-    SpinLast->setObjectName(QStringLiteral("SpinLast"));
-    SpinLast->setRange(1, last);
-    SpinLast->setValue(range.Last);
-    SpinLast->setSuffix(QStringLiteral(" of %1").arg(frameCount));
-    // Moving one end past the other takes the other along, so the range is never empty.
-    connect(SpinFirst, &QSpinBox::valueChanged, this, [this](int value) {
-        if (SpinLast->value() < value)
-            SpinLast->setValue(value);
-    });
-    connect(SpinLast, &QSpinBox::valueChanged, this, [this](int value) {
-        if (SpinFirst->value() > value)
-            SpinFirst->setValue(value);
-    });
+    const TFrameRangeSpins spins = MakeFrameRangeSpins(offered, frameCount, this);
+    SpinFirst = spins.First;
+    SpinLast = spins.Last;
 
     ComboSize = new QComboBox(this);
     ComboSize->setObjectName(QStringLiteral("ComboSize"));

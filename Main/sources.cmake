@@ -11,6 +11,7 @@ set(QT_SOURCES
     MainStatistics.cpp MainHelp.cpp HelpWindow.h HelpWindow.cpp MainDesktop.cpp
     SimulationSession.h SimulationSession.cpp SessionPlayback.cpp PositionBar.h PositionBar.cpp
     RecorderOptionsDlg.h RecorderOptionsDlg.cpp ExportFramesDlg.h ExportFramesDlg.cpp
+    FrameRangeSpins.h FrameRangeSpins.cpp
     ExportVideoDlg.h ExportVideoDlg.cpp
     ImageList.h ImageList.cpp PaintedIcon.h PaintedIcon.cpp
     Program.h Program.cpp VideoPicture.h VideoPicture.cpp VideoCommand.h VideoCommand.cpp)
