@@ -40,8 +40,7 @@ void BlendDot(const TPixelFrame& frame, const TDotStyle& style, std::int32_t lev
     const double farSquared = reach * reach * (1 + 1e-12);
     const double levelIntensity = level * intensity;
     // A finite target never makes v NaN, so the pixel loop can clamp without tests; an
-    // infinite or NaN one (from a blown-up particle's heat) takes the careful path, where
-    // NaN leaves the pixel as it was.
+    // infinite or NaN one (from a blown-up particle's heat) takes the careful path.
     const bool finite = std::isfinite(levelIntensity * gain);
     std::uint8_t* const bits = frame.Bits;
     const std::ptrdiff_t pitch = frame.BytesPerLine;
@@ -49,6 +48,27 @@ void BlendDot(const TPixelFrame& frame, const TDotStyle& style, std::int32_t lev
     for (std::int32_t row = firstRow; row <= lastRow; ++row) {
         std::uint32_t* pixels = reinterpret_cast<std::uint32_t*>(bits + row * pitch);
         const double dy = row - sy;
+        if (finite) {
+            // No branch inside the row: every pixel's weight is worked out, and the ones
+            // beyond reach take their old value back, so the compiler blends several pixels
+            // at once with the same arithmetic, pixel for pixel, as the careful path.
+            for (std::int32_t col = firstCol; col <= lastCol; ++col) {
+                const std::uint32_t old = pixels[col];
+                const double dx = col - sx;
+                const double squared = dx * dx + dy * dy;
+                const double d = std::sqrt(squared);
+                const double w = std::max(0.0, 0.2 - 0.2 * d / reach);
+                const double g =
+                    static_cast<double>(static_cast<std::int32_t>(TPixelFrame::GreyOf(old)));
+                const double v = (1 - w) * g + levelIntensity * w * gain / 256;
+                // Truncated toward zero, limited to the grey range.
+                const double high = v < 255.0 ? v : 255.0;
+                const std::uint32_t out =
+                    static_cast<std::uint32_t>(static_cast<std::int32_t>(high > 0.0 ? high : 0.0));
+                pixels[col] = squared > farSquared ? old : TPixelFrame::Grey(out) | top;
+            }
+            continue;
+        }
         for (std::int32_t col = firstCol; col <= lastCol; ++col) {
             const double dx = col - sx;
             const double squared = dx * dx + dy * dy;
@@ -59,14 +79,11 @@ void BlendDot(const TPixelFrame& frame, const TDotStyle& style, std::int32_t lev
             const double w = std::max(0.0, 0.2 - 0.2 * d / reach);
             const std::uint32_t g = TPixelFrame::GreyOf(pixels[col]);
             const double v = (1 - w) * g + levelIntensity * w * gain / 256;
-            // Truncated toward zero, limited to the grey range.
-            std::uint32_t out;
-            if (finite) {
-                const double high = v < 255.0 ? v : 255.0;
-                out = static_cast<std::uint32_t>(high > 0.0 ? high : 0.0);
-            } else {
-                out = v >= 255 ? 255 : v >= 0 ? static_cast<std::uint32_t>(v) : v < 0 ? 0 : g;
-            }
+            // Truncated toward zero; NaN leaves the pixel as it was.
+            const std::uint32_t out = v >= 255 ? 255
+                                      : v >= 0 ? static_cast<std::uint32_t>(v)
+                                      : v < 0  ? 0
+                                               : g;
             pixels[col] = TPixelFrame::Grey(out) | top;
         }
     }
