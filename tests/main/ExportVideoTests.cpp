@@ -5,8 +5,12 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 
@@ -58,6 +62,42 @@ TEST_F(ExportVideoTest, WritesTheWholeRecordingAtTheViewsSizeOrSaysWhyNot) {
     const QSize view = Main->Views().at(0)->size();
     EXPECT_EQ(video.Width, view.width() - view.width() % 2);
     EXPECT_EQ(video.Height, view.height() - view.height() % 2);
+}
+
+TEST_F(ExportVideoTest, CancelLeavesNeitherTheFileNorATemporaryOne) {
+    Record(40);
+    QTemporaryDir temporary;
+    const QString file = temporary.filePath("clip.mp4");
+    bool cancelled = false;
+    // Presses the progress box's Cancel as soon as the export shows it.
+    QPointer<QTimer> watch = new QTimer(Main);
+    QObject::connect(watch, &QTimer::timeout, [this, &cancelled, &watch] {
+        auto* progress = Main->findChild<QProgressDialog*>("ExportVideoProgress");
+        auto* button = progress ? progress->findChild<QPushButton*>() : nullptr;
+        if (!button || !progress->isVisible())
+            return;
+        cancelled = true;
+        watch->stop();
+        button->click();
+    });
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TExportVideoDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->EditFile->setText(file);
+        // The largest pictures, so that the export is still under way when Cancel is seen.
+        dialog->ComboSize->setCurrentIndex(2);
+        watch->start(5);
+        dialog->Buttons->button(QDialogButtonBox::Ok)->click();
+    });
+    Action("ExportVideoItem")->trigger();
+    delete watch;
+    ASSERT_TRUE(cancelled);
+    EXPECT_FALSE(QFile::exists(file));
+    // Nor a hidden half-written video beside it.
+    const QStringList left =
+        QDir(temporary.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    EXPECT_TRUE(left.isEmpty()) << left.join(", ").toStdString();
 }
 
 } // namespace
