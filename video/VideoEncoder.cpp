@@ -1,7 +1,5 @@
 #include "video/VideoEncoder.h"
 
-#include "video/PictureConvert.h"
-
 extern "C" {
 #include <libavutil/opt.h>
 }
@@ -15,6 +13,10 @@ extern "C" {
 #include <unistd.h>
 
 namespace {
+
+// Packed 32-bit pixels, blue in the lowest byte and the top byte ignored: a pixel frame's
+// layout, so pictures go to the converter without a copy.
+constexpr AVPixelFormat PictureFormat = AV_PIX_FMT_BGR0;
 
 // Options for a dictionary-taking call, freed whether or not the call took them all.
 struct TOptions {
@@ -98,9 +100,8 @@ TStorageResult TVideoEncoder::Open(const std::string& path, const TVideoFormat& 
     context->framerate = AVRational{format.FramesPerSecond, 1};
     // A key frame every two seconds: a player seeks in a shared video without decoding long.
     context->gop_size = 2 * format.FramesPerSecond;
-    // What ToYuv420 makes, said in the stream, so that players turn the colours back the
-    // same way: BT.601 in limited range, colour taken from the middle of each 2x2 block.
-    context->chroma_sample_location = AVCHROMA_LOC_CENTER;
+    // What the converter's default coefficients make, said in the stream, so that players
+    // turn the colours back the same way.
     context->color_range = AVCOL_RANGE_MPEG;
     context->colorspace = AVCOL_SPC_SMPTE170M;
     context->color_primaries = AVCOL_PRI_SMPTE170M;
@@ -144,6 +145,10 @@ TStorageResult TVideoEncoder::Open(const std::string& path, const TVideoFormat& 
     FFrame->height = FHeight;
     if (const int code = av_frame_get_buffer(FFrame.get(), 0); code < 0)
         return Fail("not enough memory", code);
+    FScale.reset(sws_getContext(FWidth, FHeight, PictureFormat, FWidth, FHeight, AV_PIX_FMT_YUV420P,
+                                SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!FScale)
+        return Fail("the colour converter does not start", 0);
     return TStorageResult::Success();
 }
 
@@ -157,8 +162,9 @@ TStorageResult TVideoEncoder::Add(const TPixelFrame& picture) {
     // The encoder may still hold the previous picture's planes.
     if (const int code = av_frame_make_writable(FFrame.get()); code < 0)
         return Fail("not enough memory", code);
-    ToYuv420(picture, {FFrame->data[0], FFrame->data[1], FFrame->data[2], FFrame->linesize[0],
-                       FFrame->linesize[1], FFrame->linesize[2]});
+    const std::uint8_t* const source[] = {picture.Bits};
+    const int stride[] = {static_cast<int>(picture.BytesPerLine)};
+    sws_scale(FScale.get(), source, stride, 0, FHeight, FFrame->data, FFrame->linesize);
     FFrame->pts = FFrames++;
     if (const int code = avcodec_send_frame(FCodec.get(), FFrame.get()); code < 0)
         return Fail("the encoder refused a picture", code);
@@ -214,6 +220,7 @@ TStorageResult TVideoEncoder::Finish() {
 }
 
 void TVideoEncoder::Abandon() {
+    FScale.reset();
     FPacket.reset();
     FFrame.reset();
     FCodec.reset();

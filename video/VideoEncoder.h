@@ -58,5 +58,6 @@ private:
     Av::TCodec FCodec;
     Av::TFrame FFrame;
     Av::TPacket FPacket;
+    Av::TScale FScale;
     AVStream* FStream = nullptr; // owned by FOutput
 };

@@ -42,10 +42,11 @@ TVideoResult Write(const std::string& path, const TVideoJob& job, const TFrameRe
 
     // Two pictures: the next frame is read and drawn on a thread of its own while the
     // encoder takes the one before, so drawing a large universe and encoding overlap.
+    // The colour converter reads whole vector registers, past the last row's end.
     const std::size_t size =
         static_cast<std::size_t>(encoder.Width()) * static_cast<std::size_t>(encoder.Height());
-    std::vector<std::uint32_t> pixels[2] = {std::vector<std::uint32_t>(size),
-                                            std::vector<std::uint32_t>(size)};
+    std::vector<std::uint32_t> pixels[2] = {std::vector<std::uint32_t>(size + 64),
+                                            std::vector<std::uint32_t>(size + 64)};
     TPixelFrame pictures[2];
     for (int i = 0; i < 2; ++i) {
         pictures[i].Bits = reinterpret_cast<std::uint8_t*>(pixels[i].data());

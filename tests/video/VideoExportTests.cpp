@@ -4,10 +4,8 @@
 #include "tests/storage/StorageTestSupport.h"
 #include "tests/video/VideoDecode.h"
 #include "universe/UniverseSnapshot.h"
-#include "video/PictureConvert.h"
 #include "video/VideoExport.h"
 
-#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -115,46 +113,6 @@ TEST_F(VideoExportTest, ARangeOfFramesBecomesAnH264VideoOfThosePicturesAtTheChos
             EXPECT_LT(Psnr(picture, video.Frames[static_cast<std::size_t>(k - 1)]), own - 3);
         }
     }
-}
-
-// Against BT.601's limited-range formulas in floating point: a swapped plane, a wrong
-// weight or a colour block taken from the wrong rows is off by far more than rounding.
-TEST(PictureConvert, GivesBt601LimitedRangePlanesWithColourAveragedOver2x2Blocks) {
-    // Two 2x2 blocks side by side, then two more below: grey, red/blue columns, green rows,
-    // and a block of one orange colour.
-    const std::uint32_t grey = 0x808080u, red = 0xFF0000u, blue = 0x0000FFu, green = 0x00FF00u,
-                        black = 0u, orange = 0xF08020u;
-    std::vector<std::uint32_t> pixels = {grey,  grey,  red,    blue,   //
-                                         grey,  grey,  red,    blue,   //
-                                         green, green, orange, orange, //
-                                         black, black, orange, orange};
-    TPixelFrame picture;
-    picture.Bits = reinterpret_cast<std::uint8_t*>(pixels.data());
-    picture.BytesPerLine = 16;
-    picture.Width = 4;
-    picture.Height = 4;
-    std::uint8_t y[16], u[4], v[4];
-    ToYuv420(picture, {y, u, v, 4, 2, 2});
-    const auto channel = [](std::uint32_t p, int shift) { return double((p >> shift) & 0xFFu); };
-    for (int i = 0; i < 16; ++i) {
-        const std::uint32_t p = pixels[static_cast<std::size_t>(i)];
-        const double expected =
-            16 + (65.481 * channel(p, 16) + 128.553 * channel(p, 8) + 24.966 * channel(p, 0)) / 255;
-        EXPECT_NEAR(y[i], expected, 0.6) << "pixel " << i;
-    }
-    for (int block = 0; block < 4; ++block) {
-        const int first = (block / 2) * 8 + (block % 2) * 2;
-        double r = 0, g = 0, b = 0;
-        for (const int k : {first, first + 1, first + 4, first + 5}) {
-            r += channel(pixels[static_cast<std::size_t>(k)], 16) / 4;
-            g += channel(pixels[static_cast<std::size_t>(k)], 8) / 4;
-            b += channel(pixels[static_cast<std::size_t>(k)], 0) / 4;
-        }
-        EXPECT_NEAR(u[block], 128 + (-37.797 * r - 74.203 * g + 112.0 * b) / 255, 0.6) << block;
-        EXPECT_NEAR(v[block], 128 + (112.0 * r - 93.786 * g - 18.214 * b) / 255, 0.6) << block;
-    }
-    EXPECT_EQ(u[0], 128); // grey has no colour at all
-    EXPECT_EQ(v[0], 128);
 }
 
 TEST_F(VideoExportTest, CancellingOrFailingLeavesNoFileAndTheOldOneUntouched) {
