@@ -155,11 +155,12 @@ TEST(TreeStep, ClusterFarAwayActsThroughItsQuadrupole) {
     EXPECT_LT(ratio, 11.0);
 }
 
-// Particle 0 lies far from a cluster of 1 to 17: the cluster's leaves approximate it, so
-// its pressure reaches none of them, but its place in the fold still decays their heat.
+// Particle 0 lies far from a cluster of 1 to 43, too many for one group of the tree: the
+// cluster's groups approximate it, so its pressure reaches none of them, but its place in
+// the fold still decays their heat.
 TEST(TreeStep, HeatFoldsExactPartnersByIndexGapAndDecaysForTheOthers) {
     std::vector<std::array<double, 3>> at = {{40, 40, 40}, {0, 0, 0}, {0.5, 0, 0}, {0, 0.3, 0}};
-    for (const auto& p : Cloud(14, 1.5, 11))
+    for (const auto& p : Cloud(40, 1.5, 11))
         at.push_back({p[0] - 3, p[1], p[2]});
     TUniverse from, literal, tree;
     Place(from, at);
