@@ -9,10 +9,10 @@
 
 // The sums of the tree step for one group of particles, written once over plain loops
 // across as many of them as a vector holds and compiled once per instruction set
-// (TreeKernelScalar.cpp, TreeKernelAvx2.cpp, TreeKernelAvx512.cpp), where the compiler turns each
-// loop across the group into vector lanes. Each particle's sums still take their terms one node and
-// one partner at a time, in the order of the walk, with the same correctly rounded operations (no
-// fused multiply-add): every build gives the same bits.
+// (TreeKernelScalar.cpp, TreeKernelAvx2.cpp, TreeKernelAvx512.cpp), where the compiler
+// turns each loop across the group into vector lanes. Each particle's sums still take
+// their terms one node and one partner at a time, in the order of the walk, with the same
+// correctly rounded operations (no fused multiply-add): every build gives the same bits.
 struct TTreeKernelJob {
     const TOctree::TNode* Nodes;
     // By tree position.
