@@ -35,6 +35,7 @@ void TOctree::Reserve(std::int32_t count) {
     IndexSpare.resize(n);
     NodeList.resize(2 * n + 1);
     LeafList.resize(n);
+    GroupList.resize(n);
 }
 
 void TOctree::Build(const double* x, const double* y, const double* z, const double* vx,
@@ -48,6 +49,7 @@ void TOctree::Build(const double* x, const double* y, const double* z, const dou
     PVZ = vz;
     Used = 0;
     LeafUsed = 0;
+    GroupUsed = 0;
     if (count <= 0)
         return;
 
@@ -106,10 +108,11 @@ void TOctree::Build(const double* x, const double* y, const double* z, const dou
     }
 
     Used = 1;
-    BuildNode(0, 0, count, LevelBits - 1);
+    BuildNode(0, 0, count, LevelBits - 1, false);
 }
 
-void TOctree::BuildNode(std::int32_t node, std::int32_t begin, std::int32_t end, int level) {
+void TOctree::BuildNode(std::int32_t node, std::int32_t begin, std::int32_t end, int level,
+                        bool grouped) {
     TNode& n = NodeList[static_cast<std::size_t>(node)];
     n.Begin = begin;
     n.End = end;
@@ -120,7 +123,12 @@ void TOctree::BuildNode(std::int32_t node, std::int32_t begin, std::int32_t end,
     while (end - begin > LeafSize && level >= 0 &&
            Octant(keys[begin], level) == Octant(keys[end - 1], level))
         --level;
-    if (end - begin <= LeafSize || level < 0) {
+    const bool leaf = end - begin <= LeafSize || level < 0;
+    if (!grouped && (end - begin <= GroupSize || leaf)) {
+        GroupList[static_cast<std::size_t>(GroupUsed++)] = node;
+        grouped = true;
+    }
+    if (leaf) {
         LeafMoments(n);
         LeafList[static_cast<std::size_t>(LeafUsed++)] = node;
         return;
@@ -135,7 +143,7 @@ void TOctree::BuildNode(std::int32_t node, std::int32_t begin, std::int32_t end,
     n.Children = children;
     Used += children;
     for (int c = 0; c < children; ++c)
-        BuildNode(n.FirstChild + c, starts[c], starts[c + 1], level - 1);
+        BuildNode(n.FirstChild + c, starts[c], starts[c + 1], level - 1, grouped);
     CombineMoments(n);
 }
 

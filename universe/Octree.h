@@ -26,8 +26,15 @@ public:
     };
 
     // Leaves hold up to this many points (more only where points coincide to the last bit
-    // of the Morton code). They are also the groups the step walks the tree for.
+    // of the Morton code).
     static constexpr std::int32_t LeafSize = 16;
+    // The step walks the tree once for each group: the largest nodes of at most this many
+    // points, or a leaf that holds more. Octants split a node of a few dozen points into
+    // leaves of about five; walking for each leaf would leave most vector lanes idle and
+    // repeat nearly the same walk for its neighbours. On the merged universe of 28,880
+    // particles, twice the leaf size halved the time of a step and four times took 15 %
+    // more off; six times gained nothing more.
+    static constexpr std::int32_t GroupSize = 64;
 
     /// Makes room for count points; throws std::bad_alloc.
     void Reserve(std::int32_t count);
@@ -43,9 +50,13 @@ public:
     /// Leaves in tree order.
     const std::vector<std::int32_t>& Leaves() const { return LeafList; }
     std::int32_t LeafCount() const { return LeafUsed; }
+    /// Groups in tree order; each is a node, and its points are consecutive.
+    const std::vector<std::int32_t>& Groups() const { return GroupList; }
+    std::int32_t GroupCount() const { return GroupUsed; }
 
 private:
-    void BuildNode(std::int32_t node, std::int32_t begin, std::int32_t end, int level);
+    void BuildNode(std::int32_t node, std::int32_t begin, std::int32_t end, int level,
+                   bool grouped);
     void LeafMoments(TNode& n) const;
     void CombineMoments(TNode& n) const;
 
@@ -58,7 +69,8 @@ private:
     std::vector<std::uint64_t> Keys, KeysSpare;
     std::vector<std::int32_t> SortedIndex, IndexSpare;
     std::vector<TNode> NodeList;
-    std::vector<std::int32_t> LeafList;
+    std::vector<std::int32_t> LeafList, GroupList;
     std::int32_t Used = 0;
     std::int32_t LeafUsed = 0;
+    std::int32_t GroupUsed = 0;
 };

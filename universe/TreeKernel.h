@@ -7,12 +7,12 @@
 #include <cmath>
 #include <cstdint>
 
-// The sums of the tree step for one group of up to Lanes particles, written once over
-// plain loops across the group and compiled once per instruction set (TreeKernelScalar.cpp,
-// TreeKernelAvx2.cpp, TreeKernelAvx512.cpp), where the compiler turns each loop across the
-// group into vector lanes. Each particle's sums still take their terms one node and one
-// partner at a time, in the order of the walk, with the same correctly rounded operations
-// (no fused multiply-add): every build gives the same bits.
+// The sums of the tree step for one group of particles, written once over plain loops
+// across as many of them as a vector holds and compiled once per instruction set
+// (TreeKernelScalar.cpp, TreeKernelAvx2.cpp, TreeKernelAvx512.cpp), where the compiler
+// turns each loop across the group into vector lanes. Each particle's sums still take
+// their terms one node and one partner at a time, in the order of the walk, with the same
+// correctly rounded operations (no fused multiply-add): every build gives the same bits.
 struct TTreeKernelJob {
     const TOctree::TNode* Nodes;
     // By tree position.
@@ -31,20 +31,18 @@ using TTreeGroupFunction = void (*)(const TTreeKernelJob& job, std::int32_t begi
 
 namespace TreeKernel {
 
-constexpr int Lanes = 16;
-
-// Particles begin..end - 1 (at most Lanes) of the tree order, against the far nodes and
+// Particles begin..end - 1 (at most Width) of the tree order, against the far nodes and
 // the particles of the near leaves of their walk. Build tells the instruction sets' copies
 // apart, which must not be merged into one at link time.
-template <int Build>
-void SumGroup(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
+template <int Build, int Width>
+void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
               const std::int32_t* far, std::int32_t farCount, const std::int32_t* near,
               std::int32_t nearCount) {
     using namespace StepConstants;
     const int used = end - begin;
-    double x[Lanes], y[Lanes], z[Lanes], vx[Lanes], vy[Lanes], vz[Lanes], slot[Lanes];
-    std::int32_t own[Lanes];
-    for (int l = 0; l < Lanes; ++l) {
+    double x[Width], y[Width], z[Width], vx[Width], vy[Width], vz[Width], slot[Width];
+    std::int32_t own[Width];
+    for (int l = 0; l < Width; ++l) {
         // Spare lanes repeat the first particle; their sums are dropped.
         const std::int32_t t = begin + (l < used ? l : 0);
         x[l] = job.X[t];
@@ -62,14 +60,14 @@ void SumGroup(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
     const double friction = thermo ? job.Friction : 0;
     const double closeBelow = job.CloseBelow;
 
-    double ax[Lanes] = {}, ay[Lanes] = {}, az[Lanes] = {};
-    double fx[Lanes] = {}, fy[Lanes] = {}, fz[Lanes] = {};
+    double ax[Width] = {}, ay[Width] = {}, az[Width] = {};
+    double fx[Width] = {}, fy[Width] = {}, fz[Width] = {};
     for (std::int32_t f = 0; f < farCount; ++f) {
         const TOctree::TNode& n = job.Nodes[far[f]];
         const double count = n.End - n.Begin;
         const double trace = n.QXX + n.QYY + n.QZZ;
         const double spread = (4.0 / 3.0) * n.Spread / count;
-        for (int l = 0; l < Lanes; ++l) {
+        for (int l = 0; l < Width; ++l) {
             const double rx = x[l] - n.CX;
             const double ry = y[l] - n.CY;
             const double rz = z[l] - n.CZ;
@@ -110,9 +108,9 @@ void SumGroup(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
         }
     }
 
-    double nx[Lanes] = {}, ny[Lanes] = {}, nz[Lanes] = {};
-    double gx[Lanes] = {}, gy[Lanes] = {}, gz[Lanes] = {};
-    double heat[Lanes] = {}, close[Lanes] = {};
+    double nx[Width] = {}, ny[Width] = {}, nz[Width] = {};
+    double gx[Width] = {}, gy[Width] = {}, gz[Width] = {};
+    double heat[Width] = {}, close[Width] = {};
     for (std::int32_t e = 0; e < nearCount; ++e) {
         const TOctree::TNode& leaf = job.Nodes[near[e]];
         for (std::int32_t m = leaf.Begin; m < leaf.End; ++m) {
@@ -121,12 +119,12 @@ void SumGroup(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
             const std::int32_t partner = job.Slot[m];
             const double otherSlot = partner;
             // The heat fold's weights, by index gap; lanes above the partner take none.
-            double weight[Lanes];
-            for (int l = 0; l < Lanes; ++l) {
+            double weight[Width];
+            for (int l = 0; l < Width; ++l) {
                 const std::int32_t below = own[l] - 1 - partner;
                 weight[l] = job.KeptPower[below > 0 ? below : 0];
             }
-            for (int l = 0; l < Lanes; ++l) {
+            for (int l = 0; l < Width; ++l) {
                 // As seen from the lane's particle: the literal terms up to an exact sign.
                 const double dx = mx - x[l];
                 const double dy = my - y[l];
@@ -174,6 +172,16 @@ void SumGroup(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
             thermo ? job.Heat[t] * job.KeptPower[own[l]] + job.Radiation * heat[l] : job.Heat[t];
         job.HigherClose[own[l]] = static_cast<std::int32_t>(close[l]);
     }
+}
+
+// A whole group, Width particles at a time: each particle's sums are its own, so the
+// width, which is the instruction set's, does not change a bit of them.
+template <int Build, int Width>
+void SumGroup(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
+              const std::int32_t* far, std::int32_t farCount, const std::int32_t* near,
+              std::int32_t nearCount) {
+    for (std::int32_t t = begin; t < end; t += Width)
+        SumLanes<Build, Width>(job, t, std::min(end, t + Width), far, farCount, near, nearCount);
 }
 
 } // namespace TreeKernel

@@ -23,8 +23,8 @@ struct TTreeScratch {
     std::vector<std::int32_t> Slot;
     std::vector<double> AX, AY, AZ, FX, FY, FZ, NewHeat;
     std::vector<std::int32_t> HigherClose;
-    // Pairs worked out one by one from each leaf's side.
-    std::vector<std::int64_t> LeafPairs;
+    // Pairs worked out one by one from each group's side.
+    std::vector<std::int64_t> GroupPairs;
     // Per thread: the far nodes and near leaves of one walk, and a row of close partners.
     std::vector<std::vector<std::int32_t>> Far, Near;
     struct TClose {

@@ -1,6 +1,6 @@
 // The tree step: a full step with every pair weighted once, whose distant pull comes from
-// an octree. Each leaf of the tree is a group of up to 16 particles that walks the tree
-// once: a node far enough from the whole group by the opening angle acts through its
+// an octree. Each group of the tree (a node of up to 64 particles) walks the tree once:
+// a node far enough from the whole group by the opening angle acts through its
 // multipole expansion, every other particle is taken exactly, as the literal step takes
 // it, from this side of the pair. Each particle's sums are then its own, added in an order
 // that the tree alone fixes, so the bits do not depend on the thread count.
@@ -161,7 +161,7 @@ void TTreeScratch::Reserve(std::int32_t count, int threads) {
             v->resize(n);
         for (std::vector<std::int32_t>* v : {&TreePlace, &Slot, &HigherClose, &CloseFirst})
             v->resize(n);
-        LeafPairs.resize(n);
+        GroupPairs.resize(n);
         KeptPower.resize(n + 1);
         PowersRadiation = -1;
         Far.clear();
@@ -270,12 +270,12 @@ bool TUniverse::StepTree(std::int32_t First, std::int32_t Last, TStepControl* Co
                              closeBelow,
                              UseThermodynamics};
     const TTreeGroupFunction sum = TreeKernels::GroupFunction();
-    const std::vector<std::int32_t>& leaves = s.Tree.Leaves();
+    const std::vector<std::int32_t>& groups = s.Tree.Groups();
     const TOctree::TNode* nodes = s.Tree.Nodes().data();
-    Scratch->Team.Run(threads, s.Tree.LeafCount(), [&](std::int32_t task, int thread) {
+    Scratch->Team.Run(threads, s.Tree.GroupCount(), [&](std::int32_t task, int thread) {
         if (StepControl::Cancelled(Control))
             return;
-        const TOctree::TNode& group = nodes[leaves[static_cast<std::size_t>(task)]];
+        const TOctree::TNode& group = nodes[groups[static_cast<std::size_t>(task)]];
         std::vector<std::int32_t>& far = s.Far[static_cast<std::size_t>(thread)];
         std::vector<std::int32_t>& near = s.Near[static_cast<std::size_t>(thread)];
         std::int32_t farCount = 0, nearCount = 0;
@@ -284,11 +284,9 @@ bool TUniverse::StepTree(std::int32_t First, std::int32_t Last, TStepControl* Co
         for (std::int32_t l = 0; l < nearCount; ++l)
             partners += nodes[near[static_cast<std::size_t>(l)]].End -
                         nodes[near[static_cast<std::size_t>(l)]].Begin;
-        for (std::int32_t t = group.Begin; t < group.End; t += TreeKernel::Lanes)
-            sum(job, t, std::min(group.End, t + TreeKernel::Lanes), far.data(), farCount,
-                near.data(), nearCount);
+        sum(job, group.Begin, group.End, far.data(), farCount, near.data(), nearCount);
         const std::int32_t members = group.End - group.Begin;
-        s.LeafPairs[static_cast<std::size_t>(task)] = (partners - 1) * members;
+        s.GroupPairs[static_cast<std::size_t>(task)] = (partners - 1) * members;
         StepControl::RowsDone(Control, members);
     });
     if (StepControl::Cancelled(Control))
@@ -337,8 +335,8 @@ bool TUniverse::StepTree(std::int32_t First, std::int32_t Last, TStepControl* Co
         MoveParticle(q);
     }
     std::int64_t sides = 0;
-    for (std::int32_t leaf = 0; leaf < s.Tree.LeafCount(); ++leaf)
-        sides += s.LeafPairs[static_cast<std::size_t>(leaf)];
+    for (std::int32_t g = 0; g < s.Tree.GroupCount(); ++g)
+        sides += s.GroupPairs[static_cast<std::size_t>(g)];
     PairLast = total - 1;
     // Each pair worked out one by one counts once for each side that did so.
     CountStep(First, Last, sides / 2);
