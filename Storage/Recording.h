@@ -78,7 +78,9 @@ public:
     /// always is.
     TStorageResult StepTaken(const TUniverse& universe, bool running = false,
                              TClock::time_point now = TClock::now());
-    /// Records universe as the next frame now.
+    /// Records universe as the next frame now. A recording whose disk has no room for the
+    /// frame is closed instead, with the frames it holds, and opened again for reading
+    /// only: it takes no frames after that, and a cut opens it for writing again.
     TStorageResult Append(const TUniverse& universe);
 
     /// Frame index as a snapshot for drawing: its figures, and positions and heat as the
@@ -127,6 +129,12 @@ private:
     /// fresh writes: damaged data in the source stops the copy instead of spreading.
     void CopyFrames(const TRecording& source);
     void AppendFrame(const TUniverse& universe, bool keyframe);
+    /// Room on the disk for the next frame and whatever HDF5 holds back until it flushes.
+    void Reserve(const TUniverse& universe, bool keyframe);
+    /// Stops writing for good: the file is closed with what was flushed, its spare room
+    /// given back, and opened again for reading; why is what appends are told from now on.
+    void CloseForReading(const std::string& why);
+    void CloseFile();
     bool ContinuesRun(const TUniverse& universe) const;
     std::int32_t KeyframeAtOrBefore(std::int32_t index) const;
     void Shrink(std::int32_t frames);
@@ -147,6 +155,12 @@ private:
     std::vector<std::int32_t> PairCounts;
     std::vector<std::int32_t> KeyframeList;
     std::int64_t PairTotal = 0;
+
+    // Writing: a file closed for writing (its disk filled) says why here. Reserved is the
+    // room taken on the disk, Unflushed what was appended since HDF5 last flushed.
+    std::string ClosedBy;
+    std::uint64_t Reserved = 0;
+    std::uint64_t Unflushed = 0;
 
     // What tells whether the next frame continues the run of steps since the last one.
     bool ForceKeyframe = true;
