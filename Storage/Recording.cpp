@@ -311,6 +311,7 @@ TStorageResult TRecording::SetOptions(const TRecorderOptions& options) {
     if (const std::string problem = options.Problem(); !problem.empty())
         return TStorageResult::Failure(problem);
     try {
+        OpenForWriting();
         for (const auto& [name, value] : {std::pair{"KeyframeInterval", options.KeyframeInterval},
                                           std::pair{"RecordEvery", options.RecordEvery},
                                           std::pair{"PlaybackRate", options.PlaybackRate}}) {
@@ -367,6 +368,12 @@ TStorageResult TRecording::Append(const TUniverse& universe) {
     // HDF5 must not meet a full disk: it then leaves the file half written and flagged as
     // open. So the room comes first, and without it the recording ends here, cleanly.
     try {
+        OpenForWriting();
+    } catch (const TStorageError& error) {
+        return TStorageResult::Failure("The recording " + FilePath + " cannot be written. " +
+                                       error.what());
+    }
+    try {
         Reserve(universe, keyframe);
     } catch (const TStorageError&) {
         const int cause = errno;
@@ -391,6 +398,25 @@ TStorageResult TRecording::Append(const TUniverse& universe) {
     return TStorageResult::Success();
 }
 
+TStorageResult TRecording::KeepSimulation(const TUniverse& universe, const TSettings& settings,
+                                          const TViewsRecord& views) {
+    H5Access::SilenceErrors();
+    if (!ClosedBy.empty())
+        return TStorageResult::Failure(ClosedBy);
+    try {
+        OpenForWriting();
+        // The state takes about the room of a keyframe.
+        Reserve(universe, true);
+        SimulationFile::WriteState(File, universe, settings, views);
+        Check(H5Fflush(File, H5F_SCOPE_LOCAL), "The recording " + FilePath + " cannot be written.");
+        Unflushed = 0;
+    } catch (const TStorageError& error) {
+        return TStorageResult::Failure("The recording " + FilePath +
+                                       " cannot keep the simulation. " + error.what());
+    }
+    return TStorageResult::Success();
+}
+
 void TRecording::Reserve(const TUniverse& universe, bool keyframe) {
     haddr_t end = 0;
     if (H5Fget_eoa(File, &end) < 0)
@@ -411,9 +437,14 @@ void TRecording::Reserve(const TUniverse& universe, bool keyframe) {
 
 void TRecording::CloseForReading(const std::string& why) {
     ClosedBy = why;
+    Finish();
+}
+
+void TRecording::Finish() {
     if (File.Valid())
         H5Fflush(File, H5F_SCOPE_LOCAL);
     CloseFile();
+    Writing = false;
     try {
         if (Reserved > 0)
             AtomicFile::TrimToContents(FilePath);
@@ -429,6 +460,15 @@ void TRecording::CloseForReading(const std::string& why) {
         KeyframeList.clear();
         PairTotal = 0;
     }
+}
+
+void TRecording::OpenForWriting() {
+    if (Writing)
+        return;
+    CloseFile();
+    Attach(FilePath, H5F_ACC_RDWR);
+    Writing = true;
+    ClosedBy.clear();
 }
 
 void TRecording::AppendFrame(const TUniverse& u, bool keyframe) {
@@ -493,11 +533,7 @@ TStorageResult TRecording::Truncate(std::int32_t lastKept) {
     const std::int32_t frames = std::clamp(lastKept + 1, 0, FrameCount());
     try {
         // A cut makes room: a recording closed when its disk filled is written again.
-        if (!ClosedBy.empty()) {
-            CloseFile();
-            Attach(FilePath, H5F_ACC_RDWR);
-            ClosedBy.clear();
-        }
+        OpenForWriting();
         Shrink(frames);
     } catch (const TStorageError& error) {
         return Failure(error);

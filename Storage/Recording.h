@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Storage/H5Handle.h"
+#include "Storage/SimulationRecord.h"
 #include "Storage/StorageError.h"
 #include "universe/UniverseSnapshot.h"
 
@@ -61,6 +62,7 @@ public:
     const std::string& Path() const { return FilePath; }
     /// A recording kept in a scratch file of its own: the file goes when the recording does.
     void SetTemporary(bool value) { Temporary = value; }
+    bool IsTemporary() const { return Temporary; }
     std::int32_t ParticleCount() const { return Particles; }
     std::int32_t FrameCount() const { return static_cast<std::int32_t>(Iterations.size()); }
     const TRecorderOptions& Options() const { return FOptions; }
@@ -83,6 +85,11 @@ public:
     /// only: it takes no frames after that, and a cut opens it for writing again.
     TStorageResult Append(const TUniverse& universe);
 
+    /// Writes the simulation beside the recording in its file, in place of what was there,
+    /// so that the file opens as a simulation file does: with this state and the frames.
+    TStorageResult KeepSimulation(const TUniverse& universe, const TSettings& settings,
+                                  const TViewsRecord& views);
+
     /// Frame index as a snapshot for drawing: its figures, and positions and heat as the
     /// frame keeps them (single precision), Space and UseThermodynamics from its keyframe.
     /// Serial and BuildCount are left for the caller.
@@ -102,6 +109,10 @@ public:
     TStorageResult Truncate(std::int32_t lastKept);
     /// Writes what is buffered to the disk.
     TStorageResult Flush();
+    /// Ends a spell of recording: the file is written out, closed (a finished file on the
+    /// disk, which this program's Open and other programs read), and opened again for
+    /// reading only. The next change opens it for writing again.
+    void Finish();
     /// The size of the recording's file in bytes, what is buffered included.
     std::uint64_t FileSize() const;
     /// The space the file takes as the library has laid it out, without writing what is
@@ -134,6 +145,9 @@ private:
     /// Stops writing for good: the file is closed with what was flushed, its spare room
     /// given back, and opened again for reading; why is what appends are told from now on.
     void CloseForReading(const std::string& why);
+    /// Opens the file for writing again after Finish or CloseForReading; throws
+    /// TStorageError when it cannot.
+    void OpenForWriting();
     void CloseFile();
     bool ContinuesRun(const TUniverse& universe) const;
     std::int32_t KeyframeAtOrBefore(std::int32_t index) const;
@@ -159,6 +173,7 @@ private:
     // Writing: a file closed for writing (its disk filled) says why here. Reserved is the
     // room taken on the disk, Unflushed what was appended since HDF5 last flushed.
     std::string ClosedBy;
+    bool Writing = true;
     std::uint64_t Reserved = 0;
     std::uint64_t Unflushed = 0;
 
