@@ -4,6 +4,7 @@
 
 #include "StorageBench.h"
 
+#include "Storage/Isolated.h"
 #include "Storage/Recording.h"
 #include "Storage/SimulationFile.h"
 #include "settings/SettingsTable.h"
@@ -82,8 +83,18 @@ void OpenLargest(const std::string& folder) {
         SimulationFile::Load(path, contents);
         best = std::min(best, SecondsSince(start));
     }
-    std::printf("192,080 particles: file %.1f MB, save %.3f s, open %.3f s (best of 5)\n",
-                static_cast<double>(SizeOf(path)) / 1e6, save, best);
+    // An open reads the file twice, once in a child: a child that does nothing, started
+    // while the process holds the file's bytes, is what the child adds beyond its read.
+    std::vector<char> image(static_cast<std::size_t>(SizeOf(path)), 1);
+    double child = 1e9;
+    for (int run = 0; run < 5; ++run) {
+        const auto start = Clock::now();
+        Isolated::Run([] { return TStorageResult::Success(); }, image.size());
+        child = std::min(child, SecondsSince(start));
+    }
+    std::printf("192,080 particles: file %.1f MB, save %.3f s, open %.3f s, of which about "
+                "%.3f s the child's (best of 5)\n",
+                static_cast<double>(SizeOf(path)) / 1e6, save, best, child + (best - child) / 2);
     std::filesystem::remove(path);
 }
 
