@@ -140,6 +140,8 @@ private:
     /// fresh writes: damaged data in the source stops the copy instead of spreading.
     void CopyFrames(const TRecording& source);
     void AppendFrame(const TUniverse& universe, bool keyframe);
+    /// What a frame adds to the file, at most.
+    static std::uint64_t FrameBytes(const TUniverse& universe, bool keyframe);
     /// Room on the disk for the next frame and whatever HDF5 holds back until it flushes.
     void Reserve(const TUniverse& universe, bool keyframe);
     /// Stops writing for good: the file is closed with what was flushed, its spare room
