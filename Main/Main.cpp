@@ -43,6 +43,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     connect(ProcessingTimer, &QTimer::timeout, this, &TMainForm::ProcessingTimerTimer);
 
     FSession = std::make_unique<TSimulationSession>();
+    FSession->SetWindowRecord([this] { return WindowRecord(); });
     BuildMenus();
     BuildToolBar();
     BuildProgress();

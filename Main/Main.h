@@ -174,6 +174,8 @@ public:
     bool SaveSimulation(const QString& path);
     /// There is a universe to save: built, or being built, and not emptied by a failed build.
     bool CanSave() const;
+    /// The settings and the views as a file keeps them now.
+    TWindowRecord WindowRecord() const;
     /// Waits for the saves asked for, showing their progress, before the program ends.
     /// False when the user cancelled a save (the file it was replacing is as it was) or a
     /// save failed: the window then stays, with the work in it unsaved.

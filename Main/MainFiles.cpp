@@ -74,19 +74,25 @@ bool TMainForm::CanSave() const {
     return FUniverseReady && (!Snapshot() || FSession->LiveParticles() > 0);
 }
 
+TWindowRecord TMainForm::WindowRecord() const {
+    TWindowRecord record;
+    record.Settings = CollectSettings(*FSettingsModel);
+    const QList<TMDIChild*> list = Views();
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        record.Views.Views.push_back(RecordOf(*list[i]));
+        if (list[i] == ActiveView())
+            record.Views.ActiveView = static_cast<std::int32_t>(i);
+    }
+    return record;
+}
+
 bool TMainForm::SaveSimulation(const QString& path) {
     if (!CanSave() || !FPropertiesDlg)
         return false;
-    TViewsRecord views;
-    const QList<TMDIChild*> list = Views();
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        views.Views.push_back(RecordOf(*list[i]));
-        if (list[i] == ActiveView())
-            views.ActiveView = static_cast<std::int32_t>(i);
-    }
+    TWindowRecord window = WindowRecord();
     const QString file = WithExtension(path);
     StatusBar->showMessage(QStringLiteral("Saving %1...").arg(file));
-    FSession->Save(file, CollectSettings(*FSettingsModel), std::move(views));
+    FSession->Save(file, std::move(window.Settings), std::move(window.Views));
     return true;
 }
 

@@ -127,8 +127,7 @@ void TSimulationSession::Save(const QString& path, TSettings settings, TViewsRec
     FSaves.push_back({path, control});
     TRecorder* recorder = FRecorder.get();
     FRunner->Run([this, recorder, path, control, generation = FGeneration,
-                  settings = std::move(settings),
-                  views = std::move(views)](TUniverse& universe) {
+                  settings = std::move(settings), views = std::move(views)](TUniverse& universe) {
         control->Started = true;
         const TStorageResult result =
             control->Cancel
@@ -296,17 +295,31 @@ void TSimulationSession::SetRecording(bool value) {
             if (const TStorageResult result = recorder->StepTaken(universe, running); !result.Ok)
                 PostRecordingFailed(result.Message);
         });
-        FRunner->Run([this, recorder](TUniverse& universe) {
-            if (const TStorageResult result = recorder->Begin(universe); !result.Ok)
+        FRunner->Run([this, recorder, window = CollectWindowRecord()](TUniverse& universe) {
+            if (const TStorageResult result = recorder->Begin(universe, window.get()); !result.Ok)
                 PostRecordingFailed(result.Message);
         });
     } else if (FRecording) {
         TRecorder* recorder = FRecorder.get();
-        FRunner->Run([recorder](TUniverse&) { recorder->Stop(); });
+        FRunner->Run([this, recorder, window = CollectWindowRecord()](TUniverse& universe) {
+            if (const TStorageResult result = recorder->Stop(&universe, window.get()); !result.Ok)
+                PostFailure(result.Message);
+        });
     }
     FRecording = value;
     emit RecordingChanged(value);
     emit PositionChanged();
+}
+
+std::shared_ptr<const TWindowRecord> TSimulationSession::CollectWindowRecord() const {
+    return FWindowRecord ? std::make_shared<const TWindowRecord>(FWindowRecord()) : nullptr;
+}
+
+// On the engine thread.
+void TSimulationSession::PostFailure(const std::string& message) {
+    const QString error = QString::fromStdString(message);
+    QMetaObject::invokeMethod(
+        this, [this, error] { emit Failed(error); }, Qt::QueuedConnection);
 }
 
 // On the engine thread.

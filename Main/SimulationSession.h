@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -96,6 +97,12 @@ public:
     bool StartNewRecording(const QString& path, int particles, bool temporary);
     /// Takes a frame after every step, the first now; on only with a recording that fits.
     void SetRecording(bool value);
+    /// Where the settings and views for a recording the user named come from: such a file
+    /// keeps the simulation as it was when recording last began or stopped, so that it
+    /// opens as a saved one does.
+    void SetWindowRecord(std::function<TWindowRecord()> source) {
+        FWindowRecord = std::move(source);
+    }
     /// Drops every recorded frame.
     void Erase();
     /// New options for the recording (reported when they cannot be written).
@@ -141,6 +148,8 @@ signals:
 
 private:
     void PostRecordingFailed(const std::string& message);
+    void PostFailure(const std::string& message);
+    std::shared_ptr<const TWindowRecord> CollectWindowRecord() const;
     void RecordingFailed(const QString& error);
     void FinishSave(const QString& path, const QString& error, bool cancelled,
                     std::uint64_t generation, std::int32_t iteration, const TSettings& settings);
@@ -155,6 +164,7 @@ private:
     };
 
     std::unique_ptr<TRecorder> FRecorder;
+    std::function<TWindowRecord()> FWindowRecord;
     std::vector<TPendingSave> FSaves; // in the order asked
     std::unique_ptr<TSimulationRunner> FRunner;
     std::shared_ptr<const TUniverseSnapshot> FSnapshot;

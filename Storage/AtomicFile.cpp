@@ -158,35 +158,6 @@ TImage BuildInMemory(const std::function<void(hid_t file)>& write) {
     return image;
 }
 
-// Takes bytes of disk space for the file now. HDF5 must never meet a full disk while it
-// writes: it then frees memory twice while copying datasets, and keeps the file half
-// closed. The room is the caller's upper bound of the file's size; TrimToContents gives
-// back what was not used.
-void Reserve(const std::string& temporary, std::uintmax_t bytes) {
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw TStorageError("The file cannot be written.");
-    const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes));
-    ::close(fd);
-    if (error != 0) {
-        errno = error;
-        throw TStorageError("There is not room for the file (" + std::to_string(bytes >> 20) +
-                            " MB).");
-    }
-}
-
-// Cuts the file back to the end of what HDF5 wrote in it.
-void TrimToContents(const std::string& temporary) {
-    haddr_t end = 0;
-    {
-        TH5Handle file(H5Fopen(temporary.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
-        if (!file.Valid() || H5Fget_eoa(file, &end) < 0 || end == 0)
-            throw TStorageError("The file cannot be read back.");
-    }
-    if (::truncate(temporary.c_str(), static_cast<off_t>(end)) != 0)
-        throw TStorageError("The file cannot be completed.");
-}
-
 } // namespace
 
 TStorageResult Write(const std::string& path, const std::function<void(hid_t file)>& write,
@@ -238,6 +209,30 @@ TStorageResult Write(const std::string& path, const std::function<void(hid_t fil
     SyncPath(target.has_parent_path() ? target.parent_path().string() : ".",
              O_RDONLY | O_DIRECTORY);
     return TStorageResult::Success();
+}
+
+void Reserve(const std::string& path, std::uintmax_t bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw TStorageError("The file cannot be written.");
+    const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes));
+    ::close(fd);
+    if (error != 0) {
+        errno = error;
+        throw TStorageError("There is not room for the file (" + std::to_string(bytes >> 20) +
+                            " MB).");
+    }
+}
+
+void TrimToContents(const std::string& path) {
+    haddr_t end = 0;
+    {
+        TH5Handle file(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
+        if (!file.Valid() || H5Fget_eoa(file, &end) < 0 || end == 0)
+            throw TStorageError("The file cannot be read back.");
+    }
+    if (::truncate(path.c_str(), static_cast<off_t>(end)) != 0)
+        throw TStorageError("The file cannot be completed.");
 }
 
 } // namespace AtomicFile

@@ -24,4 +24,13 @@ namespace AtomicFile {
 TStorageResult Write(const std::string& path, const std::function<void(hid_t file)>& write,
                      std::uintmax_t directBytes = 0);
 
+/// Takes room on the disk for the file at path, up to bytes in all, so that HDF5 then
+/// writes into space the disk has already given. Throws TStorageError when there is not
+/// that much room, with errno saying why.
+void Reserve(const std::string& path, std::uintmax_t bytes);
+
+/// Gives back the room a closed HDF5 file at path holds beyond the end of what HDF5 wrote
+/// in it. Throws TStorageError when it cannot.
+void TrimToContents(const std::string& path);
+
 } // namespace AtomicFile

@@ -220,7 +220,7 @@ TStorageResult TRecorder::Fit(const TUniverse& universe, bool& renewed) {
     return made;
 }
 
-TStorageResult TRecorder::Begin(const TUniverse& universe) {
+TStorageResult TRecorder::Begin(const TUniverse& universe, const TWindowRecord* window) {
     const std::unique_lock lock(Lock);
     Settle();
     bool renewed = false;
@@ -228,6 +228,9 @@ TStorageResult TRecorder::Begin(const TUniverse& universe) {
         File ? Fit(universe, renewed) : TStorageResult::Failure("No recording.");
     if (result.Ok)
         result = File->Begin(universe);
+    // Scratch recordings go with the session: only a named file is opened again.
+    if (result.Ok && window != nullptr && !File->IsTemporary())
+        result = File->KeepSimulation(universe, window->Settings, window->Views);
     Active = result.Ok;
     Settle(renewed);
     return result;
@@ -249,12 +252,21 @@ TStorageResult TRecorder::StepTaken(const TUniverse& universe, bool running) {
     return result;
 }
 
-void TRecorder::Stop() {
+TStorageResult TRecorder::Stop(const TUniverse* universe, const TWindowRecord* window) {
     const std::unique_lock lock(Lock);
     Settle();
+    TStorageResult result = TStorageResult::Success();
+    // Not active: the recording was replaced since it began, and this one never recorded.
+    if (Active && File && universe != nullptr && window != nullptr && !File->IsTemporary())
+        result = File->KeepSimulation(*universe, window->Settings, window->Views);
     Active = false;
-    if (File)
+    // A named file is left finished until recording goes on, so that it opens as it is.
+    if (File && !File->IsTemporary())
+        File->Finish();
+    else if (File)
         File->Flush();
+    Settle();
+    return result;
 }
 
 TStorageResult TRecorder::ReadKeyframe(std::int32_t index, std::unique_ptr<TUniverse>& state,

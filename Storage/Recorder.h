@@ -73,13 +73,16 @@ public:
     TStorageResult Truncate(std::int32_t lastKept);
     /// Starts taking frames: universe is the first. Fails without a recording. A universe
     /// of another size than the recording's (a new build) starts a new recording, as does
-    /// such a step while recording.
-    TStorageResult Begin(const TUniverse& universe);
+    /// such a step while recording. With window, a recording in a file the user named
+    /// keeps the simulation beside its frames, so that the file opens as a saved one does.
+    TStorageResult Begin(const TUniverse& universe, const TWindowRecord* window = nullptr);
     /// A step was taken (running: while processing runs, not a single step): records it
     /// when recording is on and the step is one to keep. A failure stops recording.
     TStorageResult StepTaken(const TUniverse& universe, bool running = false);
-    /// Stops taking frames and writes what is buffered.
-    void Stop();
+    /// Stops taking frames and writes what is buffered. With universe and window, a
+    /// recording in a file the user named keeps the simulation as it is when it stops.
+    /// A failure to keep it is returned; the frames are kept all the same.
+    TStorageResult Stop(const TUniverse* universe = nullptr, const TWindowRecord* window = nullptr);
     /// The keyframe state frame index is worked out from, and the frame's step count.
     TStorageResult ReadKeyframe(std::int32_t index, std::unique_ptr<TUniverse>& state,
                                 std::int32_t& iteration);

@@ -2,6 +2,7 @@
 // cutting it short. Reading frames back is in RecordingRead.cpp.
 #include "Storage/Recording.h"
 
+#include "Storage/AtomicFile.h"
 #include "Storage/FileLayout.h"
 #include "Storage/H5Access.h"
 #include "Storage/H5Series.h"
@@ -12,7 +13,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -23,6 +26,9 @@ constexpr hsize_t ListChunkRows = 1024;
 constexpr hsize_t PairChunkRows = 4096;
 constexpr std::int32_t MaxOption = 10000;
 constexpr std::int32_t MaxPlaybackRate = 240;
+// HDF5 holds new chunks in its cache and gives them room in the file only when it writes
+// them: a flush at least this often bounds what the room reserved must allow for.
+constexpr std::uint64_t FlushEvery = std::uint64_t{2} << 20;
 
 std::string KeyframeName(std::int32_t frame) {
     return "Keyframe" + std::to_string(frame);
@@ -97,12 +103,17 @@ TRecording::~TRecording() {
     if (!Temporary) {
         if (File.Valid())
             H5Fflush(File, H5F_SCOPE_LOCAL);
+        CloseFile();
+        // A file the user named keeps none of the room taken for frames to come.
+        if (Reserved > 0) {
+            try {
+                AtomicFile::TrimToContents(FilePath);
+            } catch (const TStorageError&) {
+            }
+        }
         return;
     }
-    for (TH5Handle* handle :
-         {&KeyframeSet, &PairDistanceSet, &PairIndexSet, &PairCountSet, &PairOffsetSet, &HeatSet,
-          &PositionSet, &OptimisationSet, &IterationSet, &Group, &File})
-        handle->Reset();
+    CloseFile();
     std::remove(FilePath.c_str());
 }
 
@@ -280,6 +291,7 @@ TStorageResult TRecording::SetOptions(const TRecorderOptions& options) {
     if (const std::string problem = options.Problem(); !problem.empty())
         return TStorageResult::Failure(problem);
     try {
+        OpenForWriting();
         for (const auto& [name, value] : {std::pair{"KeyframeInterval", options.KeyframeInterval},
                                           std::pair{"RecordEvery", options.RecordEvery},
                                           std::pair{"PlaybackRate", options.PlaybackRate}}) {
@@ -325,19 +337,40 @@ bool TRecording::ContinuesRun(const TUniverse& universe) const {
 
 TStorageResult TRecording::Append(const TUniverse& universe) {
     H5Access::SilenceErrors();
+    if (!ClosedBy.empty())
+        return TStorageResult::Failure(ClosedBy);
     if (universe.LastIndex + 1 != Particles)
         return TStorageResult::Failure(
             "The universe has " + std::to_string(universe.LastIndex + 1) +
             " particles; this recording is of " + std::to_string(Particles) + ".");
     const bool keyframe = !ContinuesRun(universe) || KeyframeList.empty() ||
                           FrameCount() - KeyframeList.back() >= FOptions.KeyframeInterval;
+    // HDF5 must not meet a full disk: it then leaves the file half written and flagged as
+    // open. So the room comes first, and without it the recording ends here, cleanly.
+    try {
+        OpenForWriting();
+    } catch (const TStorageError& error) {
+        return TStorageResult::Failure("The recording " + FilePath + " cannot be written. " +
+                                       error.what());
+    }
+    try {
+        Reserve(universe, keyframe);
+    } catch (const TStorageError&) {
+        const int cause = errno;
+        std::string why = "There is no room on the disk for the recording " + FilePath;
+        if (cause != 0)
+            why += " (" + std::string(std::strerror(cause)) + ")";
+        CloseForReading(why);
+        ClosedBy += ". It was closed with its " + std::to_string(FrameCount()) +
+                    " frames, which can still be played and saved elsewhere.";
+        return TStorageResult::Failure(ClosedBy);
+    }
     try {
         AppendFrame(universe, keyframe);
     } catch (const TStorageError& error) {
-        // The frame lists in memory were not advanced: the file's partial rows beyond them
-        // are overwritten by the next append.
-        ForceKeyframe = true;
-        return Failure(error);
+        // The frame lists in memory were not advanced; the file is read back as it is.
+        CloseForReading(error.what() + std::string(" The recording was closed."));
+        return TStorageResult::Failure(ClosedBy);
     }
     StepsSinceFrame = 0;
     ForceKeyframe = false;
@@ -386,22 +419,28 @@ void TRecording::AppendFrame(const TUniverse& u, bool keyframe) {
     }
     // Written last: from here on the frame counts.
     H5Series::Write(IterationSet, H5T_NATIVE_INT32, frame, 1, &u.IterationCount);
+    // A keyframe is the point a crash can fall back to: make it reach the disk. What HDF5
+    // holds back otherwise is bounded by the room reserved for it.
+    Unflushed += FrameBytes(u, keyframe);
+    if (keyframe || Unflushed >= FlushEvery) {
+        Check(H5Fflush(File, H5F_SCOPE_LOCAL), "The recording " + FilePath + " cannot be written.");
+        Unflushed = 0;
+    }
 
     Iterations.push_back(u.IterationCount);
     PairOffsets.push_back(PairTotal);
     PairCounts.push_back(pairs);
     PairTotal += pairs;
-    if (keyframe) {
+    if (keyframe)
         KeyframeList.push_back(index);
-        // A keyframe is the point a crash can fall back to: make it reach the disk.
-        H5Fflush(File, H5F_SCOPE_LOCAL);
-    }
 }
 
 TStorageResult TRecording::Truncate(std::int32_t lastKept) {
     H5Access::SilenceErrors();
     const std::int32_t frames = std::clamp(lastKept + 1, 0, FrameCount());
     try {
+        // A cut makes room: a recording closed when its disk filled is written again.
+        OpenForWriting();
         Shrink(frames);
     } catch (const TStorageError& error) {
         return Failure(error);

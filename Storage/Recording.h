@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Storage/H5Handle.h"
+#include "Storage/SimulationRecord.h"
 #include "Storage/StorageError.h"
 #include "universe/UniverseSnapshot.h"
 
@@ -61,6 +62,7 @@ public:
     const std::string& Path() const { return FilePath; }
     /// A recording kept in a scratch file of its own: the file goes when the recording does.
     void SetTemporary(bool value) { Temporary = value; }
+    bool IsTemporary() const { return Temporary; }
     std::int32_t ParticleCount() const { return Particles; }
     std::int32_t FrameCount() const { return static_cast<std::int32_t>(Iterations.size()); }
     const TRecorderOptions& Options() const { return FOptions; }
@@ -78,8 +80,15 @@ public:
     /// always is.
     TStorageResult StepTaken(const TUniverse& universe, bool running = false,
                              TClock::time_point now = TClock::now());
-    /// Records universe as the next frame now.
+    /// Records universe as the next frame now. A recording whose disk has no room for the
+    /// frame is closed instead, with the frames it holds, and opened again for reading
+    /// only: it takes no frames after that, and a cut opens it for writing again.
     TStorageResult Append(const TUniverse& universe);
+
+    /// Writes the simulation beside the recording in its file, in place of what was there,
+    /// so that the file opens as a simulation file does: with this state and the frames.
+    TStorageResult KeepSimulation(const TUniverse& universe, const TSettings& settings,
+                                  const TViewsRecord& views);
 
     /// Frame index as a snapshot for drawing: its figures, and positions and heat as the
     /// frame keeps them (single precision), Space and UseThermodynamics from its keyframe.
@@ -100,6 +109,10 @@ public:
     TStorageResult Truncate(std::int32_t lastKept);
     /// Writes what is buffered to the disk.
     TStorageResult Flush();
+    /// Ends a spell of recording: the file is written out, closed (a finished file on the
+    /// disk, which this program's Open and other programs read), and opened again for
+    /// reading only. The next change opens it for writing again.
+    void Finish();
     /// The size of the recording's file in bytes, what is buffered included.
     std::uint64_t FileSize() const;
     /// The space the file takes as the library has laid it out, without writing what is
@@ -127,6 +140,17 @@ private:
     /// fresh writes: damaged data in the source stops the copy instead of spreading.
     void CopyFrames(const TRecording& source);
     void AppendFrame(const TUniverse& universe, bool keyframe);
+    /// What a frame adds to the file, at most.
+    static std::uint64_t FrameBytes(const TUniverse& universe, bool keyframe);
+    /// Room on the disk for the next frame and whatever HDF5 holds back until it flushes.
+    void Reserve(const TUniverse& universe, bool keyframe);
+    /// Stops writing for good: the file is closed with what was flushed, its spare room
+    /// given back, and opened again for reading; why is what appends are told from now on.
+    void CloseForReading(const std::string& why);
+    /// Opens the file for writing again after Finish or CloseForReading; throws
+    /// TStorageError when it cannot.
+    void OpenForWriting();
+    void CloseFile();
     bool ContinuesRun(const TUniverse& universe) const;
     std::int32_t KeyframeAtOrBefore(std::int32_t index) const;
     void Shrink(std::int32_t frames);
@@ -147,6 +171,13 @@ private:
     std::vector<std::int32_t> PairCounts;
     std::vector<std::int32_t> KeyframeList;
     std::int64_t PairTotal = 0;
+
+    // Writing: a file closed for writing (its disk filled) says why here. Reserved is the
+    // room taken on the disk, Unflushed what was appended since HDF5 last flushed.
+    std::string ClosedBy;
+    bool Writing = true;
+    std::uint64_t Reserved = 0;
+    std::uint64_t Unflushed = 0;
 
     // What tells whether the next frame continues the run of steps since the last one.
     bool ForceKeyframe = true;

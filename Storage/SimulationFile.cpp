@@ -47,6 +47,14 @@ void CheckVersion(hid_t file) {
         throw TStorageError("Its FormatVersion " + std::to_string(version) + " is not valid.");
 }
 
+// Throws when a file could not hold the state or would not open as it is.
+void Validate(const TUniverse& universe, const TSettings& settings, const TViewsRecord& views) {
+    SettingsSchema::Validate(settings);
+    UniverseIO::Validate(universe);
+    ViewsIO::Validate(views);
+    RequireAgreement(settings, universe);
+}
+
 // More than a file with this universe and recording can take: the recording's file (the
 // copy has the same datasets, without the space earlier cuts left unused) and the
 // universe's arrays with their attributes, each with room to spare.
@@ -97,10 +105,7 @@ TStorageResult ReadImage(const std::vector<char>& image, TSimulationContents& co
 TStorageResult Save(const std::string& path, const TUniverse& universe, const TSettings& settings,
                     const TViewsRecord& views, const TRecording* recording, TSaveControl* control) {
     try {
-        SettingsSchema::Validate(settings);
-        UniverseIO::Validate(universe);
-        ViewsIO::Validate(views);
-        RequireAgreement(settings, universe);
+        Validate(universe, settings, views);
     } catch (const TStorageError& error) {
         return TStorageResult::Failure("Saving " + path + " failed. " + error.what());
     }
@@ -109,15 +114,25 @@ TStorageResult Save(const std::string& path, const TUniverse& universe, const TS
         [&](hid_t file) {
             H5Access::WriteInt(file, "FormatVersion", FormatVersion);
             H5Access::WriteString(file, "Program", ProgramName);
-            UniverseIO::Write(H5Access::CreateGroup(file, "Universe"), universe);
-            SettingsSchema::Write(H5Access::CreateGroup(file, "Settings"), settings);
-            ViewsIO::Write(H5Access::CreateGroup(file, "Views"), views);
+            WriteState(file, universe, settings, views);
             if (recording != nullptr)
                 recording->CopyInto(file, control);
         },
         recording == nullptr || recording->FrameCount() <= InMemoryFrames
             ? 0
             : SizeBound(universe, *recording));
+}
+
+void WriteState(hid_t file, const TUniverse& universe, const TSettings& settings,
+                const TViewsRecord& views) {
+    Validate(universe, settings, views);
+    for (const char* group : {"Universe", "Settings", "Views"})
+        if (H5Access::Exists(file, group))
+            H5Access::Check(H5Ldelete(file, group, H5P_DEFAULT),
+                            std::string("The group ") + group + " cannot be replaced.");
+    UniverseIO::Write(H5Access::CreateGroup(file, "Universe"), universe);
+    SettingsSchema::Write(H5Access::CreateGroup(file, "Settings"), settings);
+    ViewsIO::Write(H5Access::CreateGroup(file, "Views"), views);
 }
 
 TStorageResult Load(const std::string& path, TSimulationContents& contents) {

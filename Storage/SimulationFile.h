@@ -3,6 +3,8 @@
 #include "Storage/SimulationRecord.h"
 #include "Storage/StorageError.h"
 
+#include <hdf5.h>
+
 #include <cstdint>
 #include <string>
 
@@ -25,6 +27,13 @@ constexpr std::int32_t FormatVersion = 1;
 TStorageResult Save(const std::string& path, const TUniverse& universe, const TSettings& settings,
                     const TViewsRecord& views, const TRecording* recording = nullptr,
                     TSaveControl* control = nullptr);
+
+/// Writes the universe, settings and views into file as its Universe, Settings and Views
+/// groups, in place of any it holds: what makes a file of a recording open as the
+/// simulation it recorded. Throws TStorageError when they cannot be kept (as Save refuses
+/// them) or written.
+void WriteState(hid_t file, const TUniverse& universe, const TSettings& settings,
+                const TViewsRecord& views);
 
 /// Reads path into contents. On failure contents is left as it was and the result names
 /// the problem: not an HDF5 file, damaged or truncated, a missing or misshapen part, a

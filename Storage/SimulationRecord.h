@@ -34,6 +34,12 @@ struct TViewsRecord {
     bool operator==(const TViewsRecord&) const = default;
 };
 
+/// The window's part of a simulation file: the settings and the views as they are now.
+struct TWindowRecord {
+    TSettings Settings;
+    TViewsRecord Views;
+};
+
 /// Everything a simulation file holds but the recording.
 struct TSimulationContents {
     std::unique_ptr<TUniverse> Universe;

@@ -4,6 +4,7 @@
 
 #include "StorageBench.h"
 
+#include "Storage/Isolated.h"
 #include "Storage/Recording.h"
 #include "Storage/SimulationFile.h"
 #include "settings/SettingsTable.h"
@@ -47,12 +48,12 @@ void FrameBytes(std::int32_t number, const std::string& folder) {
     options.KeyframeInterval = 3;
     if (!TRecording::Create(path, universe->LastIndex + 1, options, recording).Ok)
         return;
-    std::vector<std::uintmax_t> sizes{SizeOf(path)};
+    // As HDF5 laid the file out: the file itself also holds the room taken for frames to come.
+    std::vector<std::uintmax_t> sizes{recording->FileSize()};
     for (int f = 0; f < 4; ++f) {
         universe->SetIterationCount(universe->IterationCount + 1);
         recording->StepTaken(*universe);
-        recording->Flush();
-        sizes.push_back(SizeOf(path));
+        sizes.push_back(recording->FileSize());
     }
     // Frame 0 and 3 are keyframes; 1 and 2 are plain.
     const double plain = static_cast<double>(sizes[3] - sizes[1]) / 2;
@@ -82,8 +83,18 @@ void OpenLargest(const std::string& folder) {
         SimulationFile::Load(path, contents);
         best = std::min(best, SecondsSince(start));
     }
-    std::printf("192,080 particles: file %.1f MB, save %.3f s, open %.3f s (best of 5)\n",
-                static_cast<double>(SizeOf(path)) / 1e6, save, best);
+    // An open reads the file twice, once in a child: a child that does nothing, started
+    // while the process holds the file's bytes, is what the child adds beyond its read.
+    std::vector<char> image(static_cast<std::size_t>(SizeOf(path)), 1);
+    double child = 1e9;
+    for (int run = 0; run < 5; ++run) {
+        const auto start = Clock::now();
+        Isolated::Run([] { return TStorageResult::Success(); }, image.size());
+        child = std::min(child, SecondsSince(start));
+    }
+    std::printf("192,080 particles: file %.1f MB, save %.3f s, open %.3f s, of which about "
+                "%.3f s the child's (best of 5)\n",
+                static_cast<double>(SizeOf(path)) / 1e6, save, best, child + (best - child) / 2);
     std::filesystem::remove(path);
 }
 

@@ -209,6 +209,42 @@ TEST_F(RecorderTest, ASavedRecordingComesBackWithItsFile) {
     EXPECT_EQ(Main->RecordedFrames(), 6);
 }
 
+// A recording the user named is a simulation file of its own, still open in the recorder:
+// it opens as the simulation was when recording stopped, with its views and its frames.
+TEST_F(RecorderTest, ANamedRecordingOpensAsTheSimulationItRecorded) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("named.astrivo");
+    // Names the file in New Recording's dialog, and later drops the unsaved work.
+    TSaveChangesAnswer answer(QMessageBox::Discard, path);
+    Action("StartRecording1")->trigger();
+    ASSERT_TRUE(Main->WaitForEngine());
+    ASSERT_TRUE(Main->Recording());
+    RecordSteps(4);
+    Action("StartRecording2")->trigger();
+    ASSERT_TRUE(Main->WaitForEngine());
+    ASSERT_FALSE(Main->Recording());
+    const QString caption = Main->Views().at(0)->windowTitle();
+    Main->StepOnce1Click();
+    ASSERT_TRUE(Main->WaitForEngine());
+
+    // Read as Open reads it, so that a refusal fails here rather than in a message box.
+    {
+        TSimulationContents contents;
+        std::unique_ptr<TRecording> recording;
+        QString error;
+        ASSERT_TRUE(Main->Session().ReadFile(path, contents, recording, error))
+            << error.toStdString();
+    }
+    ASSERT_TRUE(Main->OpenSimulation(path));
+    ASSERT_TRUE(Main->WaitForEngine());
+    EXPECT_EQ(Main->Snapshot()->IterationCount, Iterations.back());
+    EXPECT_EQ(Main->Snapshot()->Particles[5].X, Positions.back());
+    ASSERT_EQ(Main->Views().size(), 1);
+    EXPECT_EQ(Main->Views().at(0)->windowTitle(), caption);
+    ASSERT_EQ(Main->RecordedFrames(), 5);
+    EXPECT_EQ(Main->Session().Recorder().FrameIteration(4), Iterations.back());
+}
+
 std::string ReadBytes(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
