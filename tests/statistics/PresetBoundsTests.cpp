@@ -15,6 +15,14 @@ namespace {
 
 constexpr std::uint64_t Seed = 7;
 
+// Under the sanitizer the large presets take minutes and check only numbers: the engine
+// paths they take run there at the small counts.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::int32_t LargestCheckedCount = 6000;
+#else
+constexpr std::int32_t LargestCheckedCount = 200000;
+#endif
+
 std::int32_t AffordableSteps(std::int32_t count) {
     if (count <= 6000)
         return 300;
@@ -38,7 +46,8 @@ void ExpectWithinBound(const TPreset& preset) {
 TEST(PresetBounds, EveryPresetUpTo28880KeepsItsRadiusWithinItsBound) {
     int run = 0;
     for (const TPreset& preset : SettingsPresets::All()) {
-        if (SettingsFormulas::ParticleCount(preset.Settings.Number) > 30000)
+        const std::int32_t count = SettingsFormulas::ParticleCount(preset.Settings.Number);
+        if (count > 30000 || count > LargestCheckedCount)
             continue;
         SCOPED_TRACE(std::string(preset.Name));
         ExpectWithinBound(preset);
@@ -46,13 +55,15 @@ TEST(PresetBounds, EveryPresetUpTo28880KeepsItsRadiusWithinItsBound) {
             << "a preset meant to spray says how far";
         ++run;
     }
-    EXPECT_GE(run, 5);
+    EXPECT_GE(run, LargestCheckedCount > 30000 ? 5 : 4);
 }
 
 TEST(PresetBounds, TheGalaxyCollisionHoldsTogetherOverItsFirstSteps) {
     const TPreset* galaxies = SettingsPresets::Find("PresetGalaxies");
     ASSERT_NE(galaxies, nullptr);
     EXPECT_EQ(SettingsFormulas::ParticleCount(galaxies->Settings.Number), 192080);
+    if (LargestCheckedCount < 192080)
+        GTEST_SKIP() << "a check of the optimised build";
     ExpectWithinBound(*galaxies);
 }
 
