@@ -232,6 +232,8 @@ public:
     int ResumingFrame() const { return FSession->ResumingFrame(); }
     /// Frames in the recording (0 without one).
     int RecordedFrames() const { return FSession->RecordedFrames(); }
+    /// Above this size (a gigabyte) a recording stops once to ask whether to go on.
+    void SetLargeRecording(std::uint64_t bytes) { FLargeRecording = bytes; }
 
     // Components.
     QMdiArea* MDIClient = nullptr;
@@ -315,9 +317,8 @@ private:
     void SetRecording(bool value);
     bool ResumeAt(int index, bool askToDiscard);
     void ShowRecorderPosition();
-    /// Above this size the recorder stops once to ask whether to go on.
-    static constexpr std::uint64_t LargeRecording = 1'000'000'000;
     void CheckRecordingSize(std::uint64_t bytes);
+    std::uint64_t FLargeRecording = 1'000'000'000;
     bool FLargeRecordingAsked = false;
     void ShowFigures(float optimisation, int iteration);
     void ShowFrame(const std::shared_ptr<const TUniverseSnapshot>& frame);
