@@ -337,6 +337,8 @@ private:
     /// can show it: shrunk to the area and moved into it. Never sized larger first, so a
     /// huge request costs nothing.
     void PlaceViewInArea(TMDIChild* view, const QRect& wanted);
+    /// At a first start: View 1 takes the room that the properties window leaves beside it.
+    void SizeFirstView(TMDIChild* view, int propertiesWidth);
     QString FStartFile;
     bool FProcessing = false;
     bool FUniverseReady = false;
