@@ -317,15 +317,21 @@ TEST_F(RecorderTest, ARecordingThatGrowsLargeAsksOnceWhetherToGoOn) {
         }
     };
     // A gigabyte would take minutes to write: the size asked about is lowered to what the
-    // recording has reached. The file grows in large blocks, not with every frame.
-    const auto reachSize = [&] {
+    // recording has reached (the file grows in large blocks, not with every frame). The
+    // question comes after the step that reached the size, and is answered before going on.
+    const auto reachSize = [&](int questions) {
         Main->SetLargeRecording(Main->Session().Recorder().Bytes());
         step(1);
+        for (int k = 0; k < 1000 && (asked < questions || QApplication::activeModalWidget()); ++k)
+            QTest::qWait(10);
+        // Going on records the universe as it is now: that frame too is in before counting.
+        ASSERT_TRUE(Main->WaitForEngine());
+        QTest::qWait(20);
     };
 
     Action("StartRecording2")->trigger();
     step(2);
-    reachSize();
+    reachSize(1);
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(Main->Recording()); // Yes goes on,
     int frames = Main->RecordedFrames();
@@ -341,7 +347,7 @@ TEST_F(RecorderTest, ARecordingThatGrowsLargeAsksOnceWhetherToGoOn) {
     ASSERT_TRUE(Main->Recording());
     EXPECT_TRUE(QFile::exists(folder.filePath("second.astrivo")));
     step(1);
-    reachSize();
+    reachSize(2);
     EXPECT_EQ(asked, 2);
     EXPECT_FALSE(Main->Recording()); // No stops recording,
     frames = Main->RecordedFrames();
