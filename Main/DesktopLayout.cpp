@@ -35,6 +35,18 @@ TViewRect FirstMainWindow(const TViewRect& screen) {
             width, height};
 }
 
+TViewRect FirstView(const TViewRect& area, const TViewRect& screen, int propertiesWidth, int width,
+                    int height) {
+    const int room = screen.Left + screen.Width - Gap - propertiesWidth - area.Left;
+    int w = std::min(area.Width, room);
+    int h = area.Height;
+    w = std::min(w, h * width / std::max(height, 1));
+    h = std::min(h, w * height / std::max(width, 1));
+    if (w < width || h < height)
+        return {0, 0, width, height};
+    return {0, 0, w, h};
+}
+
 TViewRect PropertiesBeside(const TViewRect& screen, int width, int height, const TViewRect& view) {
     const TViewRect centred{screen.Left + (screen.Width - width) / 2,
                             screen.Top + (screen.Height - height) / 2, width, height};

@@ -13,6 +13,14 @@ namespace DesktopLayout {
 /// way, centred in it, so the views have room and other windows stay in reach.
 TViewRect FirstMainWindow(const TViewRect& screen);
 
+/// View 1 at a first start, placed at the top left of the views' area (area: where that
+/// lies on the screen): as large as the area allows in the shape of a new view
+/// (width x height), but leaving room on the screen to its right for the properties window
+/// (propertiesWidth wide) to stand beside it. Where that is less than a new view, it stays
+/// a new view's size.
+TViewRect FirstView(const TViewRect& area, const TViewRect& screen, int propertiesWidth, int width,
+                    int height);
+
 /// The properties window (width x height) at a first start. It stands centred on the
 /// screen unless that would cover the view; then it stands beside the view, to its right
 /// or else to its left, at the height the centred place has (moved up only as far as the

@@ -234,6 +234,8 @@ public:
     int ResumingFrame() const { return FSession->ResumingFrame(); }
     /// Frames in the recording (0 without one).
     int RecordedFrames() const { return FSession->RecordedFrames(); }
+    /// Above this size (a gigabyte) a recording stops once to ask whether to go on.
+    void SetLargeRecording(std::uint64_t bytes) { FLargeRecording = bytes; }
 
     // Components.
     QMdiArea* MDIClient = nullptr;
@@ -317,9 +319,8 @@ private:
     void SetRecording(bool value);
     bool ResumeAt(int index, bool askToDiscard);
     void ShowRecorderPosition();
-    /// Above this size the recorder stops once to ask whether to go on.
-    static constexpr std::uint64_t LargeRecording = 1'000'000'000;
     void CheckRecordingSize(std::uint64_t bytes);
+    std::uint64_t FLargeRecording = 1'000'000'000;
     bool FLargeRecordingAsked = false;
     void ShowFigures(float optimisation, int iteration);
     void ShowFrame(const std::shared_ptr<const TUniverseSnapshot>& frame);
@@ -338,6 +339,8 @@ private:
     /// can show it: shrunk to the area and moved into it. Never sized larger first, so a
     /// huge request costs nothing.
     void PlaceViewInArea(TMDIChild* view, const QRect& wanted);
+    /// At a first start: View 1 takes the room that the properties window leaves beside it.
+    void SizeFirstView(TMDIChild* view, int propertiesWidth);
     QString FStartFile;
     bool FProcessing = false;
     bool FUniverseReady = false;

@@ -19,6 +19,8 @@
 #include <QScreen>
 #include <QSettings>
 
+#include <algorithm>
+
 namespace {
 
 const QString GeometryKey = QStringLiteral("MainWindow/Geometry");
@@ -31,6 +33,10 @@ const QString SimulationFolderKey = QStringLiteral("Folders/Simulations");
 const QString PictureFolderKey = QStringLiteral("Folders/Pictures");
 const QString FrameFolderKey = QStringLiteral("Folders/Frames");
 const QString RecentKey = QStringLiteral("RecentFiles");
+
+// The properties window's width follows its contents, which change once it is shown and
+// the universe runs: View 1 leaves it a little more room than it takes before showing.
+constexpr int GrowingRoom = 32;
 
 TViewRect RectOf(const QRect& r) {
     return {r.x(), r.y(), r.width(), r.height()};
@@ -81,6 +87,11 @@ void TMainForm::PlacePropertiesDlg() {
         return;
     QSettings memory;
     const TViewRect screen = ScreenOf(this);
+    // Not yet shown, the window has no size of its own: it is given the one showing gives it.
+    if (!FPropertiesDlg->isVisible()) {
+        FPropertiesDlg->ensurePolished();
+        FPropertiesDlg->adjustSize();
+    }
     const QSize size = FPropertiesDlg->frameGeometry().size();
     if (memory.contains(PropertiesKey)) {
         const QPoint at = memory.value(PropertiesKey).toPoint();
@@ -92,6 +103,9 @@ void TMainForm::PlacePropertiesDlg() {
     const QList<TMDIChild*> views = Views();
     if (views.isEmpty())
         return;
+    // The views a file brings keep their sizes.
+    if (views.size() == 1 && CurrentFile().isEmpty())
+        SizeFirstView(views.first(), size.width() + GrowingRoom);
     const QMdiSubWindow* first = views.first()->SubWindow();
     const QRect view(first->mapToGlobal(QPoint(0, 0)), first->size());
     const TViewRect place =
@@ -162,6 +176,27 @@ void TMainForm::ShowRecentFiles() {
         });
     }
     item->setEnabled(!recent.isEmpty());
+}
+
+void TMainForm::SizeFirstView(TMDIChild* view, int propertiesWidth) {
+    QMdiSubWindow* window = view->SubWindow();
+    const QWidget* area = MDIClient->viewport();
+    const TViewRect wanted = DesktopLayout::FirstView(
+        RectOf(QRect(area->mapToGlobal(QPoint(0, 0)), area->size())), ScreenOf(this),
+        propertiesWidth, window->width(), window->height());
+    if (QRectOf(wanted) == window->geometry())
+        return;
+    const int before = view->height();
+    window->setGeometry(QRectOf(wanted));
+    view->FormResize();
+    // The new view's zoom is a share of its height: the universe keeps its share of the
+    // larger view.
+    const double scale = static_cast<double>(view->height()) / std::max(before, 1);
+    view->TurnCamera([scale](TViewCamera& camera) {
+        camera.ZoomX *= scale;
+        camera.ZoomY *= scale;
+        return scale != 1;
+    });
 }
 
 void TMainForm::PlaceViewInArea(TMDIChild* view, const QRect& wanted) {

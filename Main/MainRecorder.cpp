@@ -146,7 +146,7 @@ void TMainForm::ShowRecorderPosition() {
 void TMainForm::CheckRecordingSize(std::uint64_t bytes) {
     // Asked once for each recording that grows past the size; an erased or new one starts
     // small and is asked about again.
-    if (bytes < LargeRecording) {
+    if (bytes < FLargeRecording) {
         FLargeRecordingAsked = false;
         return;
     }

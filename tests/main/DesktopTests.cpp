@@ -159,6 +159,11 @@ TEST_F(DesktopTest, AFirstStartFillsMostOfTheScreenAndKeepsThePropertiesOffViewO
     const QRect viewOne(first->mapToGlobal(QPoint(0, 0)), first->size());
     EXPECT_FALSE(Dialog->frameGeometry().intersects(viewOne));
     EXPECT_TRUE(screen.contains(Dialog->frameGeometry()));
+    // View 1 has grown past a new view's size, its picture with it.
+    const TMDIChild* one = Main->Views().at(0);
+    EXPECT_GT(first->width(), 320);
+    EXPECT_GT(first->height(), 256);
+    EXPECT_NEAR(one->Camera().ZoomX, 0.1 * one->height(), 1e-9);
 }
 
 TEST_F(DesktopTest, TheDesktopIsRememberedButTheUniverseIsNot) {

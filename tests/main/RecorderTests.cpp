@@ -5,6 +5,7 @@
 #include "universe/UniverseSnapshot.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QSlider>
@@ -322,6 +323,78 @@ TEST_F(RecorderTest, TheOptionsDialogErasesOnlyAfterAsking) {
     EXPECT_EQ(Main->RecordedFrames(), 0);
     EXPECT_EQ(Main->Session().Recorder().Options().PlaybackRate, 12);
     EXPECT_FALSE(Action("Play1")->isEnabled());
+}
+
+TEST_F(RecorderTest, ARecordingThatGrowsLargeAsksOnceWhetherToGoOn) {
+    QTemporaryDir folder;
+    QMessageBox::StandardButton goOn = QMessageBox::Yes;
+    int asked = 0;
+    QTimer answers;
+    answers.setInterval(5);
+    QObject::connect(&answers, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            // Only the size question is counted; discarding the unsaved recording is agreed.
+            const bool large = box->text().startsWith("The recording has grown to");
+            asked += large ? 1 : 0;
+            box->button(large ? goOn : QMessageBox::Yes)->click();
+        } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            files->selectFile(folder.filePath("second"));
+            QMetaObject::invokeMethod(files, "accept");
+        }
+    });
+    answers.start();
+    // Steps with the window's events run between them, as the message loop runs them.
+    const auto step = [&](int count) {
+        for (int s = 0; s < count; ++s) {
+            Main->StepOnce1Click();
+            ASSERT_TRUE(Main->WaitForEngine());
+            QTest::qWait(20);
+        }
+    };
+    // A gigabyte would take minutes to write: the size asked about is lowered to what the
+    // recording has reached (the file grows in large blocks, not with every frame). The
+    // question comes after the step that reached the size, and is answered before going on.
+    const auto reachSize = [&](int questions) {
+        Main->SetLargeRecording(Main->Session().Recorder().Bytes());
+        step(1);
+        for (int k = 0; k < 1000 && (asked < questions || QApplication::activeModalWidget()); ++k)
+            QTest::qWait(10);
+        // Going on records the universe as it is now: that frame too is in before counting.
+        ASSERT_TRUE(Main->WaitForEngine());
+        QTest::qWait(20);
+    };
+
+    Action("StartRecording2")->trigger();
+    step(2);
+    reachSize(1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(Main->Recording()); // Yes goes on,
+    int frames = Main->RecordedFrames();
+    step(3);
+    EXPECT_EQ(asked, 1); // and is not asked again for this recording.
+    EXPECT_EQ(Main->RecordedFrames(), frames + 3);
+
+    // A new recording starts below the size (a gigabyte, as the program has it), and is
+    // asked about again when it reaches it.
+    goOn = QMessageBox::No;
+    Main->SetLargeRecording(1'000'000'000);
+    Action("StartRecording1")->trigger();
+    ASSERT_TRUE(Main->Recording());
+    EXPECT_TRUE(QFile::exists(folder.filePath("second.astrivo")));
+    step(1);
+    reachSize(2);
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(Main->Recording()); // No stops recording,
+    frames = Main->RecordedFrames();
+    step(2);
+    EXPECT_EQ(Main->RecordedFrames(), frames);
+    // and recording started again by hand goes on without asking.
+    Action("StartRecording2")->trigger();
+    step(3);
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(Main->Recording());
+    EXPECT_GE(Main->RecordedFrames(), frames + 3);
 }
 
 } // namespace

@@ -174,6 +174,27 @@ TEST(DesktopLayout, ThePropertiesWindowStandsBesideTheViewNeverOverIt) {
     EXPECT_TRUE(same(place({0, 0, 1600, 1000}), centred)) << "no room anywhere: centred";
 }
 
+// At a first start View 1 grows, in a new view's shape, into the room that the properties
+// window leaves it; the properties window then stands beside it.
+TEST(DesktopLayout, ViewOneGrowsAsFarAsThePropertiesWindowLeavesRoom) {
+    const TViewRect screen{0, 0, 1600, 1000};
+    const TViewRect area{160, 160, 1280, 680}; // the views' area of a first main window
+    const TViewRect one = DesktopLayout::FirstView(area, screen, 300, 320, 256);
+    EXPECT_EQ(one.Width, 850); // as tall as the area allows
+    EXPECT_EQ(one.Height, 680);
+    const TViewRect beside = DesktopLayout::PropertiesBeside(
+        screen, 300, 357, {area.Left + one.Left, area.Top + one.Top, one.Width, one.Height});
+    EXPECT_EQ(beside.Left, area.Left + one.Width + 8);
+    EXPECT_LE(beside.Left + beside.Width, screen.Width);
+
+    const TViewRect narrow = DesktopLayout::FirstView(area, screen, 700, 320, 256);
+    EXPECT_EQ(narrow.Width, 1600 - 8 - 700 - 160); // as wide as the room allows
+    EXPECT_EQ(narrow.Height, 585);
+    const TViewRect small = DesktopLayout::FirstView({0, 0, 400, 200}, screen, 300, 320, 256);
+    EXPECT_EQ(small.Width, 320) << "no room to grow: a new view's size";
+    EXPECT_EQ(small.Height, 256);
+}
+
 TEST(DesktopLayout, AViewIsShrunkAndMovedIntoTheArea) {
     const auto kept = DesktopLayout::KeepInArea({-3000, 200, 30000, 30000}, 900, 600, 120, 40);
     EXPECT_EQ(kept.Left, 0);
