@@ -54,7 +54,13 @@ TEST(CorruptionTest, AThousandDamagedSimulationFilesOpenWithoutHarm) {
     const std::string path = folder.File("bad.astrivo");
     std::mt19937 random(20240611);
     int refused = 0;
-    for (int trial = 0; trial < 1000; ++trial) {
+    // Every open forks a reader; under the sanitizer that takes a fifth of a second.
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr int Trials = 400;
+#else
+    constexpr int Trials = 1000;
+#endif
+    for (int trial = 0; trial < Trials; ++trial) {
         WriteBytes(path, Corrupt(bytes, random));
         TSimulationContents contents;
         const TStorageResult result = SimulationFile::Load(path, contents);
@@ -69,7 +75,7 @@ TEST(CorruptionTest, AThousandDamagedSimulationFilesOpenWithoutHarm) {
         ExpectSameState(*universe, *contents.Universe);
     }
     // Most damage must be noticed; an exact share would restate the file's layout.
-    EXPECT_GT(refused, 500);
+    EXPECT_GT(refused, Trials / 2);
 }
 
 TEST(CorruptionTest, DamagedRecordingsOpenAndPlayWithoutHarm) {
