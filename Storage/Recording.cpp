@@ -500,7 +500,7 @@ void TRecording::CopyFrames(const TRecording& source) {
     TH5Handle toKeyframes = H5Access::OpenGroup(Group, "Keyframes");
     for (const std::int32_t k : source.KeyframeList) {
         std::unique_ptr<TUniverse> state =
-            UniverseIO::Read(H5Access::OpenGroup(fromKeyframes, KeyframeName(k)));
+            UniverseIO::Read(H5Access::OpenGroup(fromKeyframes, KeyframeName(k)), false);
         if (state->LastIndex + 1 != Particles ||
             state->IterationCount != source.Iterations.at(static_cast<std::size_t>(k)))
             throw TStorageError("Keyframe " + std::to_string(k) + " does not match its frame.");

@@ -81,14 +81,15 @@ std::vector<char> ReadWhole(const std::string& path) {
 }
 
 // Reads image into contents; on failure contents is left as it was.
-TStorageResult ReadImage(const std::vector<char>& image, TSimulationContents& contents) {
+TStorageResult ReadImage(const std::vector<char>& image, TSimulationContents& contents,
+                         bool steppable = true) {
     try {
         TH5Handle file = FileLayout::OpenImage(image);
         CheckVersion(file);
         FileLayout::Require(file);
         TSimulationContents loaded;
         loaded.Settings = SettingsSchema::Read(H5Access::OpenGroup(file, "Settings"));
-        loaded.Universe = UniverseIO::Read(H5Access::OpenGroup(file, "Universe"));
+        loaded.Universe = UniverseIO::Read(H5Access::OpenGroup(file, "Universe"), steppable);
         RequireAgreement(loaded.Settings, *loaded.Universe);
         if (H5Access::Exists(file, "Views"))
             loaded.Views = ViewsIO::Read(H5Access::OpenGroup(file, "Views"));
@@ -160,7 +161,8 @@ TStorageResult Load(const std::string& path, TSimulationContents& contents) {
     const TStorageResult checked = Isolated::Run(
         [&] {
             TSimulationContents scratch;
-            return ReadImage(image, scratch);
+            // Only checked there, never stepped.
+            return ReadImage(image, scratch, false);
         },
         image.size());
     if (!checked.Ok)

@@ -157,11 +157,11 @@ void Write(hid_t group, const TUniverse& u) {
     H5Access::WriteArray(group, "PairDistance", H5T_NATIVE_DOUBLE, distanceDims, distances.data());
 }
 
-std::unique_ptr<TUniverse> Read(hid_t group) {
+std::unique_ptr<TUniverse> Read(hid_t group, bool steppable) {
     const std::int32_t count = H5Access::ReadInt(group, "ParticleCount");
     RequireRange("ParticleCount", count, 1, MaxParticles());
     auto u = std::make_unique<TUniverse>();
-    if (!u->Allocate(count))
+    if (!(steppable ? u->Allocate(count) : u->AllocateState(count)))
         throw TStorageError("There is not enough memory for a universe of " +
                             std::to_string(count) + " particles.");
     ReadScalars(group, *u);

@@ -23,7 +23,9 @@ void Write(hid_t group, const TUniverse& universe);
 
 /// Reads a universe from group into a new object. Throws TStorageError naming the first
 /// missing, misshapen or out-of-range field; nothing outside the new object is touched.
-std::unique_ptr<TUniverse> Read(hid_t group);
+/// Unless steppable, the object has no working memory for steps: enough to check or copy
+/// a state, at a fraction of the cost for a large universe.
+std::unique_ptr<TUniverse> Read(hid_t group, bool steppable = true);
 
 /// Gives to every field of from's state, particles included, so that to steps on exactly as
 /// from would. False, with to holding no particles, when there is no memory for them.

@@ -14,6 +14,20 @@ TUniverse::~TUniverse() {
 }
 
 bool TUniverse::Allocate(std::int32_t Count) {
+    if (!AllocateState(Count))
+        return false;
+    try {
+        if (Scratch == nullptr)
+            Scratch = std::make_unique<TStepScratch>();
+        Scratch->Reserve(Count, TStepScratch::ThreadsFor(StepThreadCount));
+    } catch (const std::bad_alloc&) {
+        ReleaseParticles();
+        return false;
+    }
+    return true;
+}
+
+bool TUniverse::AllocateState(std::int32_t Count) {
     RandomSource.SeedFromClock();
     ReleaseParticles();
     if (Count <= 0)
@@ -24,16 +38,6 @@ bool TUniverse::Allocate(std::int32_t Count) {
     TParticle* block = new (std::nothrow) TParticle[static_cast<std::size_t>(Count)]();
     if (block == nullptr)
         return false;
-    try {
-        if (Scratch == nullptr)
-            Scratch = std::make_unique<TStepScratch>();
-        Scratch->Reserve(Count, TStepScratch::ThreadsFor(StepThreadCount));
-    } catch (const std::bad_alloc&) {
-        delete[] block;
-        Scratch.reset();
-        return false;
-    }
-
     Particles = block;
     ParticlesBytes = sizeof(TParticle) * static_cast<std::size_t>(Count);
     LastIndex = Count - 1;

@@ -82,6 +82,10 @@ public:
     /// an uninitialised block for Count particles. False, with no particles held and
     /// LastIndex = PairLast = -1, when Count <= 0 or the heap cannot supply the block.
     bool Allocate(std::int32_t Count);
+    /// As Allocate, without the working memory of a step (about 500 bytes a particle, all of
+    /// it touched): for a state that is only read, checked or written. Stepping it steps
+    /// nothing; CopyFrom into another universe gives one that steps.
+    bool AllocateState(std::int32_t Count);
     /// Gives the particles back; afterwards LastIndex and PairLast are -1 in every case.
     void ReleaseParticles();
 
