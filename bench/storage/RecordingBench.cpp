@@ -134,8 +134,7 @@ void Recording(const std::string& folder, int rounds) {
                 recordedTime / plainTime, Median(ratios));
     std::printf("  %d frames, %d keyframes, %.0f KB a frame on disk\n", recording->FrameCount(),
                 static_cast<int>(recording->Keyframes().size()),
-                static_cast<double>(recording->FileSize()) / recording->FrameCount() /
-                    1e3);
+                static_cast<double>(recording->FileSize()) / recording->FrameCount() / 1e3);
     Playback(*recording);
     recording.reset();
     std::filesystem::remove(path);
