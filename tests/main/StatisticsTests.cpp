@@ -101,11 +101,14 @@ TEST_F(StatisticsTest, FollowsProcessingAndExportsTheEnginesFigures) {
 
 TEST_F(StatisticsTest, ANewUniverseStartsThePlotsAgain) {
     OpenByKey();
-    for (int k = 0; k < 3; ++k)
+    // Each step is plotted before the next is taken: the sampler shows the latest snapshot
+    // only, so steps taken faster than it samples would leave a single point.
+    for (int iteration = 3; iteration <= 5; ++iteration) {
         NextStep();
-    ASSERT_TRUE(WaitForSamples([](const std::vector<TFigures>& items) {
-        return !items.empty() && items.back().Iteration == 5;
-    }));
+        ASSERT_TRUE(WaitForSamples([iteration](const std::vector<TFigures>& items) {
+            return !items.empty() && items.back().Iteration == iteration;
+        }));
+    }
     ASSERT_GT(Stats()->Series().Items().size(), 1u);
 
     Main->CreateUniverse();
