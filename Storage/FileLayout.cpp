@@ -263,16 +263,6 @@ TH5Handle Open(const std::string& path, unsigned flags) {
             H5Fclose};
 }
 
-TH5Handle OpenImage(const std::vector<char>& bytes) {
-    H5Access::SilenceErrors();
-    TH5Handle access(Check(H5Pcreate(H5P_FILE_ACCESS), "HDF5 cannot be set up."), H5Pclose);
-    Check(H5Pset_fapl_core(access, 1 << 20, 0), "HDF5 cannot be set up.");
-    Check(H5Pset_file_image(access, const_cast<char*>(bytes.data()), bytes.size()),
-          "There is not enough memory to read it.");
-    return {Check(H5Fopen("astrivo-image", H5F_ACC_RDONLY, access), "It is damaged or truncated."),
-            H5Fclose};
-}
-
 void Require(hid_t file) {
     for (const TLink& link : Links(file, "/")) {
         const std::string where = Join("/", link.Name);

@@ -17,10 +17,6 @@ namespace FileLayout {
 /// Throws TStorageError when the file cannot be opened.
 TH5Handle Open(const std::string& path, unsigned flags);
 
-/// Opens a whole file's bytes, read into memory, for reading: the checks and the reading that
-/// follows then see the same bytes, whatever happens to the file meanwhile.
-TH5Handle OpenImage(const std::vector<char>& bytes);
-
 /// Throws TStorageError naming the first thing in file that this program does not write: a
 /// link that is not a hard link, an object of an unknown name or kind, a dataset of another
 /// type, rank, row shape, storage layout or filter, or raw data kept outside the file.
