@@ -14,7 +14,9 @@ namespace FileLayout {
 
 /// Opens path (H5F_ACC_RDONLY or H5F_ACC_RDWR). External links are never followed, by this
 /// or any later call in the program: HDF5's way of following them is replaced on first use.
-/// Throws TStorageError when the file cannot be opened.
+/// Read only, a file its writer left marked as open for writing (it ended without closing
+/// the file) opens all the same, as far as it was written. Throws TStorageError when the
+/// file cannot be opened.
 TH5Handle Open(const std::string& path, unsigned flags);
 
 /// Throws TStorageError naming the first thing in file that this program does not write: a
