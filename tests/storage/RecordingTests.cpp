@@ -513,4 +513,20 @@ TEST_F(RecordingTest, ANamedRecordingLeftByAKilledProgramOpensWithItsFrames) {
     ExpectEveryFrameRestores(*extracted);
 }
 
+// Each stop of a named recording, and each start, writes the simulation beside the frames
+// afresh, the file closed in between: the old state's room is taken again, so pausing and
+// resuming grows the file by the frames alone.
+TEST_F(RecordingTest, KeepingTheSimulationAgainAndAgainDoesNotGrowTheFile) {
+    std::unique_ptr<TRecording> recording = Create(TRecorderOptions{});
+    const auto stopAndKeep = [&] {
+        EXPECT_TRUE(
+            recording->KeepSimulation(*Universe, SettingsFor(SmallSettings()), TwoViews()).Ok);
+        recording->Finish();
+        return std::filesystem::file_size(Path);
+    };
+    const auto once = stopAndKeep();
+    for (int time = 2; time <= 5; ++time)
+        EXPECT_LE(stopAndKeep(), once) << "after " << time << " times";
+}
+
 } // namespace
