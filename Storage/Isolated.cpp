@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <poll.h>
 #include <string>
 #include <sys/wait.h>
@@ -122,6 +123,8 @@ TStorageResult RunHere(const std::function<TStorageResult()>& work,
         receive(receiver);
     } catch (const TStorageError& error) {
         received = TStorageResult::Failure(error.what());
+    } catch (const std::bad_alloc&) {
+        received = TStorageResult::Failure("There is not enough memory to read it.");
     }
     // Read to the end, so that the sender never writes into a closed pipe.
     char rest[4096];
@@ -210,6 +213,8 @@ TStorageResult Run(const std::function<TStorageResult()>& work,
             result = TStorageResult::Failure("It cannot be read.");
     } catch (const TStorageError& error) {
         result = TStorageResult::Failure(error.what());
+    } catch (const std::bad_alloc&) {
+        result = TStorageResult::Failure("There is not enough memory to read it.");
     }
     ::close(fds[0]);
     const bool late = receiver.TimedOut();
