@@ -230,7 +230,8 @@ void TSimulationSession::UpdateModified() {
 
 bool TSimulationSession::ReadFile(const QString& path, TSimulationContents& contents,
                                   std::unique_ptr<TRecording>& recording, QString& error) const {
-    const TStorageResult result = SimulationFile::Load(ToPath(path), contents);
+    // The window copies the state into the engine's universe, which has its own step memory.
+    const TStorageResult result = SimulationFile::Load(ToPath(path), contents, false);
     if (!result.Ok) {
         error = QString::fromStdString(result.Message);
         return false;

@@ -72,7 +72,7 @@ int Run(const TVideoArguments& arguments, std::string_view program, std::ostream
         return 1;
     };
     TSimulationContents contents;
-    if (TStorageResult loaded = SimulationFile::Load(arguments.Input, contents); !loaded.Ok)
+    if (TStorageResult loaded = SimulationFile::Load(arguments.Input, contents, false); !loaded.Ok)
         return fail(loaded.Message);
     if (!contents.HasRecording)
         return fail(arguments.Input + " holds no recording: there are no frames to export");

@@ -16,6 +16,10 @@ namespace {
 
 using H5Access::Check;
 
+// The file access property, registered by HDF5 since 1.10, that has an open pass over the
+// superblock's marks of a file left open for writing.
+constexpr const char* ClearMarks = "clear_status_flags";
+
 enum class TNumber { Double, Float, Int, Int64 };
 
 // A dataset as this program writes it. The length of the first axis (particles, pairs,
@@ -259,18 +263,16 @@ void CheckRecording(hid_t group, const std::string& path) {
 TH5Handle Open(const std::string& path, unsigned flags) {
     // Replaces the following of external links before the first file is opened.
     H5Access::SilenceErrors();
-    return {Check(H5Fopen(path.c_str(), flags, H5P_DEFAULT), "It is damaged or truncated."),
-            H5Fclose};
-}
-
-TH5Handle OpenImage(const std::vector<char>& bytes) {
-    H5Access::SilenceErrors();
     TH5Handle access(Check(H5Pcreate(H5P_FILE_ACCESS), "HDF5 cannot be set up."), H5Pclose);
-    Check(H5Pset_fapl_core(access, 1 << 20, 0), "HDF5 cannot be set up.");
-    Check(H5Pset_file_image(access, const_cast<char*>(bytes.data()), bytes.size()),
-          "There is not enough memory to read it.");
-    return {Check(H5Fopen("astrivo-image", H5F_ACC_RDONLY, access), "It is damaged or truncated."),
-            H5Fclose};
+    // A program that ended while writing the file (a crash, a kill, a lost power supply)
+    // leaves it marked as open for writing, and HDF5 then refuses to open it at all. Read
+    // only, what was written up to the end is still wanted: the marks are passed over, in
+    // memory only, by the property HDF5's own h5clear sets. Whatever the end left half
+    // written meets the checks like any damage. Writing still respects the marks.
+    hbool_t ignoreMarks = 1;
+    if (flags == H5F_ACC_RDONLY && H5Pexist(access, ClearMarks) > 0)
+        Check(H5Pset(access, ClearMarks, &ignoreMarks), "HDF5 cannot be set up.");
+    return {Check(H5Fopen(path.c_str(), flags, access), "It is damaged or truncated."), H5Fclose};
 }
 
 void Require(hid_t file) {

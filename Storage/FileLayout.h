@@ -14,12 +14,10 @@ namespace FileLayout {
 
 /// Opens path (H5F_ACC_RDONLY or H5F_ACC_RDWR). External links are never followed, by this
 /// or any later call in the program: HDF5's way of following them is replaced on first use.
-/// Throws TStorageError when the file cannot be opened.
+/// Read only, a file its writer left marked as open for writing (it ended without closing
+/// the file) opens all the same, as far as it was written. Throws TStorageError when the
+/// file cannot be opened.
 TH5Handle Open(const std::string& path, unsigned flags);
-
-/// Opens a whole file's bytes, read into memory, for reading: the checks and the reading that
-/// follows then see the same bytes, whatever happens to the file meanwhile.
-TH5Handle OpenImage(const std::vector<char>& bytes);
 
 /// Throws TStorageError naming the first thing in file that this program does not write: a
 /// link that is not a hard link, an object of an unknown name or kind, a dataset of another

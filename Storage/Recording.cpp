@@ -81,6 +81,17 @@ void WriteLayout(hid_t file, std::int32_t particleCount, const TRecorderOptions&
     H5Access::CreateGroup(group, "Keyframes");
 }
 
+// The simulation kept beside the frames is written afresh each time recording stops or
+// begins, and the file is closed and opened again in between. HDF5 forgets the room the
+// old state leaves at each close unless the file keeps its free space: then the next state
+// takes that room, and pausing and resuming grows the file by the frames alone.
+TH5Handle CreationList() {
+    TH5Handle list(Check(H5Pcreate(H5P_FILE_CREATE), "HDF5 cannot be set up."), H5Pclose);
+    Check(H5Pset_file_space_strategy(list, H5F_FSPACE_STRATEGY_FSM_AGGR, 1, 1),
+          "HDF5 cannot be set up.");
+    return list;
+}
+
 TStorageResult Failure(const TStorageError& error) {
     return TStorageResult::Failure(error.what());
 }
@@ -128,7 +139,7 @@ TStorageResult TRecording::Create(const std::string& path, std::int32_t particle
                                        std::to_string(UniverseIO::MaxParticles()) + " particles.");
     try {
         TH5Handle access = H5Access::FileAccessList();
-        TH5Handle file(H5Fcreate(path.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, access), H5Fclose);
+        TH5Handle file(H5Fcreate(path.c_str(), H5F_ACC_TRUNC, CreationList(), access), H5Fclose);
         Check(file.Get(), "The recording " + path + " cannot be created.");
         H5Access::WriteInt(file, "FormatVersion", SimulationFile::FormatVersion);
         H5Access::WriteString(file, "Program", "Astrivo 2");

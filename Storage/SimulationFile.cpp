@@ -3,6 +3,7 @@
 #include "Storage/AtomicFile.h"
 #include "Storage/FileLayout.h"
 #include "Storage/H5Access.h"
+#include "Storage/Handover.h"
 #include "Storage/Isolated.h"
 #include "Storage/Recording.h"
 #include "Storage/SettingsSchema.h"
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace SimulationFile {
@@ -66,30 +66,21 @@ std::uintmax_t SizeBound(const TUniverse& universe, const TRecording& recording)
     return copied + copied / 4 + state + (std::uintmax_t{8} << 20);
 }
 
-// The whole file, so that the child that checks it and the reading after it see the same
-// bytes.
-std::vector<char> ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const std::streamoff size = in.tellg();
-    if (!in || size < 0)
-        throw TStorageError("It cannot be read.");
-    std::vector<char> bytes(static_cast<std::size_t>(size));
-    in.seekg(0);
-    if (!in.read(bytes.data(), size))
-        throw TStorageError("It cannot be read.");
-    return bytes;
-}
-
-// Reads image into contents; on failure contents is left as it was.
-TStorageResult ReadImage(const std::vector<char>& image, TSimulationContents& contents,
-                         bool steppable = true) {
+// Reads the file at path into contents, with a universe that is only checked and handed on,
+// never stepped; on failure contents is left as it was.
+TStorageResult ReadFile(const std::string& path, TSimulationContents& contents) {
     try {
-        TH5Handle file = FileLayout::OpenImage(image);
+        const htri_t isHdf5 = H5Fis_hdf5(path.c_str());
+        if (isHdf5 < 0)
+            throw TStorageError("It cannot be opened.");
+        if (isHdf5 == 0)
+            throw TStorageError("It is not an Astrivo simulation (not an HDF5 file).");
+        TH5Handle file = FileLayout::Open(path, H5F_ACC_RDONLY);
         CheckVersion(file);
         FileLayout::Require(file);
         TSimulationContents loaded;
         loaded.Settings = SettingsSchema::Read(H5Access::OpenGroup(file, "Settings"));
-        loaded.Universe = UniverseIO::Read(H5Access::OpenGroup(file, "Universe"), steppable);
+        loaded.Universe = UniverseIO::Read(H5Access::OpenGroup(file, "Universe"), false);
         RequireAgreement(loaded.Settings, *loaded.Universe);
         if (H5Access::Exists(file, "Views"))
             loaded.Views = ViewsIO::Read(H5Access::OpenGroup(file, "Views"));
@@ -136,39 +127,31 @@ void WriteState(hid_t file, const TUniverse& universe, const TSettings& settings
     ViewsIO::Write(H5Access::CreateGroup(file, "Views"), views);
 }
 
-TStorageResult Load(const std::string& path, TSimulationContents& contents) {
+TStorageResult Load(const std::string& path, TSimulationContents& contents, bool steppable) {
     H5Access::SilenceErrors();
     const auto refusal = [&](const std::string& why) {
         return TStorageResult::Failure("Cannot open " + path + ". " + why);
     };
-    std::vector<char> image;
-    try {
-        std::error_code error;
-        if (!std::filesystem::exists(path, error))
-            throw TStorageError("The file does not exist.");
-        const htri_t isHdf5 = H5Fis_hdf5(path.c_str());
-        if (isHdf5 < 0)
-            throw TStorageError("It cannot be opened.");
-        if (isHdf5 == 0)
-            throw TStorageError("It is not an Astrivo simulation (not an HDF5 file).");
-        image = ReadWhole(path);
-    } catch (const TStorageError& error) {
-        return refusal(error.what());
-    } catch (const std::bad_alloc&) {
-        return refusal("There is not enough memory to read it.");
-    }
-    // A child reads it first: should HDF5 fault on it, only the child goes.
-    const TStorageResult checked = Isolated::Run(
-        [&] {
-            TSimulationContents scratch;
-            // Only checked there, never stepped.
-            return ReadImage(image, scratch, false);
-        },
-        image.size());
-    if (!checked.Ok)
-        return refusal(checked.Message);
-    const TStorageResult read = ReadImage(image, contents);
-    return read.Ok ? read : refusal(read.Message);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return refusal("The file does not exist.");
+    const std::uintmax_t bytes = std::filesystem::file_size(path, error);
+    // A child reads and checks it and hands the state over: should HDF5 fault on the file,
+    // only the child goes, and this process never reads the file at all.
+    TSimulationContents read;
+    TSimulationContents received;
+    const TStorageResult result =
+        Isolated::Run([&] { return ReadFile(path, read); },
+                      [&](Isolated::TSender& sender) { Handover::Send(sender, read); },
+                      [&](Isolated::TReceiver& receiver) {
+                          Handover::Receive(receiver, received, steppable);
+                          RequireAgreement(received.Settings, *received.Universe);
+                      },
+                      error ? 0 : bytes);
+    if (!result.Ok)
+        return refusal(result.Message);
+    contents = std::move(received);
+    return result;
 }
 
 } // namespace SimulationFile

@@ -37,7 +37,9 @@ void WriteState(hid_t file, const TUniverse& universe, const TSettings& settings
 
 /// Reads path into contents. On failure contents is left as it was and the result names
 /// the problem: not an HDF5 file, damaged or truncated, a missing or misshapen part, a
-/// value outside its range, a newer format.
-TStorageResult Load(const std::string& path, TSimulationContents& contents);
+/// value outside its range, a newer format. Unless steppable, the universe has no working
+/// memory for steps (UniverseIO::Read): enough for a caller that copies the state into a
+/// universe of its own, and for a large universe most of the cost of the open saved.
+TStorageResult Load(const std::string& path, TSimulationContents& contents, bool steppable = true);
 
 } // namespace SimulationFile

@@ -66,7 +66,7 @@ namespace FileStatistics {
 
 TStorageResult Write(const std::string& path, bool frames, std::ostream& out, std::ostream& notes) {
     TSimulationContents contents;
-    if (TStorageResult loaded = SimulationFile::Load(path, contents); !loaded.Ok)
+    if (TStorageResult loaded = SimulationFile::Load(path, contents, false); !loaded.Ok)
         return loaded;
     TFigureState state;
     state.CopyFrom(*contents.Universe);

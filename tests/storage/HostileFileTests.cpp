@@ -4,13 +4,16 @@
 #include "StorageTestSupport.h"
 
 #include "Storage/H5Handle.h"
+#include "Storage/Handover.h"
 #include "Storage/Isolated.h"
 
+#include <cmath>
 #include <csignal>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -208,6 +211,64 @@ TEST(HostileFileTest, AFaultWhileReadingRefusesTheFileAndTheProgramGoesOn) {
         Isolated::Run([] { return TStorageResult::Failure("It holds a soft link."); }, 0);
     EXPECT_EQ(refused.Message, "It holds a soft link.");
     EXPECT_TRUE(Isolated::Run([] { return TStorageResult::Success(); }, 0).Ok);
+}
+
+// The child that read a file hands its state over; HDF5 may have led it astray, so what
+// arrives is checked as a file is, and a child that dies halfway refuses the file.
+TEST(HostileFileTest, AStateHandedOverDamagedOrCutShortIsRefused) {
+    TSimulationContents sent;
+    sent.Universe = BuildSmall();
+    sent.Settings = SettingsFor(SmallSettings());
+    sent.Views = TwoViews();
+    TSimulationContents received;
+    const auto handOver = [&](const std::function<void()>& damage,
+                              const std::function<void(Isolated::TSender&)>& send) {
+        received = TSimulationContents{};
+        return Isolated::Run(
+            [&] {
+                damage();
+                return TStorageResult::Success();
+            },
+            send, [&](Isolated::TReceiver& r) { Handover::Receive(r, received, true); }, 0);
+    };
+    const auto whole = [&](Isolated::TSender& s) { Handover::Send(s, sent); };
+
+    ASSERT_TRUE(handOver([] {}, whole).Ok);
+    ASSERT_NE(received.Universe, nullptr);
+    ExpectSameState(*sent.Universe, *received.Universe);
+    EXPECT_EQ(received.Settings, sent.Settings);
+    EXPECT_EQ(received.Views, sent.Views);
+
+    const TStorageResult garbage = handOver([] {},
+                                            [](Isolated::TSender& s) {
+                                                const std::string noise(4096, 'Z');
+                                                s.Write(noise.data(), noise.size());
+                                            });
+    EXPECT_FALSE(garbage.Ok);
+    EXPECT_NE(garbage.Message.find("damaged state"), std::string::npos) << garbage.Message;
+    EXPECT_EQ(received.Universe, nullptr);
+
+    const TStorageResult notFinite =
+        handOver([&] { sent.Universe->Particles[3].X = std::nan(""); }, whole);
+    EXPECT_FALSE(notFinite.Ok);
+    EXPECT_NE(notFinite.Message.find("not finite"), std::string::npos) << notFinite.Message;
+
+    // The first part of a sound hand-over, then the child faults.
+    const TStorageResult cut = handOver([] {},
+                                        [&](Isolated::TSender& s) {
+                                            int fds[2];
+                                            if (::pipe(fds) != 0)
+                                                return;
+                                            Isolated::TSender into(fds[1]);
+                                            Handover::Send(into, sent);
+                                            char start[200];
+                                            if (::read(fds[0], start, sizeof start) == sizeof start)
+                                                s.Write(start, sizeof start);
+                                            std::raise(SIGSEGV);
+                                        });
+    EXPECT_FALSE(cut.Ok);
+    EXPECT_NE(cut.Message.find("made the HDF5 library fail"), std::string::npos) << cut.Message;
+    EXPECT_EQ(received.Universe, nullptr);
 }
 
 } // namespace

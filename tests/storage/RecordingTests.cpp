@@ -6,9 +6,13 @@
 #include "Storage/SimulationFile.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -447,6 +451,87 @@ TEST_F(RecordingTest, AScratchRecordingTakesItsFileAlongAndANamedOneLeavesIt) {
     reopened->SetTemporary(true);
     reopened.reset();
     EXPECT_FALSE(std::filesystem::exists(Path));
+}
+
+// A program killed while it records leaves its named file marked as open for writing. The
+// file still opens, as the simulation kept when recording began, with the frames written.
+// The kill comes between two frames: one inside HDF5's own writing of the file's structure
+// can leave that half written, and the file is then refused as damaged.
+TEST_F(RecordingTest, ANamedRecordingLeftByAKilledProgramOpensWithItsFrames) {
+    constexpr int Taken = 4;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(ready[0]);
+        TRecorderOptions options;
+        options.KeyframeInterval = 1; // each frame reaches the disk as it is taken
+        std::unique_ptr<TRecording> recording;
+        if (!TRecording::Create(Path, Universe->LastIndex + 1, options, recording).Ok ||
+            !recording->KeepSimulation(*Universe, SettingsFor(SmallSettings()), TwoViews()).Ok ||
+            !recording->Begin(*Universe).Ok)
+            ::_exit(1);
+        for (int frame = 1; frame < Taken; ++frame) {
+            Universe->Step(0, Universe->LastIndex);
+            if (!recording->Append(*Universe).Ok)
+                ::_exit(1);
+        }
+        // Still recording, the file open for writing, when the kill comes.
+        const char done = 1;
+        if (::write(ready[1], &done, 1) != 1)
+            ::_exit(1);
+        for (;;)
+            ::pause();
+    }
+    ::close(ready[1]);
+    char done = 0;
+    const bool recorded = ::read(ready[0], &done, 1) == 1;
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(ready[0]);
+    ASSERT_TRUE(recorded);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    // The superblock's flags (byte 11) still say that a writer has the file open.
+    std::ifstream in(Path, std::ios::binary);
+    char superblock[12] = {};
+    in.read(superblock, sizeof superblock);
+    ASSERT_NE(superblock[11], 0) << "the killed program left the file unmarked";
+
+    TSimulationContents contents;
+    const TStorageResult loaded = SimulationFile::Load(Path, contents);
+    ASSERT_TRUE(loaded.Ok) << loaded.Message;
+    EXPECT_TRUE(contents.HasRecording);
+    ExpectSameState(*Universe, *contents.Universe);
+    EXPECT_EQ(contents.Views, TwoViews());
+    std::unique_ptr<TRecording> extracted;
+    const TStorageResult result =
+        TRecording::Extract(Path, Folder.File("extracted.astrivo"), extracted);
+    ASSERT_TRUE(result.Ok) << result.Message;
+    ASSERT_EQ(extracted->FrameCount(), Taken);
+    Frames.push_back(Take(*Universe));
+    for (int frame = 1; frame < extracted->FrameCount(); ++frame) {
+        Universe->Step(0, Universe->LastIndex);
+        Frames.push_back(Take(*Universe));
+    }
+    ExpectEveryFrameRestores(*extracted);
+}
+
+// Each stop of a named recording, and each start, writes the simulation beside the frames
+// afresh, the file closed in between: the old state's room is taken again, so pausing and
+// resuming grows the file by the frames alone.
+TEST_F(RecordingTest, KeepingTheSimulationAgainAndAgainDoesNotGrowTheFile) {
+    std::unique_ptr<TRecording> recording = Create(TRecorderOptions{});
+    const auto stopAndKeep = [&] {
+        EXPECT_TRUE(
+            recording->KeepSimulation(*Universe, SettingsFor(SmallSettings()), TwoViews()).Ok);
+        recording->Finish();
+        return std::filesystem::file_size(Path);
+    };
+    const auto once = stopAndKeep();
+    for (int time = 2; time <= 5; ++time)
+        EXPECT_LE(stopAndKeep(), once) << "after " << time << " times";
 }
 
 } // namespace
