@@ -3,6 +3,7 @@
 // and the steps per second the whole program takes on the default universe, and with the
 // tree on that universe grown to 28,880 and 192,080 particles once its clusters have met.
 //   astrivo-response-bench [--seconds S] [--default-only] [--tree-only]
+//   (--tree-only: the default universe and the tree, not the building of larger ones)
 //   astrivo-response-bench --tour DIR   (on a real display: the largest universe, with a
 //                                        screenshot of the whole screen at each stage)
 
@@ -30,6 +31,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -181,18 +183,18 @@ int Tour(TMainForm* main, TPropertiesDlg* dialog, const QString& dir) {
 // under way when the watch begins or ends does not blur it.
 void TreeRates(TMainForm* main, TPropertiesDlg* dialog, double seconds) {
     constexpr std::uint64_t GrowSeed = 20261208;
+    // Shared with the engine thread's job, which outlives this call if the wait times out.
     auto merged = std::make_shared<TUniverse>();
-    bool kept = false;
-    main->Runner().Run([merged, &kept](TUniverse& u) {
+    auto kept = std::make_shared<std::atomic<bool>>(false);
+    main->Runner().Run([merged, kept](TUniverse& u) {
         const std::int32_t n = u.LastIndex + 1;
         if (n <= 0 || !merged->AllocateState(n))
             return;
         merged->CopySettingsFrom(u);
         std::copy(u.Particles, u.Particles + n, merged->Particles);
-        kept = true;
+        *kept = true;
     });
-    main->Runner().WaitUntilIdle(std::chrono::minutes(1));
-    if (!kept) {
+    if (!main->Runner().WaitUntilIdle(std::chrono::minutes(1)) || !*kept) {
         std::printf("  tree: no merged universe to grow\n");
         return;
     }
