@@ -1,4 +1,5 @@
 #include "EngineBench.h"
+#include "GrowUniverse.h"
 
 #include "universe/SettingsFormulas.h"
 #include "universe/UniformRandom.h"
@@ -131,47 +132,10 @@ int BuildMergedDefault(TUniverse& u) {
     return steps;
 }
 
-// Grows a merged universe to `count` particles: each particle is kept and joined by copies
-// of itself moved by up to half the distance to its nearest neighbour, so that the new one
-// has the same shape, box and share of near pairs, only denser.
 void Grow(const TUniverse& from, TUniverse& to, std::int32_t count) {
-    if (!to.Allocate(count)) {
+    if (!BenchUniverse::Grow(from, to, count, Seed)) {
         std::fprintf(stderr, "astrivo-bench: no memory for %d particles\n", count);
         std::exit(1);
-    }
-    to.CopySettingsFrom(from);
-    const std::int32_t n = from.LastIndex + 1;
-    std::vector<double> reach(static_cast<std::size_t>(n), 0);
-    for (std::int32_t a = 0; a < n; ++a) {
-        double least = 0;
-        for (std::int32_t b = 0; b < n; ++b) {
-            const TParticle& p = from.Particles[a];
-            const TParticle& q = from.Particles[b];
-            const double d = std::sqrt((p.X - q.X) * (p.X - q.X) + (p.Y - q.Y) * (p.Y - q.Y) +
-                                       (p.Z - q.Z) * (p.Z - q.Z));
-            if (b != a && (least == 0 || d < least))
-                least = d;
-        }
-        reach[static_cast<std::size_t>(a)] = 0.5 * least;
-    }
-    TUniformRandom random;
-    random.Seed(Seed);
-    for (std::int32_t k = 0; k < count; ++k) {
-        const std::int32_t source = k % n;
-        TParticle p = from.Particles[source];
-        if (k >= n) {
-            double x, y, z;
-            do {
-                x = 2 * random.RandomReal() - 1;
-                y = 2 * random.RandomReal() - 1;
-                z = 2 * random.RandomReal() - 1;
-            } while (x * x + y * y + z * z > 1);
-            const double r = reach[static_cast<std::size_t>(source)];
-            p.X += x * r;
-            p.Y += y * r;
-            p.Z += z * r;
-        }
-        to.Particles[k] = p;
     }
 }
 

@@ -1,13 +1,16 @@
 // Response benchmark: drives the real program offscreen and measures how long the window
 // thread goes without handling a 5 ms timer, while the universe is built and processed;
-// and the steps per second the whole program takes on the default universe.
-//   astrivo-response-bench [--seconds S] [--default-only]
+// and the steps per second the whole program takes on the default universe, and with the
+// tree on that universe grown to 28,880 and 192,080 particles once its clusters have met.
+//   astrivo-response-bench [--seconds S] [--default-only] [--tree-only]
+//   (--tree-only: the default universe and the tree, not the building of larger ones)
 //   astrivo-response-bench --tour DIR   (on a real display: the largest universe, with a
 //                                        screenshot of the whole screen at each stage)
 
 #include "Main/Main.h"
 #include "Main/Program.h"
 #include "Options/Options.h"
+#include "bench/GrowUniverse.h"
 #if __has_include("universe/UniverseSnapshot.h")
 #include "Childwin/ChildWin.h"
 #include "universe/SimulationRunner.h"
@@ -17,6 +20,7 @@
 #include "universe/Universe.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QMenu>
 #include <QMenuBar>
@@ -27,11 +31,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -168,6 +174,80 @@ int Tour(TMainForm* main, TPropertiesDlg* dialog, const QString& dir) {
     Shot(dir, "6-stopped");
     return 0;
 }
+
+// The running program's steps per second with the tree on universes whose clusters have
+// met, where users watch and where the exact step is slowest. The program's own merged
+// default universe is grown in its engine (merging 192,080 particles by stepping would take
+// hours), then the tree is chosen in the properties window as a user chooses it. A rate
+// counts only whole steps, from the end of the first to the end of the last, so the step
+// under way when the watch begins or ends does not blur it.
+void TreeRates(TMainForm* main, TPropertiesDlg* dialog, double seconds) {
+    constexpr std::uint64_t GrowSeed = 20261208;
+    // Shared with the engine thread's job, which outlives this call if the wait times out.
+    auto merged = std::make_shared<TUniverse>();
+    auto kept = std::make_shared<std::atomic<bool>>(false);
+    main->Runner().Run([merged, kept](TUniverse& u) {
+        const std::int32_t n = u.LastIndex + 1;
+        if (n <= 0 || !merged->AllocateState(n))
+            return;
+        merged->CopySettingsFrom(u);
+        std::copy(u.Particles, u.Particles + n, merged->Particles);
+        *kept = true;
+    });
+    if (!main->Runner().WaitUntilIdle(std::chrono::minutes(1)) || !*kept) {
+        std::printf("  tree: no merged universe to grow\n");
+        return;
+    }
+    for (const int number : {100, 220}) {
+        const std::int32_t count = SettingsFormulas::ParticleCount(number);
+        dialog->ComboBoxGravity->setCurrentIndex(static_cast<int>(gmPairs));
+        const std::uint64_t builds = Builds(main);
+        main->Runner().Replace([merged, count](TUniverse& u) {
+            return BenchUniverse::Grow(*merged, u, count, GrowSeed);
+        });
+        TWatch grow;
+        grow.Run([] {}, [&] { return Builds(main) > builds; }, 120);
+        dialog->ComboBoxGravity->setCurrentIndex(static_cast<int>(gmTree));
+        const int before = Iterations(main);
+        TClock::time_point first{};
+        int firstSteps = 0;
+        TWatch start;
+        start.Run([&] { main->SetProcessing(true); },
+                  [&] {
+                      if (Iterations(main) == before)
+                          return false;
+                      first = TClock::now();
+                      firstSteps = Iterations(main);
+                      return true;
+                  },
+                  120);
+        TClock::time_point last = first;
+        int lastSteps = firstSteps;
+        TWatch run;
+        run.Run([] {},
+                [&] {
+                    if (Iterations(main) != lastSteps) {
+                        lastSteps = Iterations(main);
+                        last = TClock::now();
+                    }
+                    return lastSteps - firstSteps >= 3 &&
+                           TClock::now() - first >= std::chrono::duration<double>(seconds);
+                },
+                std::max(seconds, 120.0));
+        main->SetProcessing(false);
+        const int steps = lastSteps - firstSteps;
+        const double elapsed = std::chrono::duration<double>(last - first).count();
+        char what[80];
+        std::snprintf(what, sizeof what, "%d merged, tree:", count);
+        Report(what, run, 100);
+        std::printf("  %-36s %8.2f steps/s (%d steps in %.1f s)\n", what,
+                    elapsed > 0 ? steps / elapsed : 0.0, steps, elapsed);
+        std::fflush(stdout);
+        TWatch stop;
+        stop.Run([] {}, [&] { return true; }, 1);
+    }
+    dialog->ComboBoxGravity->setCurrentIndex(static_cast<int>(gmPairs));
+}
 #endif
 
 } // namespace
@@ -175,6 +255,7 @@ int Tour(TMainForm* main, TPropertiesDlg* dialog, const QString& dir) {
 int main(int argc, char** argv) {
     double seconds = 10;
     bool defaultOnly = false;
+    bool treeOnly = false;
     const char* tour = nullptr;
     for (int a = 1; a < argc; ++a) {
         if (std::strcmp(argv[a], "--tour") == 0 && a + 1 < argc)
@@ -183,6 +264,8 @@ int main(int argc, char** argv) {
             seconds = std::max(1.0, std::atof(argv[++a]));
         else if (std::strcmp(argv[a], "--default-only") == 0)
             defaultOnly = true;
+        else if (std::strcmp(argv[a], "--tree-only") == 0)
+            treeOnly = true;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !tour)
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -245,6 +328,11 @@ int main(int argc, char** argv) {
                     "default universe after the merge:", mergedSteps / merged.Elapsed, mergedSteps,
                     merged.Elapsed, mergedBefore,
                     static_cast<double>(renders() - rendersBefore) / merged.Elapsed);
+        main->SetProcessing(false);
+        if (!defaultOnly)
+            TreeRates(main, dialog, seconds);
+        if (treeOnly)
+            return 0;
 #endif
         main->SetProcessing(false);
     }
