@@ -225,3 +225,28 @@ TEST(TreeStep, SameBitsForAnyThreadCountAndBuildAndErrorGrowsWithTheAngle) {
         last = error;
     }
 }
+
+// Over many steps the approximations must not push the universe as a whole: the literal step
+// keeps the total momentum but for its slight damping.
+TEST(TreeStep, KeepsTheTotalMomentumOverAHundredSteps) {
+    TUniverse u;
+    ASSERT_TRUE(SettingsFormulas::BuildUniverse(u, TUniverseSettings{}, 1));
+    u.SetGravityMethod(gmTree);
+    auto momentum = [&u] {
+        std::array<double, 3> sum{};
+        for (std::int32_t k = 0; k <= u.LastIndex; ++k) {
+            sum[0] += u.Particles[k].VX;
+            sum[1] += u.Particles[k].VY;
+            sum[2] += u.Particles[k].VZ;
+        }
+        return sum;
+    };
+    const std::array<double, 3> before = momentum();
+    for (int step = 0; step < 100; ++step)
+        ASSERT_TRUE(u.Step(0, u.LastIndex));
+    const std::array<double, 3> after = momentum();
+    const double size = std::hypot(before[0], before[1], before[2]);
+    ASSERT_GT(size, 1.0);
+    EXPECT_LT(std::hypot(after[0] - before[0], after[1] - before[1], after[2] - before[2]),
+              1e-9 * size);
+}
