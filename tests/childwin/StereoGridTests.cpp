@@ -14,7 +14,7 @@
 
 namespace {
 
-TViewCamera Camera(double dolly, double offsetX = 0) {
+TViewCamera StereoCamera(double dolly, double offsetX = 0) {
     TViewCamera c;
     c.ZoomX = c.ZoomY = 1;
     c.Dolly = dolly;
@@ -23,7 +23,7 @@ TViewCamera Camera(double dolly, double offsetX = 0) {
 }
 
 TEST(EyeTurn, ThePointLookedAtStaysAndTheEyesSeeFrontPointsCrossed) {
-    const TViewCamera c = Camera(-100, 7);
+    const TViewCamera c = StereoCamera(-100, 7);
     const TEyeTurn left = TEyeTurn::ForEye(c, eyLeft);
     const TEyeTurn right = TEyeTurn::ForEye(c, eyRight);
     // The point on the line of sight at the origin's depth: view X -7, depth 100.

@@ -15,15 +15,6 @@
 
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // Flips a few bits, overwrites a few bytes, cuts the file short, or several at once.
 std::string Corrupt(std::string bytes, std::mt19937& random) {
     std::uniform_int_distribution<int> kind(0, 3);

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -33,6 +35,15 @@ public:
     std::string File(const std::string& name) const { return (Path / name).string(); }
     std::filesystem::path Path;
 };
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 // A small seeded collision with thermodynamics on: every stage of the step has work to do.
 inline TUniverseSettings SmallSettings(std::int32_t number = 30) {

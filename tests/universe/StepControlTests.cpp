@@ -16,7 +16,7 @@ namespace {
 
 // A clustered universe with close pairs and partial steps: every part of the step's state
 // (cells, sums, heat, the close-pair list, the redo schedule) changes in each step.
-TUniverseSettings Settings(std::int32_t number) {
+TUniverseSettings ClusteredSettings(std::int32_t number) {
     TUniverseSettings s;
     s.Number = number;
     s.RedoFrequency = 3;
@@ -28,7 +28,7 @@ TUniverseSettings Settings(std::int32_t number) {
 
 void Build(TUniverse& u, std::int32_t number, std::int32_t threads) {
     u.SetStepThreads(threads);
-    ASSERT_TRUE(SettingsFormulas::BuildUniverse(u, Settings(number), 5));
+    ASSERT_TRUE(SettingsFormulas::BuildUniverse(u, ClusteredSettings(number), 5));
 }
 
 // Sets Cancel once `rows` rows are done (or, at 0, as soon as the step has started), from
@@ -141,14 +141,14 @@ TEST(StepControl, CancelledBuildHoldsNoParticlesAndTheNextBuildWorks) {
     TUniverse u;
     TStepControl control;
     control.Cancel = true;
-    EXPECT_FALSE(SettingsFormulas::BuildUniverse(u, Settings(40), 5, &control));
+    EXPECT_FALSE(SettingsFormulas::BuildUniverse(u, ClusteredSettings(40), 5, &control));
     EXPECT_EQ(u.Particles, nullptr);
     EXPECT_EQ(u.LastIndex, -1);
     EXPECT_EQ(u.PairLast, -1);
     // Steps an empty range, as a universe whose creation failed does.
     EXPECT_TRUE(u.Step(0, u.LastIndex));
     control.Restart();
-    EXPECT_TRUE(SettingsFormulas::BuildUniverse(u, Settings(40), 5, &control));
+    EXPECT_TRUE(SettingsFormulas::BuildUniverse(u, ClusteredSettings(40), 5, &control));
     EXPECT_EQ(u.LastIndex, 1279);
     EXPECT_EQ(control.RowsDone.load(), control.Rows.load());
     EXPECT_GT(control.Rows.load(), 1279); // both clusters' steps, the split particle twice
@@ -166,7 +166,7 @@ TEST(StepControl, BuildCancelledAnywhereIsEitherWholeOrEmpty) {
         bool built = false;
         {
             TCancelAfterRows cancel(control, at);
-            built = SettingsFormulas::BuildUniverse(u, Settings(50), 5, &control);
+            built = SettingsFormulas::BuildUniverse(u, ClusteredSettings(50), 5, &control);
         }
         if (built) {
             EXPECT_TRUE(SameBits(u, expected)) << "cancel at row " << at;
