@@ -113,7 +113,14 @@ TEST_F(RecorderTest, TheWindowNeverWaitsForASaveOfTheRecording) {
     // Without a save longer than a few frames there is nothing to measure.
     ASSERT_GT(turns.Saving, 60.0);
     EXPECT_TRUE(stopped);
+    // A frame of the window (20 ms) in the optimised build. The sanitizers slow the window's
+    // own handling several times over: there the bound is the one the larger save below has
+    // in the optimised build.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    EXPECT_LT(turns.LongestSleep, 50.0);
+#else
     EXPECT_LT(turns.LongestSleep, 20.0);
+#endif
 
     Main->SetProcessing(false);
     ASSERT_TRUE(Main->WaitForEngine());
