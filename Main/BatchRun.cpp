@@ -1,5 +1,6 @@
 #include "Main/BatchRun.h"
 
+#include "Storage/AtomicFile.h"
 #include "Storage/Recorder.h"
 #include "Storage/Recording.h"
 #include "Storage/SimulationFile.h"
@@ -8,23 +9,16 @@
 #include <atomic>
 #include <climits>
 #include <filesystem>
-#include <unistd.h>
 
 // A signal handler may only touch lock-free atomics.
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 namespace {
 
-// A new, empty file in the temporary folder for a recording to live in while it grows, as
-// the window keeps its own; the recording removes it when it goes.
-TStorageResult ScratchPath(std::string& path) {
-    path = (std::filesystem::temp_directory_path() / "astrivo-run-XXXXXX").string();
-    const int descriptor = ::mkstemp(path.data());
-    if (descriptor < 0)
-        return TStorageResult::Failure("No scratch file for the recording can be made in " +
-                                       std::filesystem::temp_directory_path().string() + ".");
-    ::close(descriptor);
-    return TStorageResult::Success();
+void RemoveScratch(const std::string& path) {
+    std::error_code ignored;
+    if (!path.empty())
+        std::filesystem::remove(path, ignored);
 }
 
 } // namespace
@@ -37,24 +31,30 @@ std::int32_t TBatchRun::Particles() const {
 }
 
 TStorageResult TBatchRun::Open(const std::string& input, std::int32_t recordEvery) {
-    if (TStorageResult loaded = SimulationFile::Load(input, Contents); !loaded.Ok)
+    // Room for the recording: the file's own, copied out by the child that reads the file,
+    // or the one this run makes. Without it only a run that needs no recording goes on.
+    std::string scratch;
+    const TStorageResult made = AtomicFile::Scratch("astrivo-run", scratch);
+    std::unique_ptr<TRecording> recording;
+    if (TStorageResult loaded = SimulationFile::Load(input, Contents, true, scratch, recording);
+        !loaded.Ok) {
+        RemoveScratch(scratch);
         return loaded;
-    return PrepareRecording(input, recordEvery);
+    }
+    if (!Contents.HasRecording && recordEvery <= 0) {
+        RemoveScratch(scratch);
+        return TStorageResult::Success();
+    }
+    if (!made.Ok)
+        return made;
+    return PrepareRecording(input, recordEvery, scratch, std::move(recording));
 }
 
-TStorageResult TBatchRun::PrepareRecording(const std::string& input, std::int32_t recordEvery) {
-    if (!Contents.HasRecording && recordEvery <= 0)
-        return TStorageResult::Success();
-    std::string scratch;
-    if (TStorageResult made = ScratchPath(scratch); !made.Ok)
-        return made;
-    std::unique_ptr<TRecording> recording;
-    if (Contents.HasRecording) {
-        if (TStorageResult extracted = TRecording::Extract(input, scratch, recording);
-            !extracted.Ok) {
-            std::filesystem::remove(scratch);
-            return TStorageResult::Failure("Cannot open " + input + ". " + extracted.Message);
-        }
+TStorageResult TBatchRun::PrepareRecording(const std::string& input, std::int32_t recordEvery,
+                                           const std::string& scratch,
+                                           std::unique_ptr<TRecording> recording) {
+    if (recording) {
+        // A temporary recording takes its scratch file with it, should the run not go on.
         recording->SetTemporary(true);
         if (recordEvery > 0 && recording->ParticleCount() != Particles())
             return TStorageResult::Failure("Cannot record: the recording in " + input + " is of " +
@@ -65,12 +65,12 @@ TStorageResult TBatchRun::PrepareRecording(const std::string& input, std::int32_
         TRecorderOptions options;
         options.RecordEvery = recordEvery;
         if (const std::string problem = options.Problem(); !problem.empty()) {
-            std::filesystem::remove(scratch);
+            RemoveScratch(scratch);
             return TStorageResult::Failure(problem);
         }
         if (TStorageResult created = TRecording::Create(scratch, Particles(), options, recording);
             !created.Ok) {
-            std::filesystem::remove(scratch);
+            RemoveScratch(scratch);
             return created;
         }
         recording->SetTemporary(true);

@@ -11,6 +11,7 @@
 #include <string>
 
 class TRecorder;
+class TRecording;
 
 /// A saved simulation stepped on with no window, for `astrivo --run`: the universe the file
 /// holds goes through exactly the steps the window's engine would take from it (the same
@@ -53,7 +54,9 @@ public:
     std::int32_t Particles() const;
 
 private:
-    TStorageResult PrepareRecording(const std::string& input, std::int32_t recordEvery);
+    TStorageResult PrepareRecording(const std::string& input, std::int32_t recordEvery,
+                                    const std::string& scratch,
+                                    std::unique_ptr<TRecording> recording);
 
     TSimulationContents Contents;
     std::unique_ptr<TRecorder> FRecorder;

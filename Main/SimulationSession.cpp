@@ -231,21 +231,14 @@ void TSimulationSession::UpdateModified() {
 bool TSimulationSession::ReadFile(const QString& path, TSimulationContents& contents,
                                   std::unique_ptr<TRecording>& recording, QString& error) const {
     // The window copies the state into the engine's universe, which has its own step memory.
-    const TStorageResult result = SimulationFile::Load(ToPath(path), contents, false);
+    const TStorageResult result = SimulationFile::Load(ToPath(path), contents, false,
+                                                       ToPath(TemporaryRecordingPath()), recording);
     if (!result.Ok) {
         error = QString::fromStdString(result.Message);
         return false;
     }
-    if (contents.HasRecording) {
-        const TStorageResult extracted =
-            TRecording::Extract(ToPath(path), ToPath(TemporaryRecordingPath()), recording);
-        if (!extracted.Ok) {
-            error = QStringLiteral("Cannot open %1. %2")
-                        .arg(path, QString::fromStdString(extracted.Message));
-            return false;
-        }
+    if (recording)
         recording->SetTemporary(true);
-    }
     return true;
 }
 

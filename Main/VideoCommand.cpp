@@ -1,6 +1,7 @@
 #include "Main/VideoCommand.h"
 
 #include "Main/VideoPicture.h"
+#include "Storage/AtomicFile.h"
 #include "Storage/Recording.h"
 #include "Storage/SimulationFile.h"
 #include "universe/Universe.h"
@@ -11,7 +12,6 @@
 #include <csignal>
 #include <filesystem>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -45,21 +45,21 @@ private:
     struct sigaction FTerminate = {};
 };
 
-// The recording is read from a copy in a scratch file: opening a recording opens it for
-// appending too, and the user's file is not ours to write.
-TStorageResult OpenRecording(const std::string& path, std::unique_ptr<TRecording>& recording) {
-    std::string scratch =
-        (std::filesystem::temp_directory_path() / "astrivo-video-XXXXXX").string();
-    const int descriptor = ::mkstemp(scratch.data());
-    if (descriptor < 0)
-        return TStorageResult::Failure("No scratch file for the recording can be made.");
-    ::close(descriptor);
-    if (TStorageResult extracted = TRecording::Extract(path, scratch, recording); !extracted.Ok) {
-        std::filesystem::remove(scratch);
-        return extracted;
-    }
-    recording->SetTemporary(true);
-    return TStorageResult::Success();
+// The recording is read from a copy in a scratch file, which the child that reads the file
+// makes: opening a recording opens it for appending too, and the user's file is not ours to
+// write. The copy goes with the recording.
+TStorageResult Load(const std::string& path, TSimulationContents& contents,
+                    std::unique_ptr<TRecording>& recording) {
+    std::string scratch;
+    if (TStorageResult made = AtomicFile::Scratch("astrivo-video", scratch); !made.Ok)
+        return made;
+    const TStorageResult loaded = SimulationFile::Load(path, contents, false, scratch, recording);
+    std::error_code ignored;
+    if (recording)
+        recording->SetTemporary(true);
+    else
+        std::filesystem::remove(scratch, ignored);
+    return loaded;
 }
 
 } // namespace
@@ -72,9 +72,10 @@ int Run(const TVideoArguments& arguments, std::string_view program, std::ostream
         return 1;
     };
     TSimulationContents contents;
-    if (TStorageResult loaded = SimulationFile::Load(arguments.Input, contents, false); !loaded.Ok)
+    std::unique_ptr<TRecording> recording;
+    if (TStorageResult loaded = Load(arguments.Input, contents, recording); !loaded.Ok)
         return fail(loaded.Message);
-    if (!contents.HasRecording)
+    if (!recording)
         return fail(arguments.Input + " holds no recording: there are no frames to export");
 
     TVideoJob job;
@@ -104,9 +105,6 @@ int Run(const TVideoArguments& arguments, std::string_view program, std::ostream
         job.View = DefaultViewSettings(height, contents.Universe->Space);
     contents.Universe.reset();
 
-    std::unique_ptr<TRecording> recording;
-    if (TStorageResult opened = OpenRecording(arguments.Input, recording); !opened.Ok)
-        return fail(opened.Message);
     const std::int32_t count = recording->FrameCount();
     const std::int32_t first = arguments.First > 0 ? arguments.First : 1;
     const std::int32_t last = arguments.Last > 0 ? arguments.Last : count;

@@ -235,4 +235,17 @@ void TrimToContents(const std::string& path) {
         throw TStorageError("The file cannot be completed.");
 }
 
+TStorageResult Scratch(const std::string& prefix, std::string& path) {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    path = (folder / (prefix + "-XXXXXX")).string();
+    const int descriptor = error ? -1 : ::mkstemp(path.data());
+    if (descriptor < 0) {
+        path.clear();
+        return TStorageResult::Failure("No scratch file can be made in " + folder.string() + ".");
+    }
+    ::close(descriptor);
+    return TStorageResult::Success();
+}
+
 } // namespace AtomicFile

@@ -33,4 +33,9 @@ void Reserve(const std::string& path, std::uintmax_t bytes);
 /// in it. Throws TStorageError when it cannot.
 void TrimToContents(const std::string& path);
 
+/// Makes a new, empty file named prefix-XXXXXX in the temporary folder and puts its name in
+/// path: room of the program's own, for instance for a recording copied out of a file
+/// the program only reads. Fails, naming the folder, when no such file can be made.
+TStorageResult Scratch(const std::string& prefix, std::string& path);
+
 } // namespace AtomicFile

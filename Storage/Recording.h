@@ -58,6 +58,9 @@ public:
     /// the program.
     static TStorageResult Extract(const std::string& source, const std::string& path,
                                   std::unique_ptr<TRecording>& recording);
+    /// Extract's work, done in the calling process: the recording in source copied to a
+    /// new, closed file at path. For a process that is itself the child reading source.
+    static TStorageResult CopyOut(const std::string& source, const std::string& path);
 
     const std::string& Path() const { return FilePath; }
     /// A recording kept in a scratch file of its own: the file goes when the recording does.
@@ -130,8 +133,6 @@ public:
 
 private:
     TRecording() = default;
-    /// Extract's work: the recording in source copied to a new, closed file at path.
-    static TStorageResult CopyOut(const std::string& source, const std::string& path);
     /// Opens path (H5F_ACC_RDONLY or H5F_ACC_RDWR) after checking its whole layout.
     void Attach(const std::string& path, unsigned flags);
     /// Opens the datasets of Group, of Particles particles, and reads its frame lists.

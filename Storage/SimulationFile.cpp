@@ -127,7 +127,12 @@ void WriteState(hid_t file, const TUniverse& universe, const TSettings& settings
     ViewsIO::Write(H5Access::CreateGroup(file, "Views"), views);
 }
 
-TStorageResult Load(const std::string& path, TSimulationContents& contents, bool steppable) {
+namespace {
+
+// Both loads: the child reads and checks the file, hands the state over and, when
+// recordingPath is given and the file holds a recording, copies that out too.
+TStorageResult LoadIsolated(const std::string& path, TSimulationContents& contents, bool steppable,
+                            const std::string& recordingPath) {
     H5Access::SilenceErrors();
     const auto refusal = [&](const std::string& why) {
         return TStorageResult::Failure("Cannot open " + path + ". " + why);
@@ -140,18 +145,53 @@ TStorageResult Load(const std::string& path, TSimulationContents& contents, bool
     // only the child goes, and this process never reads the file at all.
     TSimulationContents read;
     TSimulationContents received;
-    const TStorageResult result =
-        Isolated::Run([&] { return ReadFile(path, read); },
-                      [&](Isolated::TSender& sender) { Handover::Send(sender, read); },
-                      [&](Isolated::TReceiver& receiver) {
-                          Handover::Receive(receiver, received, steppable);
-                          RequireAgreement(received.Settings, *received.Universe);
-                      },
-                      error ? 0 : bytes);
-    if (!result.Ok)
+    const auto work = [&] {
+        TStorageResult result = ReadFile(path, read);
+        if (result.Ok && read.HasRecording && !recordingPath.empty())
+            result = TRecording::CopyOut(path, recordingPath);
+        return result;
+    };
+    // Copying a recording out reads the file a second time: the child gets time for both.
+    const std::uintmax_t readBytes = error ? 0 : (recordingPath.empty() ? bytes : 2 * bytes);
+    const TStorageResult result = Isolated::Run(
+        work, [&](Isolated::TSender& sender) { Handover::Send(sender, read); },
+        [&](Isolated::TReceiver& receiver) {
+            Handover::Receive(receiver, received, steppable);
+            RequireAgreement(received.Settings, *received.Universe);
+        },
+        readBytes);
+    if (!result.Ok) {
+        // A child that died while copying leaves its part-written copy behind.
+        if (!recordingPath.empty())
+            std::filesystem::remove(recordingPath, error);
         return refusal(result.Message);
+    }
     contents = std::move(received);
     return result;
+}
+
+} // namespace
+
+TStorageResult Load(const std::string& path, TSimulationContents& contents, bool steppable) {
+    return LoadIsolated(path, contents, steppable, {});
+}
+
+TStorageResult Load(const std::string& path, TSimulationContents& contents, bool steppable,
+                    const std::string& recordingPath, std::unique_ptr<TRecording>& recording) {
+    TSimulationContents loaded;
+    if (TStorageResult result = LoadIsolated(path, loaded, steppable, recordingPath); !result.Ok)
+        return result;
+    std::unique_ptr<TRecording> opened;
+    if (loaded.HasRecording && !recordingPath.empty()) {
+        if (TStorageResult result = TRecording::Open(recordingPath, opened); !result.Ok) {
+            std::error_code ignored;
+            std::filesystem::remove(recordingPath, ignored);
+            return TStorageResult::Failure("Cannot open " + path + ". " + result.Message);
+        }
+    }
+    contents = std::move(loaded);
+    recording = std::move(opened);
+    return TStorageResult::Success();
 }
 
 } // namespace SimulationFile

@@ -6,6 +6,7 @@
 #include <hdf5.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class TRecording;
@@ -41,5 +42,13 @@ void WriteState(hid_t file, const TUniverse& universe, const TSettings& settings
 /// memory for steps (UniverseIO::Read): enough for a caller that copies the state into a
 /// universe of its own, and for a large universe most of the cost of the open saved.
 TStorageResult Load(const std::string& path, TSimulationContents& contents, bool steppable = true);
+
+/// As Load, and when the file holds a recording, the same child also copies it to a new
+/// file at recordingPath (as TRecording::Extract does) and recording opens that copy: one
+/// child, not two, reads a file with a recording. With no recordingPath it loads as Load
+/// does. On failure nothing is left at recordingPath and contents and recording are left
+/// as they were.
+TStorageResult Load(const std::string& path, TSimulationContents& contents, bool steppable,
+                    const std::string& recordingPath, std::unique_ptr<TRecording>& recording);
 
 } // namespace SimulationFile
