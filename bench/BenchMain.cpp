@@ -10,7 +10,9 @@
 #include "universe/SettingsFormulas.h"
 #include "universe/Universe.h"
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -197,8 +199,7 @@ void PrintTree(const EngineBench::TTreeBench& tree, bool largest) {
 }
 
 // The opening angle table, as Markdown rows.
-void PrintTreeAngles() {
-    const std::vector<double> angles = {0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9};
+void PrintTreeAngles(const std::vector<double>& angles) {
     const std::vector<EngineBench::TTreeAngleRow> rows = EngineBench::MeasureTreeAngles(angles, 3);
     std::printf("| θ | accel rms | accel p99 | friction rms | heat rms | 1,280 accel rms | "
                 "approximated | tree s | exact s | speed-up |\n");
@@ -226,6 +227,7 @@ int main(int argc, char** argv) {
     bool quick = false;
     bool mergedOnly = false;
     bool angles = false;
+    std::vector<double> angleList = {0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9};
     for (int a = 1; a < argc; ++a) {
         if (std::strcmp(argv[a], "--json") == 0) {
             json = true;
@@ -235,18 +237,30 @@ int main(int argc, char** argv) {
             mergedOnly = true;
         } else if (std::strcmp(argv[a], "--tree") == 0) {
             angles = true;
+            // An optional list of angles, such as 0.3,0.6, in place of the whole table.
+            if (a + 1 < argc && std::isdigit(static_cast<unsigned char>(argv[a + 1][0]))) {
+                angleList.clear();
+                for (char* next = argv[++a]; *next != '\0';) {
+                    angleList.push_back(std::strtod(next, &next));
+                    if (*next == ',')
+                        ++next;
+                    else if (*next != '\0')
+                        break;
+                }
+            }
         } else {
             std::printf("usage: astrivo-bench [--json] [--quick] [--merged]\n"
                         "  --json    print the figures as one JSON object\n"
                         "  --quick   skip the 192,080-particle universe (its keys are left out)\n"
                         "  --merged  only the universes after the merge, printed as text\n"
-                        "  --tree    the tree step's error and time against its opening angle\n");
+                        "  --tree [A,B,...]  the tree step's error and time against its opening\n"
+                        "            angle: the whole table, or the angles listed\n");
             return std::strcmp(argv[a], "--help") == 0 ? 0 : 2;
         }
     }
 
     if (angles) {
-        PrintTreeAngles();
+        PrintTreeAngles(angleList);
         return 0;
     }
     if (mergedOnly) {

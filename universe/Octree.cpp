@@ -197,17 +197,30 @@ void TOctree::LeafMoments(TNode& n) const {
     n.VY = wy / count;
     n.VZ = wz / count;
     n.Spread = 0;
+    n.CXX = n.CXY = n.CXZ = n.CYX = n.CYY = n.CYZ = n.CZX = n.CZY = n.CZZ = 0;
     for (std::int32_t k = n.Begin; k < n.End; ++k) {
         const std::int32_t p = order[k];
         const double dx = PVX[p] - n.VX;
         const double dy = PVY[p] - n.VY;
         const double dz = PVZ[p] - n.VZ;
         n.Spread += dx * dx + dy * dy + dz * dz;
+        const double ox = PX[p] - n.CX;
+        const double oy = PY[p] - n.CY;
+        const double oz = PZ[p] - n.CZ;
+        n.CXX += ox * dx;
+        n.CXY += ox * dy;
+        n.CXZ += ox * dz;
+        n.CYX += oy * dx;
+        n.CYY += oy * dy;
+        n.CYZ += oy * dz;
+        n.CZX += oz * dx;
+        n.CZY += oz * dy;
+        n.CZZ += oz * dz;
     }
 }
 
-// The second moments move to the new centre by the parallel-axis rule; each child's first
-// moment about its own centre is zero.
+// The second moments, and the moments of position with velocity, move to the new centre by
+// the parallel-axis rule; each child's first moments about its own centre are zero.
 void TOctree::CombineMoments(TNode& n) const {
     const TNode* child = NodeList.data() + n.FirstChild;
     const double count = n.End - n.Begin;
@@ -243,6 +256,7 @@ void TOctree::CombineMoments(TNode& n) const {
     n.QXX = n.QXY = n.QXZ = n.QYY = n.QYZ = n.QZZ = 0;
     n.Radius = 0;
     n.Spread = 0;
+    n.CXX = n.CXY = n.CXZ = n.CYX = n.CYY = n.CYZ = n.CZX = n.CZY = n.CZZ = 0;
     for (int c = 0; c < n.Children; ++c) {
         const TNode& m = child[c];
         const double w = m.End - m.Begin;
@@ -260,5 +274,14 @@ void TOctree::CombineMoments(TNode& n) const {
         const double uy = m.VY - n.VY;
         const double uz = m.VZ - n.VZ;
         n.Spread += m.Spread + w * (ux * ux + uy * uy + uz * uz);
+        n.CXX += m.CXX + w * dx * ux;
+        n.CXY += m.CXY + w * dx * uy;
+        n.CXZ += m.CXZ + w * dx * uz;
+        n.CYX += m.CYX + w * dy * ux;
+        n.CYY += m.CYY + w * dy * uy;
+        n.CYZ += m.CYZ + w * dy * uz;
+        n.CZX += m.CZX + w * dz * ux;
+        n.CZY += m.CZY + w * dz * uy;
+        n.CZZ += m.CZZ + w * dz * uz;
     }
 }

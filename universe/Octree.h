@@ -8,7 +8,7 @@
 /// each node keeps what the far-field expansion of the 1/distance pull needs: the count,
 /// the centre of mass (all masses are equal) and the second moments about it, as well as
 /// a tight bounding box and the radius of the sphere about the centre that holds them, and
-/// for friction the mean velocity and the spread about it.
+/// for friction the mean velocity, the spread about it and its first moment with position.
 ///
 /// Building allocates only when the point count grows past what the tree held before.
 class TOctree {
@@ -19,6 +19,9 @@ public:
         double Radius;                       // no point lies farther from the centre
         double VX, VY, VZ;                   // mean velocity
         double Spread;                       // sum of |v - mean|^2 over the points
+        // Sum of s (v - mean)^T over the points: how velocity varies across the node, as in
+        // a cluster that turns. Row a, column b is CAB.
+        double CXX, CXY, CXZ, CYX, CYY, CYZ, CZX, CZY, CZZ;
         double LowX, LowY, LowZ, HighX, HighY, HighZ;
         std::int32_t Begin, End;      // the points, in tree order
         std::int32_t FirstChild = -1; // children are consecutive; -1 for a leaf

@@ -102,9 +102,19 @@ void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
             const double reach =
                 count * inverse4 - 2 * trace * inverse4 * inverse + 12 * rqr * inverse4 * inverse4;
             const double k = friction * speed * reach;
-            fx[l] += k * ux;
-            fy[l] += k * uy;
-            fz[l] += k * uz;
+            // To the first order in the members' offsets s, the pair term |u| u / d^4 also
+            // varies with how velocity varies across the node: 4 / |r|^6 times
+            // |w| C^T r + w (r^T C w) / |w|, with C the sum of s (v - mean)^T. A turning
+            // cluster's nodes carry it, and without it the error grows with the angle.
+            const double crx = n.CXX * rx + n.CYX * ry + n.CZX * rz;
+            const double cry = n.CXY * rx + n.CYY * ry + n.CZY * rz;
+            const double crz = n.CXZ * rx + n.CYZ * ry + n.CZZ * rz;
+            // A node at rest with the particle, and alike inside, has no speed: no term.
+            const double along = (crx * ux + cry * uy + crz * uz) / std::max(speed, 1e-300);
+            const double turn = 4 * friction * inverse4 * inverse;
+            fx[l] += k * ux + turn * (speed * crx + along * ux);
+            fy[l] += k * uy + turn * (speed * cry + along * uy);
+            fz[l] += k * uz + turn * (speed * crz + along * uz);
         }
     }
 
