@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -126,6 +127,54 @@ TEST(TreeStep, UniformCloudAtAngleZeroIsTheLiteralStep) {
     ASSERT_TRUE(copy.Step(0, copy.LastIndex));
     ASSERT_TRUE(tree.Step(0, tree.LastIndex));
     EXPECT_TRUE(SameBits(copy, TUniverseBits::Of(tree)));
+}
+
+// A particle flung far away shares a near leaf with the cloud when nothing is approximated
+// and is a far node at the default angle; either way its partners' sums stay the literal
+// ones, finite, however large the products of distances the kernel forms. Infinite and NaN
+// coordinates may spoil the sums but must not stop the step or put a cell out of range.
+TEST(TreeStep, StrayParticlesKeepTheSumsFiniteAndTheCellsInRange) {
+    std::vector<std::array<double, 3>> at = Cloud(60, 3, 5);
+    at.push_back({1e150, -2e149, 3e149});
+    at.push_back({-4e40, 1e40, 0});
+    TUniverse from, literal, tree;
+    Place(from, at);
+    from.Particles[60].VX = 1e3;
+    for (const double angle : {0.0, TUniverse::DefaultOpeningAngle}) {
+        StepBoth(from, literal, tree, angle);
+        for (std::int32_t k = 0; k <= tree.LastIndex; ++k) {
+            const TParticle& p = tree.Particles[k];
+            for (const double v : {p.AX, p.AY, p.AZ, p.FrictionX, p.FrictionY, p.Heat})
+                ASSERT_TRUE(std::isfinite(v)) << "particle " << k << ", angle " << angle;
+        }
+        if (angle == 0) {
+            EXPECT_LT(RelativeDifference(literal, tree, [](const TParticle& p) { return p.AX; }),
+                      1e-12);
+            EXPECT_LT(
+                RelativeDifference(literal, tree, [](const TParticle& p) { return p.FrictionX; }),
+                1e-12);
+            EXPECT_LT(RelativeDifference(literal, tree, [](const TParticle& p) { return p.Heat; }),
+                      1e-12);
+        }
+    }
+
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    from.Particles[3].X = nan;
+    from.Particles[7].Y = inf;
+    from.Particles[8].Z = -inf;
+    from.Particles[9].VX = inf;
+    ASSERT_TRUE(tree.CopyStateFrom(from));
+    tree.SetGravityMethod(gmTree);
+    for (int step = 0; step < 3; ++step) {
+        ASSERT_TRUE(tree.Step(0, tree.LastIndex));
+        for (std::int32_t k = 0; k <= tree.LastIndex; ++k)
+            for (const std::int32_t cell :
+                 {tree.Particles[k].CellX, tree.Particles[k].CellY, tree.Particles[k].CellZ}) {
+                ASSERT_GE(cell, 0);
+                ASSERT_LT(cell, tree.MatrixResolution);
+            }
+    }
 }
 
 // A tight cluster far from one particle acts on it through the expansion: with the
