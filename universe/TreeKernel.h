@@ -147,10 +147,10 @@ void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
                 const double pressure = push / (shielded * shielded);
                 heat[l] += pressure * weight[l] * lower;
                 // The literal share 1 - 1 / (drag / d2^2 + 1) as drag / (drag + d2^2): one
-                // division where it took two, and the second of them waited on the first,
-                // on a chain of dependent operations that sets the loop's pace. An infinite
-                // drag gives NaN here where the literal share reaches its clamp, so NaN
-                // takes the clamp.
+                // division where it took two, the second waiting on the first. Folding
+                // more quotients into one reciprocal took longer: the divider does not
+                // set the loop's pace. An infinite drag gives NaN here where the literal
+                // share reaches its clamp, so NaN takes the clamp.
                 const double drag = friction * speed;
                 const double share = drag / (drag + d2 * d2);
                 const double k = (share < MostFrictionShare ? share : MostFrictionShare) * other;
