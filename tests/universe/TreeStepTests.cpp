@@ -184,15 +184,15 @@ TEST(TreeStep, ClusterFarAwayActsThroughItsQuadrupole) {
     std::vector<double> errors;
     for (const double distance : {10.0, 20.0}) {
         std::vector<std::array<double, 3>> at = {{0, 0, 0}};
-        for (const auto& p : Cloud(70, 0.5, 7))
+        for (const auto& p : Cloud(140, 0.5, 7))
             at.push_back({distance + p[0], p[1] - 0.25, 0.5 * p[2]});
         TUniverse from, literal, tree;
         Place(from, at);
         StepBoth(from, literal, tree, 0.5);
-        // The 70 pairs with the lone particle, of 2,485, are approximated from both sides;
+        // The 140 pairs with the lone particle, of 9,870, are approximated from both sides;
         // the cluster's own pairs are all close enough to be worked out exactly. The
         // cluster is too large for one group of the tree, so the lone particle has its own.
-        EXPECT_FLOAT_EQ(tree.Optimisation, 70.0f / 2485.0f);
+        EXPECT_FLOAT_EQ(tree.Optimisation, 140.0f / 9870.0f);
         const TParticle& a = literal.Particles[0];
         const TParticle& b = tree.Particles[0];
         const double pull = std::hypot(a.AX, a.AY, a.AZ);
@@ -205,12 +205,12 @@ TEST(TreeStep, ClusterFarAwayActsThroughItsQuadrupole) {
     EXPECT_LT(ratio, 11.0);
 }
 
-// Particle 0 lies far from a cluster of 1 to 83, too many for one group of the tree: the
+// Particle 0 lies far from a cluster of 1 to 143, too many for one group of the tree: the
 // cluster's groups approximate it, so its pressure reaches none of them, but its place in
 // the fold still decays their heat.
 TEST(TreeStep, HeatFoldsExactPartnersByIndexGapAndDecaysForTheOthers) {
     std::vector<std::array<double, 3>> at = {{40, 40, 40}, {0, 0, 0}, {0.5, 0, 0}, {0, 0.3, 0}};
-    for (const auto& p : Cloud(80, 1.5, 11))
+    for (const auto& p : Cloud(140, 1.5, 11))
         at.push_back({p[0] - 3, p[1], p[2]});
     TUniverse from, literal, tree;
     Place(from, at);
