@@ -31,6 +31,9 @@ using TTreeGroupFunction = void (*)(const TTreeKernelJob& job, std::int32_t begi
 
 namespace TreeKernel {
 
+// The most of a pair's relative velocity that friction exchanges in a step.
+constexpr double MostFrictionShare = 1 - StepConstants::LeastFrictionShare;
+
 // Particles begin..end - 1 (at most Width) of the tree order, against the far nodes and
 // the particles of the near leaves of their walk. Build tells the instruction sets' copies
 // apart, which must not be merged into one at link time.
@@ -153,9 +156,14 @@ void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
                 const double shielded = d2 + PressureShield;
                 const double pressure = push / (shielded * shielded);
                 heat[l] += pressure * weight[l] * lower;
-                const double share =
-                    std::max(1 / (friction * speed / (d2 * d2) + 1), LeastFrictionShare);
-                const double k = (1 - share) * other;
+                // The literal share 1 - 1 / (drag / d2^2 + 1) as drag / (drag + d2^2): one
+                // division where it took two, the second waiting on the first. Folding
+                // more quotients into one reciprocal took longer: the divider does not
+                // set the loop's pace. An infinite drag gives NaN here where the literal
+                // share reaches its clamp, so NaN takes the clamp.
+                const double drag = friction * speed;
+                const double share = drag / (drag + d2 * d2);
+                const double k = (share < MostFrictionShare ? share : MostFrictionShare) * other;
                 gx[l] += k * dvx;
                 gy[l] += k * dvy;
                 gz[l] += k * dvz;

@@ -1,5 +1,5 @@
 // The tree step: a full step with every pair weighted once, whose distant pull comes from
-// an octree. Each group of the tree (a node of up to 64 particles) walks the tree once:
+// an octree. Each group of the tree (a node of up to 128 particles) walks the tree once:
 // a node far enough from the whole group by the opening angle acts through its
 // multipole expansion, every other particle is taken exactly, as the literal step takes
 // it, from this side of the pair. Each particle's sums are then its own, added in an order
