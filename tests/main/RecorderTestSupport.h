@@ -59,7 +59,12 @@ protected:
             Main->WaitForEngine(100);
             QApplication::processEvents();
         }
-        return Main->ResumingFrame() < 0;
+        const bool ended = Main->ResumingFrame() < 0;
+        // The engine tells the window that the resume ended just before it publishes the
+        // restored universe: take that too, as the window does at its next frame.
+        Main->WaitForEngine();
+        QApplication::processEvents();
+        return ended;
     }
 
     std::vector<std::int32_t> Iterations;
