@@ -217,6 +217,7 @@ void TOctree::LeafMoments(TNode& n) const {
         n.CZY += oz * dy;
         n.CZZ += oz * dz;
     }
+    SingleMoments(n);
 }
 
 // The second moments, and the moments of position with velocity, move to the new centre by
@@ -284,4 +285,33 @@ void TOctree::CombineMoments(TNode& n) const {
         n.CZY += m.CZY + w * dz * uy;
         n.CZZ += m.CZZ + w * dz * uz;
     }
+    SingleMoments(n);
+}
+
+void TOctree::SingleMoments(TNode& n) {
+    const double count = n.End - n.Begin;
+    n.Tame = n.Radius < 1e30 && n.Spread < 1e100 && std::fabs(n.VX) < 1e50 &&
+             std::fabs(n.VY) < 1e50 && std::fabs(n.VZ) < 1e50;
+    auto single = SingleOrInfinite;
+    n.FCount = single(count);
+    n.FTrace = single(n.QXX + n.QYY + n.QZZ);
+    n.FSpread = single((4.0 / 3.0) * n.Spread / count);
+    n.FQXX = single(n.QXX);
+    n.FQXY = single(n.QXY);
+    n.FQXZ = single(n.QXZ);
+    n.FQYY = single(n.QYY);
+    n.FQYZ = single(n.QYZ);
+    n.FQZZ = single(n.QZZ);
+    n.FVX = single(n.VX);
+    n.FVY = single(n.VY);
+    n.FVZ = single(n.VZ);
+    n.FCXX = single(n.CXX);
+    n.FCXY = single(n.CXY);
+    n.FCXZ = single(n.CXZ);
+    n.FCYX = single(n.CYX);
+    n.FCYY = single(n.CYY);
+    n.FCYZ = single(n.CYZ);
+    n.FCZX = single(n.CZX);
+    n.FCZY = single(n.CZY);
+    n.FCZZ = single(n.CZZ);
 }

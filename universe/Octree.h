@@ -1,7 +1,20 @@
 #pragma once
 
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
+
+/// v in single precision; a value beyond its range becomes an infinity of its sign, as a
+/// plain conversion would leave undefined.
+inline float SingleOrInfinite(double v) {
+    if (std::fabs(v) <= FLT_MAX)
+        return static_cast<float>(v);
+    if (std::isnan(v))
+        return std::numeric_limits<float>::quiet_NaN();
+    return v > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+}
 
 /// An octree over a set of points, built from their Morton order. Nodes with a single
 /// occupied octant are skipped, so there are fewer than twice as many nodes as leaves, and
@@ -13,24 +26,35 @@
 /// Building allocates only when the point count grows past what the tree held before.
 class TOctree {
 public:
-    struct TNode {
-        double CX, CY, CZ;                   // centre of mass
+    // What a walk of the tree reads comes first, in the node's first two cache lines.
+    struct alignas(64) TNode {
+        double CX, CY, CZ; // centre of mass
+        double Radius;     // no point lies farther from the centre
+        double LowX, LowY, LowZ, HighX, HighY, HighZ;
+        std::int32_t Begin, End;      // the points, in tree order
+        std::int32_t FirstChild = -1; // children are consecutive; -1 for a leaf
+        std::int32_t Children = 0;
+        // Sizes and speeds that keep every product the far field forms within range:
+        // radius below 1e30, speeds about the mean below 1e50 and the mean below 1e50. A
+        // node that is not (a particle flung out, or not finite) is never taken as a whole.
+        std::int32_t Tame;
         double QXX, QXY, QXZ, QYY, QYZ, QZZ; // sum of s s^T over the points, s = point - centre
-        double Radius;                       // no point lies farther from the centre
         double VX, VY, VZ;                   // mean velocity
         double Spread;                       // sum of |v - mean|^2 over the points
         // Sum of s (v - mean)^T over the points: how velocity varies across the node, as in
         // a cluster that turns. Row a, column b is CAB.
         double CXX, CXY, CXZ, CYX, CYY, CYZ, CZX, CZY, CZZ;
-        double LowX, LowY, LowZ, HighX, HighY, HighZ;
-        std::int32_t Begin, End;      // the points, in tree order
-        std::int32_t FirstChild = -1; // children are consecutive; -1 for a leaf
-        std::int32_t Children = 0;
+        // The same in single precision, which is all the far field needs: the count, the
+        // trace of Q, 4/3 of the spread per point, Q, the mean velocity and C.
+        float FCount, FTrace, FSpread;
+        float FQXX, FQXY, FQXZ, FQYY, FQYZ, FQZZ;
+        float FVX, FVY, FVZ;
+        float FCXX, FCXY, FCXZ, FCYX, FCYY, FCYZ, FCZX, FCZY, FCZZ;
     };
 
     // Leaves hold up to this many points (more only where points coincide to the last bit
     // of the Morton code).
-    static constexpr std::int32_t LeafSize = 16;
+    static constexpr std::int32_t LeafSize = 32;
     // The step walks the tree once for each group: the largest nodes of at most this many
     // points, or a leaf that holds more. Octants split a node of a few dozen points into
     // leaves of about five; walking for each leaf would leave most vector lanes idle and
@@ -38,7 +62,7 @@ public:
     // particles, twice the leaf size halved the time of a step and four times took 15 %
     // more off; eight times takes about 5 % more off and, its boxes being larger, leaves
     // a tenth less error in the pull and friction; sixteen times gains nothing more.
-    static constexpr std::int32_t GroupSize = 128;
+    static constexpr std::int32_t GroupSize = 256;
 
     /// Makes room for count points; throws std::bad_alloc.
     void Reserve(std::int32_t count);
@@ -63,6 +87,7 @@ private:
                    bool grouped);
     void LeafMoments(TNode& n) const;
     void CombineMoments(TNode& n) const;
+    static void SingleMoments(TNode& n);
 
     const double* PX = nullptr;
     const double* PY = nullptr;

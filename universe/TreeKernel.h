@@ -7,11 +7,14 @@
 #include <cmath>
 #include <cstdint>
 
-// The sums of the tree step for one group of particles, written once over plain loops
-// across as many of them as a vector holds and compiled once per instruction set
-// (TreeKernelScalar.cpp, TreeKernelAvx2.cpp, TreeKernelAvx512.cpp), where the compiler
-// turns each loop across the group into vector lanes. Each particle's sums still take
-// their terms one node and one partner at a time, in the order of the walk, with the same
+// The sums of the tree step for one group of particles, compiled once per instruction set
+// (TreeKernelScalar.cpp, TreeKernelAvx2.cpp, TreeKernelAvx512.cpp). A group's walk gives
+// the far nodes that act on all of it; blocks of 16 of its particles take those in single
+// precision, and slices of 8 sort the group's near leaves into those they take as a whole
+// and those they take point by point, in double precision. The slices' loops across
+// their particles are written plainly, for the compiler to turn into vector lanes; the
+// blocks' loop is written on the compiler's vector type. Each particle's sums take their
+// terms one node and one partner at a time, in the order of the walk, with the same
 // correctly rounded operations (no fused multiply-add): every build gives the same bits.
 struct TTreeKernelJob {
     const TOctree::TNode* Nodes;
@@ -22,25 +25,140 @@ struct TTreeKernelJob {
     std::int32_t* HigherClose; // by slot
     const double* KeptPower;   // (1 - Radiation)^n
     double Mass, Friction, Pressure, Radiation, CloseBelow;
+    double SquaredAngle, SquaredExact, MostSquaredReach; // as the walk takes them
     bool Thermodynamics;
 };
 
-using TTreeGroupFunction = void (*)(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
-                                    const std::int32_t* far, std::int32_t farCount,
-                                    const std::int32_t* near, std::int32_t nearCount);
+// What one group's walk of the tree gives: the nodes that act on all of it through their
+// expansion, and the leaves it could not take as a whole, with room for what a slice of
+// the group makes of them.
+struct TTreeWalkLists {
+    const std::int32_t* Far;
+    std::int32_t FarCount;
+    const std::int32_t* Near;
+    std::int32_t NearCount;
+    // The near leaves that a slice takes as a whole after all.
+    const std::int32_t* LeafFar;
+    std::int32_t LeafFarCount;
+    // The near leaves' boxes, centres, squared radii and sizes: eleven rows of NearCount,
+    // low x, y, z, high x, y, z, centre x, y, z, radius squared and points.
+    const double* LeafGeometry; // a leaf that is not tame has an infinite radius
+    bool Tame;                  // the group is: see TOctree::TNode::Tame
+    // Room for a slice's own lists, as long as the near list.
+    std::int32_t *SliceNear, *SliceFar, *SliceFlag;
+};
+
+/// Returns the pairs it worked out one by one, counted from its own side.
+using TTreeGroupFunction = std::int64_t (*)(const TTreeKernelJob& job, std::int32_t begin,
+                                            std::int32_t end, const TTreeWalkLists& lists);
 
 namespace TreeKernel {
 
 // The most of a pair's relative velocity that friction exchanges in a step.
 constexpr double MostFrictionShare = 1 - StepConstants::LeastFrictionShare;
 
-// Particles begin..end - 1 (at most Width) of the tree order, against the far nodes and
-// the particles of the near leaves of their walk. Build tells the instruction sets' copies
-// apart, which must not be merged into one at link time.
+// The far nodes of a group act on FarBlock of its particles at a time in single
+// precision, across twice the lanes: the expansions are good to a few parts in ten
+// thousand, far coarser than its rounding. Offsets are taken from the block's first
+// particle in double precision before they are rounded. Where a value leaves its range
+// (a particle flung far away), the sums are not finite and the block takes the far nodes
+// in double precision instead.
+constexpr int FarBlock = 16;
+typedef float TFarLanes __attribute__((vector_size(FarBlock * sizeof(float))));
+
+template <int Build>
+bool FarSingle(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
+               const std::int32_t* far, std::int32_t farCount, double* sums) {
+    using namespace StepConstants;
+    const int used = end - begin;
+    const double baseX = job.X[begin], baseY = job.Y[begin], baseZ = job.Z[begin];
+    TFarLanes x, y, z, vx, vy, vz;
+    for (int l = 0; l < FarBlock; ++l) {
+        const std::int32_t t = begin + (l < used ? l : 0);
+        x[l] = SingleOrInfinite(job.X[t] - baseX);
+        y[l] = SingleOrInfinite(job.Y[t] - baseY);
+        z[l] = SingleOrInfinite(job.Z[t] - baseZ);
+        vx[l] = SingleOrInfinite(job.VX[t]);
+        vy[l] = SingleOrInfinite(job.VY[t]);
+        vz[l] = SingleOrInfinite(job.VZ[t]);
+    }
+    const bool thermo = job.Thermodynamics;
+    const float mass = SingleOrInfinite(job.Mass);
+    const float push = thermo ? SingleOrInfinite(job.Pressure) : 0;
+    const float friction = thermo ? SingleOrInfinite(job.Friction) : 0;
+    const float shield = static_cast<float>(PressureShield);
+    const float clamp = static_cast<float>(MostFrictionShare);
+    const TFarLanes one = TFarLanes{} + 1.0f;
+    const TFarLanes tiny = TFarLanes{} + 1e-30f;
+    TFarLanes ax = {}, ay = {}, az = {}, fx = {}, fy = {}, fz = {};
+    for (std::int32_t f = 0; f < farCount; ++f) {
+        const TOctree::TNode& n = job.Nodes[far[f]];
+        const TFarLanes rx = x - SingleOrInfinite(n.CX - baseX);
+        const TFarLanes ry = y - SingleOrInfinite(n.CY - baseY);
+        const TFarLanes rz = z - SingleOrInfinite(n.CZ - baseZ);
+        const TFarLanes u = rx * rx + ry * ry + rz * rz;
+        const TFarLanes qx = n.FQXX * rx + n.FQXY * ry + n.FQXZ * rz;
+        const TFarLanes qy = n.FQXY * rx + n.FQYY * ry + n.FQYZ * rz;
+        const TFarLanes qz = n.FQXZ * rx + n.FQYZ * ry + n.FQZZ * rz;
+        const TFarLanes rqr = rx * qx + ry * qy + rz * qz;
+        // As in SumLanes: the pull and pressure to the second order in the node's extent.
+        const TFarLanes inverse = 1.0f / u;
+        const TFarLanes shielded = 1.0f / (u + shield);
+        const TFarLanes shielded2 = shielded * shielded;
+        const TFarLanes phi = mass * inverse - push * shielded2;
+        const TFarLanes first = -mass * inverse * inverse + 2.0f * push * shielded2 * shielded;
+        const TFarLanes second =
+            2.0f * mass * inverse * inverse * inverse - 6.0f * push * shielded2 * shielded2;
+        const TFarLanes radial = n.FCount * phi + n.FTrace * first + 2.0f * rqr * second;
+        ax -= rx * radial + 2.0f * qx * first;
+        ay -= ry * radial + 2.0f * qy * first;
+        az -= rz * radial + 2.0f * qz * first;
+        // Friction, its clamp and the turning term, as in SumLanes.
+        const TFarLanes ux = n.FVX - vx;
+        const TFarLanes uy = n.FVY - vy;
+        const TFarLanes uz = n.FVZ - vz;
+        const TFarLanes speed2 = ux * ux + uy * uy + uz * uz + n.FSpread;
+        TFarLanes speed;
+        for (int l = 0; l < FarBlock; ++l)
+            speed[l] = std::sqrt(speed2[l]);
+        const TFarLanes slowness = 1.0f / (speed > tiny ? speed : tiny);
+        const TFarLanes inverse4 = inverse * inverse;
+        const TFarLanes reach = n.FCount * inverse4 - 2.0f * n.FTrace * inverse4 * inverse +
+                                12.0f * rqr * inverse4 * inverse4;
+        const TFarLanes linear = friction * speed * reach;
+        const TFarLanes most = one * (clamp * n.FCount);
+        const TFarLanes cut = linear > most ? most / linear : one;
+        const TFarLanes k = friction * speed * reach * cut;
+        const TFarLanes crx = n.FCXX * rx + n.FCYX * ry + n.FCZX * rz;
+        const TFarLanes cry = n.FCXY * rx + n.FCYY * ry + n.FCZY * rz;
+        const TFarLanes crz = n.FCXZ * rx + n.FCYZ * ry + n.FCZZ * rz;
+        const TFarLanes along = (crx * ux + cry * uy + crz * uz) * slowness;
+        const TFarLanes turn = 4.0f * friction * inverse4 * inverse * cut;
+        fx += k * ux + turn * (speed * crx + along * ux);
+        fy += k * uy + turn * (speed * cry + along * uy);
+        fz += k * uz + turn * (speed * crz + along * uz);
+    }
+    bool finite = true;
+    const TFarLanes* rows[] = {&ax, &ay, &az, &fx, &fy, &fz};
+    for (int r = 0; r < 6; ++r)
+        for (int l = 0; l < FarBlock; ++l) {
+            const float v = (*rows[r])[l];
+            finite = finite && std::isfinite(v);
+            sums[r * FarBlock + l] = v;
+        }
+    return finite;
+}
+
+// Particles begin..end - 1 (at most Width) of the tree order, against the particles of
+// their slice's near leaves and the leaves it takes as a whole, and the group's far nodes
+// where their block could not take those in single precision. The far sums start from
+// start (FarBlock apart, by quantity), or from nothing where it is null. Build tells the
+// instruction sets' copies apart, which must not be merged into one at link time.
 template <int Build, int Width>
 void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
-              const std::int32_t* far, std::int32_t farCount, const std::int32_t* near,
-              std::int32_t nearCount) {
+              const TTreeWalkLists& lists, const double* start) {
+    const std::int32_t *far = lists.Far, *near = lists.Near;
+    const std::int32_t farCount = lists.FarCount, nearCount = lists.NearCount;
     using namespace StepConstants;
     const int used = end - begin;
     double x[Width], y[Width], z[Width], vx[Width], vy[Width], vz[Width], slot[Width];
@@ -62,11 +180,22 @@ void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
     const double push = thermo ? job.Pressure : 0;
     const double friction = thermo ? job.Friction : 0;
     const double closeBelow = job.CloseBelow;
+    // Friction's clamp over its constant: where a node's linear share passes the clamp.
 
     double ax[Width] = {}, ay[Width] = {}, az[Width] = {};
     double fx[Width] = {}, fy[Width] = {}, fz[Width] = {};
-    for (std::int32_t f = 0; f < farCount; ++f) {
-        const TOctree::TNode& n = job.Nodes[far[f]];
+    if (start != nullptr)
+        for (int l = 0; l < Width; ++l) {
+            ax[l] = start[l];
+            ay[l] = start[FarBlock + l];
+            az[l] = start[2 * FarBlock + l];
+            fx[l] = start[3 * FarBlock + l];
+            fy[l] = start[4 * FarBlock + l];
+            fz[l] = start[5 * FarBlock + l];
+        }
+    const std::int32_t allFar = farCount + lists.LeafFarCount;
+    for (std::int32_t f = 0; f < allFar; ++f) {
+        const TOctree::TNode& n = job.Nodes[f < farCount ? far[f] : lists.LeafFar[f - farCount]];
         const double count = n.End - n.Begin;
         const double trace = n.QXX + n.QYY + n.QZZ;
         const double spread = (4.0 / 3.0) * n.Spread / count;
@@ -101,10 +230,17 @@ void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
             const double uy = n.VY - vy[l];
             const double uz = n.VZ - vz[l];
             const double speed = std::sqrt(ux * ux + uy * uy + uz * uz + spread);
+            // A node at rest with the particle, and alike inside, has no speed.
+            const double slowness = 1 / std::max(speed, 1e-300);
             const double inverse4 = inverse * inverse;
             const double reach =
                 count * inverse4 - 2 * trace * inverse4 * inverse + 12 * rqr * inverse4 * inverse4;
-            const double k = friction * speed * reach;
+            // Close to the exact radius a fast pair's share reaches its clamp; the node's
+            // mean speed at its centre tells by how much its members' shares are cut.
+            const double linear = friction * speed * reach;
+            const double most = MostFrictionShare * count;
+            const double cut = linear > most ? most / linear : 1.0;
+            const double k = friction * speed * reach * cut;
             // To the first order in the members' offsets s, the pair term |u| u / d^4 also
             // varies with how velocity varies across the node: 4 / |r|^6 times
             // |w| C^T r + w (r^T C w) / |w|, with C the sum of s (v - mean)^T. A turning
@@ -112,9 +248,8 @@ void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
             const double crx = n.CXX * rx + n.CYX * ry + n.CZX * rz;
             const double cry = n.CXY * rx + n.CYY * ry + n.CZY * rz;
             const double crz = n.CXZ * rx + n.CYZ * ry + n.CZZ * rz;
-            // A node at rest with the particle, and alike inside, has no speed: no term.
-            const double along = (crx * ux + cry * uy + crz * uz) / std::max(speed, 1e-300);
-            const double turn = 4 * friction * inverse4 * inverse;
+            const double along = (crx * ux + cry * uy + crz * uz) * slowness;
+            const double turn = 4 * friction * inverse4 * inverse * cut;
             fx[l] += k * ux + turn * (speed * crx + along * ux);
             fy[l] += k * uy + turn * (speed * cry + along * uy);
             fz[l] += k * uz + turn * (speed * crz + along * uz);
@@ -192,28 +327,104 @@ void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
     }
 }
 
+// The group's walk opened its near leaves for the whole group; the few particles of one
+// slice of it, close together in tree order, may take some of them as a whole, as the
+// walk would have for a group of their own. Every pair closer than the exact radius stays
+// exact. The slices are the same for every instruction set.
+constexpr std::int32_t SliceSize = 8;
+
+template <int Build>
+TTreeWalkLists SliceLists(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
+                          const TTreeWalkLists& lists, std::int64_t& pairs) {
+    double lowX = job.X[begin], lowY = job.Y[begin], lowZ = job.Z[begin];
+    double highX = lowX, highY = lowY, highZ = lowZ;
+    for (std::int32_t t = begin + 1; t < end; ++t) {
+        lowX = std::min(lowX, job.X[t]);
+        lowY = std::min(lowY, job.Y[t]);
+        lowZ = std::min(lowZ, job.Z[t]);
+        highX = std::max(highX, job.X[t]);
+        highY = std::max(highY, job.Y[t]);
+        highZ = std::max(highZ, job.Z[t]);
+    }
+    const std::int32_t count = lists.NearCount;
+    const double* g = lists.LeafGeometry;
+    const double *leafLowX = g, *leafLowY = g + count, *leafLowZ = g + 2 * count;
+    const double *leafHighX = g + 3 * count, *leafHighY = g + 4 * count, *leafHighZ = g + 5 * count;
+    const double *centreX = g + 6 * count, *centreY = g + 7 * count, *centreZ = g + 8 * count;
+    const double* radius2 = g + 9 * count;
+    const double* points = g + 10 * count;
+    const double angle2 = job.SquaredAngle, exact2 = job.SquaredExact;
+    // An untame group takes no leaf as a whole; see TOctree::TNode::Tame.
+    const double mostReach = lists.Tame ? job.MostSquaredReach : 0;
+    std::int32_t* far = lists.SliceFlag;
+    // A test across all the leaves first, which becomes vector lanes, then the split.
+    for (std::int32_t e = 0; e < count; ++e) {
+        const double ax = std::max(std::max(leafLowX[e] - highX, lowX - leafHighX[e]), 0.0);
+        const double ay = std::max(std::max(leafLowY[e] - highY, lowY - leafHighY[e]), 0.0);
+        const double az = std::max(std::max(leafLowZ[e] - highZ, lowZ - leafHighZ[e]), 0.0);
+        const double cx = std::max(std::max(lowX - centreX[e], centreX[e] - highX), 0.0);
+        const double cy = std::max(std::max(lowY - centreY[e], centreY[e] - highY), 0.0);
+        const double cz = std::max(std::max(lowZ - centreZ[e], centreZ[e] - highZ), 0.0);
+        const double apart = ax * ax + ay * ay + az * az;
+        const double toCentre = cx * cx + cy * cy + cz * cz;
+        far[e] = static_cast<std::int32_t>(radius2[e] < angle2 * toCentre) &
+                 static_cast<std::int32_t>(apart >= exact2) &
+                 static_cast<std::int32_t>(toCentre < mostReach);
+    }
+    TTreeWalkLists slice = lists;
+    slice.Near = lists.SliceNear;
+    slice.LeafFar = lists.SliceFar;
+    std::int32_t nearCount = 0, farCount = 0;
+    double partners = 0;
+    for (std::int32_t e = 0; e < count; ++e) {
+        const std::int32_t leaf = lists.Near[e];
+        lists.SliceNear[nearCount] = leaf;
+        lists.SliceFar[farCount] = leaf;
+        nearCount += 1 - far[e];
+        farCount += far[e];
+        partners += (1 - far[e]) * points[e];
+    }
+    pairs = static_cast<std::int64_t>(partners - 1) * (end - begin);
+    slice.NearCount = nearCount;
+    slice.LeafFarCount = farCount;
+    return slice;
+}
+
 // A whole group, Width particles at a time: each particle's sums are its own, so the
 // width, which is the instruction set's, does not change a bit of them.
 template <int Build, int Width>
-void SumGroup(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
-              const std::int32_t* far, std::int32_t farCount, const std::int32_t* near,
-              std::int32_t nearCount) {
-    for (std::int32_t t = begin; t < end; t += Width)
-        SumLanes<Build, Width>(job, t, std::min(end, t + Width), far, farCount, near, nearCount);
+std::int64_t SumGroup(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
+                      const TTreeWalkLists& lists) {
+    static_assert(SliceSize % Width == 0 && FarBlock % SliceSize == 0);
+    double sums[6 * FarBlock];
+    std::int64_t pairs = 0;
+    for (std::int32_t b = begin; b < end; b += FarBlock) {
+        const std::int32_t blockEnd = std::min(end, b + FarBlock);
+        const bool single = FarSingle<Build>(job, b, blockEnd, lists.Far, lists.FarCount, sums);
+        for (std::int32_t t = b; t < blockEnd; t += SliceSize) {
+            const std::int32_t stop = std::min(blockEnd, t + SliceSize);
+            std::int64_t slicePairs = 0;
+            TTreeWalkLists slice = SliceLists<Build>(job, t, stop, lists, slicePairs);
+            pairs += slicePairs;
+            if (single)
+                slice.FarCount = 0;
+            for (std::int32_t l = t; l < stop; l += Width)
+                SumLanes<Build, Width>(job, l, std::min(stop, l + Width), slice,
+                                       single ? sums + (l - b) : nullptr);
+        }
+    }
+    return pairs;
 }
 
 } // namespace TreeKernel
 
 namespace TreeKernels {
-void SumGroupScalar(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
-                    const std::int32_t* far, std::int32_t farCount, const std::int32_t* near,
-                    std::int32_t nearCount);
-void SumGroupAvx2(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
-                  const std::int32_t* far, std::int32_t farCount, const std::int32_t* near,
-                  std::int32_t nearCount);
-void SumGroupAvx512(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
-                    const std::int32_t* far, std::int32_t farCount, const std::int32_t* near,
-                    std::int32_t nearCount);
+std::int64_t SumGroupScalar(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
+                            const TTreeWalkLists& lists);
+std::int64_t SumGroupAvx2(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
+                          const TTreeWalkLists& lists);
+std::int64_t SumGroupAvx512(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
+                            const TTreeWalkLists& lists);
 /// The build for the instruction set the pair kernels use.
 TTreeGroupFunction GroupFunction();
 } // namespace TreeKernels

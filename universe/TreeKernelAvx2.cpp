@@ -2,8 +2,7 @@
 
 #include "universe/TreeKernel.h"
 
-void TreeKernels::SumGroupAvx2(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
-                               const std::int32_t* far, std::int32_t farCount,
-                               const std::int32_t* near, std::int32_t nearCount) {
-    TreeKernel::SumGroup<1, 4>(job, begin, end, far, farCount, near, nearCount);
+std::int64_t TreeKernels::SumGroupAvx2(const TTreeKernelJob& job, std::int32_t begin,
+                                       std::int32_t end, const TTreeWalkLists& lists) {
+    return TreeKernel::SumGroup<1, 4>(job, begin, end, lists);
 }

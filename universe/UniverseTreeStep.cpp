@@ -40,15 +40,18 @@ namespace {
 // Every pair closer than this is worked out exactly, whatever the opening angle: its node
 // is opened. Pressure and friction fall off as 1 / distance^4 but saturate close up (the
 // friction share reaches its clamp, the pressure its shield), which no expansion about a
-// node's centre follows; beyond this radius a pair's friction share stays far below the
-// clamp at the speeds the settings give, so a node's friction can come from its mean
-// velocity, its spread and how its velocity varies across it (TreeKernel.h). The radius was
-// chosen on the merged default universe and on it grown to 28,880 particles, at the
-// default angle: there 0.7 took a sixth longer for a friction error of 3.9e-3 instead of
-// 5.9e-3, and 0.5 a tenth less time for an error of 2.1e-2, twice what is allowed. Pressure's
-// heat is the one term dropped beyond it, as the heat fold's weights depend on indices the
-// nodes mix; the heat so lost stays below a millionth of the heat the particles carry.
-constexpr double ExactRadius = 0.6;
+// node's centre follows. Beyond this radius a node's friction comes from its mean
+// velocity, its spread and how its velocity varies across it, its share cut where the
+// whole of it passes the clamp (TreeKernel.h). The radius was chosen on the merged default
+// universe and on it grown to 28,880 particles, at the default angle: there the friction
+// error came to 6.4e-3, against 8.6e-3 at 0.5 for a step a tenth shorter and 1.05e-2
+// without the cut; 0.6 took a tenth longer for 5.1e-3. Pressure's heat is the one term
+// dropped beyond it, as the heat fold's weights depend on indices the nodes mix; the heat so
+// lost stays below a millionth of the heat the particles carry.
+constexpr double ExactRadius = 0.55;
+// Nodes farther than the square root of this are never taken as a whole: with the bounds
+// of TOctree::TNode::Tame, no product the far field forms can then overflow.
+constexpr double MostSquaredReach = 1e200;
 // Below this many particles one thread does the step.
 constexpr std::int32_t LeastParticlesForThreads = 1024;
 // A walk's stack: at most eight children per level of a tree at most 22 deep.
@@ -79,6 +82,7 @@ void Walk(const TOctree& tree, const TOctree::TNode& group, const TTreeParameter
     int top = 0;
     stack[top++] = 0;
     farCount = nearCount = 0;
+    const bool tame = group.Tame != 0;
     while (top > 0) {
         const std::int32_t at = stack[--top];
         const TOctree::TNode& n = nodes[at];
@@ -88,7 +92,8 @@ void Walk(const TOctree& tree, const TOctree::TNode& group, const TTreeParameter
         const double gap = SquaredGap(n.LowX, n.HighX, group.LowX, group.HighX) +
                            SquaredGap(n.LowY, n.HighY, group.LowY, group.HighY) +
                            SquaredGap(n.LowZ, n.HighZ, group.LowZ, group.HighZ);
-        if (n.Radius * n.Radius < p.SquaredAngle * toCentre && gap >= p.SquaredExact) {
+        if (tame && n.Tame && toCentre < MostSquaredReach &&
+            n.Radius * n.Radius < p.SquaredAngle * toCentre && gap >= p.SquaredExact) {
             far[static_cast<std::size_t>(farCount++)] = at;
         } else if (n.FirstChild < 0) {
             near[static_cast<std::size_t>(nearCount++)] = at;
@@ -197,6 +202,10 @@ void TTreeScratch::Reserve(std::int32_t count, int threads) {
         PowersRadiation = -1;
         Far.clear();
         Near.clear();
+        SliceNear.clear();
+        SliceFar.clear();
+        SliceFlag.clear();
+        LeafGeometry.clear();
         CloseRow.clear();
         Threads = 0;
         Capacity = count;
@@ -205,6 +214,10 @@ void TTreeScratch::Reserve(std::int32_t count, int threads) {
         const auto n = static_cast<std::size_t>(Capacity);
         Far.emplace_back(2 * n + 1);
         Near.emplace_back(n);
+        SliceNear.emplace_back(n);
+        SliceFar.emplace_back(n);
+        SliceFlag.emplace_back(n);
+        LeafGeometry.emplace_back(11 * n);
         CloseRow.emplace_back(n);
     }
 }
@@ -299,6 +312,10 @@ bool TUniverse::StepTree(std::int32_t First, std::int32_t Last, TStepControl* Co
                              Pressure,
                              Radiation,
                              closeBelow,
+                             parameters.SquaredAngle,
+                             parameters.SquaredExact,
+                             MostSquaredReach,
+
                              UseThermodynamics};
     const TTreeGroupFunction sum = TreeKernels::GroupFunction();
     const std::vector<std::int32_t>& groups = s.Tree.Groups();
@@ -311,14 +328,36 @@ bool TUniverse::StepTree(std::int32_t First, std::int32_t Last, TStepControl* Co
         std::vector<std::int32_t>& near = s.Near[static_cast<std::size_t>(thread)];
         std::int32_t farCount = 0, nearCount = 0;
         Walk(s.Tree, group, parameters, far, farCount, near, nearCount);
-        std::int64_t partners = 0;
-        for (std::int32_t l = 0; l < nearCount; ++l)
-            partners += nodes[near[static_cast<std::size_t>(l)]].End -
-                        nodes[near[static_cast<std::size_t>(l)]].Begin;
-        sum(job, group.Begin, group.End, far.data(), farCount, near.data(), nearCount);
-        const std::int32_t members = group.End - group.Begin;
-        s.GroupPairs[static_cast<std::size_t>(task)] = (partners - 1) * members;
-        StepControl::RowsDone(Control, members);
+        double* geometry = s.LeafGeometry[static_cast<std::size_t>(thread)].data();
+        for (std::int32_t e = 0; e < nearCount; ++e) {
+            const TOctree::TNode& leaf = nodes[near[static_cast<std::size_t>(e)]];
+            const double fields[] = {leaf.LowX,
+                                     leaf.LowY,
+                                     leaf.LowZ,
+                                     leaf.HighX,
+                                     leaf.HighY,
+                                     leaf.HighZ,
+                                     leaf.CX,
+                                     leaf.CY,
+                                     leaf.CZ,
+                                     leaf.Tame ? leaf.Radius * leaf.Radius : HUGE_VAL,
+                                     static_cast<double>(leaf.End - leaf.Begin)};
+            for (int k = 0; k < 11; ++k)
+                geometry[k * nearCount + e] = fields[k];
+        }
+        const TTreeWalkLists lists{far.data(),
+                                   farCount,
+                                   near.data(),
+                                   nearCount,
+                                   nullptr,
+                                   0,
+                                   geometry,
+                                   group.Tame != 0,
+                                   s.SliceNear[static_cast<std::size_t>(thread)].data(),
+                                   s.SliceFar[static_cast<std::size_t>(thread)].data(),
+                                   s.SliceFlag[static_cast<std::size_t>(thread)].data()};
+        s.GroupPairs[static_cast<std::size_t>(task)] = sum(job, group.Begin, group.End, lists);
+        StepControl::RowsDone(Control, group.End - group.Begin);
     });
     if (StepControl::Cancelled(Control))
         return false;

@@ -134,12 +134,12 @@ TEST(TreeStep, UniformCloudAtAngleZeroIsTheLiteralStep) {
 // ones, finite, however large the products of distances the kernel forms. Infinite and NaN
 // coordinates may spoil the sums but must not stop the step or put a cell out of range.
 TEST(TreeStep, StrayParticlesKeepTheSumsFiniteAndTheCellsInRange) {
-    std::vector<std::array<double, 3>> at = Cloud(60, 3, 5);
+    std::vector<std::array<double, 3>> at = Cloud(300, 3, 5);
     at.push_back({1e150, -2e149, 3e149});
     at.push_back({-4e40, 1e40, 0});
     TUniverse from, literal, tree;
     Place(from, at);
-    from.Particles[60].VX = 1e3;
+    from.Particles[300].VX = 1e3;
     for (const double angle : {0.0, TUniverse::DefaultOpeningAngle}) {
         StepBoth(from, literal, tree, angle);
         for (std::int32_t k = 0; k <= tree.LastIndex; ++k) {
@@ -178,30 +178,34 @@ TEST(TreeStep, StrayParticlesKeepTheSumsFiniteAndTheCellsInRange) {
 }
 
 // A tight cluster far from one particle acts on it through the expansion: with the
-// quadrupole the error falls as (radius / distance)^3, eight times for twice the distance,
-// where the monopole alone would leave the square.
+// quadrupole the error of the pull falls as (radius / distance)^3, eight times for twice
+// the distance, where the monopole alone would leave the square. The cluster lies on the
+// diagonal, so that it is one node of the tree at both distances, and without pressure,
+// whose expansion error falls as the sixth power; the far field's single precision adds
+// about 5e-7 to each error.
 TEST(TreeStep, ClusterFarAwayActsThroughItsQuadrupole) {
     std::vector<double> errors;
-    for (const double distance : {10.0, 20.0}) {
+    for (const double distance : {1.0, 2.0}) {
         std::vector<std::array<double, 3>> at = {{0, 0, 0}};
-        for (const auto& p : Cloud(140, 0.5, 7))
-            at.push_back({distance + p[0], p[1] - 0.25, 0.5 * p[2]});
+        for (const auto& p : Cloud(300, 0.4, 7))
+            at.push_back({distance + p[0], distance + p[1], distance + 0.5 * p[2]});
         TUniverse from, literal, tree;
         Place(from, at);
+        from.Pressure = 0;
         StepBoth(from, literal, tree, 0.5);
-        // The 140 pairs with the lone particle, of 9,870, are approximated from both sides;
+        // The 300 pairs with the lone particle, of 45,150, are approximated from both sides;
         // the cluster's own pairs are all close enough to be worked out exactly. The
         // cluster is too large for one group of the tree, so the lone particle has its own.
-        EXPECT_FLOAT_EQ(tree.Optimisation, 140.0f / 9870.0f);
+        EXPECT_FLOAT_EQ(tree.Optimisation, 300.0f / 45150.0f);
         const TParticle& a = literal.Particles[0];
         const TParticle& b = tree.Particles[0];
         const double pull = std::hypot(a.AX, a.AY, a.AZ);
         errors.push_back(std::hypot(b.AX - a.AX, b.AY - a.AY, b.AZ - a.AZ) / pull);
     }
-    EXPECT_GT(errors[0], 0);
+    EXPECT_GT(errors[1], 0);
     EXPECT_LT(errors[0], 1e-4);
     const double ratio = errors[0] / errors[1];
-    EXPECT_GT(ratio, 6.0);
+    EXPECT_GT(ratio, 5.5);
     EXPECT_LT(ratio, 11.0);
 }
 
@@ -213,7 +217,7 @@ TEST(TreeStep, ClusterFarAwayActsThroughItsQuadrupole) {
 TEST(TreeStep, FrictionOfATurningClusterFarAwayFollowsItsTurn) {
     const double distance = 10;
     std::vector<std::array<double, 3>> at = {{0, 0, 0}};
-    for (const auto& p : Cloud(140, 0.5, 7))
+    for (const auto& p : Cloud(300, 0.5, 7))
         at.push_back({distance + p[0], p[1] - 0.25, 0.5 * p[2]});
     TUniverse from, literal, tree;
     Place(from, at);
@@ -235,12 +239,12 @@ TEST(TreeStep, FrictionOfATurningClusterFarAwayFollowsItsTurn) {
     EXPECT_LT(error, 3e-4);
 }
 
-// Particle 0 lies far from a cluster of 1 to 143, too many for one group of the tree: the
+// Particle 0 lies far from a cluster of 1 to 303, too many for one group of the tree: the
 // cluster's groups approximate it, so its pressure reaches none of them, but its place in
 // the fold still decays their heat.
 TEST(TreeStep, HeatFoldsExactPartnersByIndexGapAndDecaysForTheOthers) {
     std::vector<std::array<double, 3>> at = {{40, 40, 40}, {0, 0, 0}, {0.5, 0, 0}, {0, 0.3, 0}};
-    for (const auto& p : Cloud(140, 1.5, 11))
+    for (const auto& p : Cloud(300, 1.5, 11))
         at.push_back({p[0] - 3, p[1], p[2]});
     TUniverse from, literal, tree;
     Place(from, at);
