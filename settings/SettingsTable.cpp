@@ -39,7 +39,7 @@ using U = TUniverse;
 constexpr std::int32_t OpeningSteps = 20;
 constexpr auto StartOpening =
     static_cast<std::int32_t>(U::DefaultOpeningAngle * OpeningSteps + 0.5);
-static_assert(StartOpening == 12);
+static_assert(StartOpening == 13);
 
 template <std::int32_t U::*Field> void SetInteger(U& u, std::int32_t value) {
     u.*Field = value;

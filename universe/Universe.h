@@ -43,7 +43,7 @@ public:
     static constexpr int MaxPairs = 5000;
     // Keeps the tree's acceleration error on merged universes within rms 1e-3 and 99th
     // percentile 1e-2 with room to spare; see docs/performance.md (the tree step).
-    static constexpr double DefaultOpeningAngle = 0.6;
+    static constexpr double DefaultOpeningAngle = 0.65;
 
     TUniverse();
     ~TUniverse();

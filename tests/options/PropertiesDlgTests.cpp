@@ -53,7 +53,7 @@ TEST_F(PropertiesDlgTest, CreationWritesTheStartValues) {
     const std::vector<TRecordingHost::TCall> expected{{"RedoFrequency", 15},
                                                       {"MatrixResolution", 250},
                                                       {"LocalitySize", 25},
-                                                      {"OpeningAngle", 12},
+                                                      {"OpeningAngle", 13},
                                                       {"MaxSeparation", 5}};
     EXPECT_EQ(Host.Calls, expected);
     EXPECT_EQ(Host.Creations, 0);
@@ -315,7 +315,7 @@ TEST_F(PropertiesDlgTest, ViewSettingsReachTheActiveViewWithoutAutoApply) {
 }
 
 TEST_F(PropertiesDlgTest, TheTreeGreysOnlyThePairSlidersAndPairsBringThemBack) {
-    EXPECT_EQ(LabelText("OpeningAngle"), "0.60");
+    EXPECT_EQ(LabelText("OpeningAngle"), "0.65");
     Dialog->TrackBarOpening->setValue(7);
     EXPECT_EQ(LabelText("OpeningAngle"), "0.35");
     QSlider* const pairSliders[] = {Dialog->TrackBarRedoFrequency, Dialog->TrackBarMatrixResolution,

@@ -36,7 +36,7 @@ constexpr TExpectedSlider Expected[] = {
     {"TrackBarPressure", 1, 100, 20, 2, 20, "", Effect},
     {"TrackBarFriction", 1, 100, 30, 2, 20, "", Effect},
     {"TrackBarRadiation", 1, 100, 10, 2, 20, "", Effect},
-    {"TrackBarOpening", 4, 20, 12, 2, 2, "Smaller is more exact, larger is faster",
+    {"TrackBarOpening", 4, 20, 13, 2, 2, "Smaller is more exact, larger is faster",
      "<--- exact pull, slower / approximate pull, faster --->"},
     {"TrackBarPartSize", 1, 100, 50, 2, 10, "", Tight},
     {"TrackBarContrast", 1, 512, 200, 32, 128, "", Tight},
