@@ -44,8 +44,8 @@ struct TTreeWalkLists {
     // low x, y, z, high x, y, z, centre x, y, z, radius squared and points.
     const double* LeafGeometry; // a leaf that is not tame has an infinite radius
     bool Tame;                  // the group is: see TOctree::TNode::Tame
-    // Room for a slice's own lists, as long as the near list.
-    std::int32_t *SliceNear, *SliceFar, *SliceFlag;
+    // Room for what a block and a slice make of the near leaves, each as long as the list.
+    std::int32_t *Whole, *BlockNear, *SlicePlaces, *SliceNear, *Flag;
 };
 
 /// Returns the pairs it worked out one by one, counted from its own side.
@@ -68,7 +68,8 @@ typedef float TFarLanes __attribute__((vector_size(FarBlock * sizeof(float))));
 
 template <int Build>
 bool FarSingle(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
-               const std::int32_t* far, std::int32_t farCount, double* sums) {
+               const std::int32_t* far, std::int32_t farCount, const std::int32_t* whole,
+               std::int32_t wholeCount, double* sums) {
     using namespace StepConstants;
     const int used = end - begin;
     const double baseX = job.X[begin], baseY = job.Y[begin], baseZ = job.Z[begin];
@@ -91,8 +92,9 @@ bool FarSingle(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
     const TFarLanes one = TFarLanes{} + 1.0f;
     const TFarLanes tiny = TFarLanes{} + 1e-30f;
     TFarLanes ax = {}, ay = {}, az = {}, fx = {}, fy = {}, fz = {};
-    for (std::int32_t f = 0; f < farCount; ++f) {
-        const TOctree::TNode& n = job.Nodes[far[f]];
+    const std::int32_t allFar = farCount + wholeCount;
+    for (std::int32_t f = 0; f < allFar; ++f) {
+        const TOctree::TNode& n = job.Nodes[f < farCount ? far[f] : whole[f - farCount]];
         const TFarLanes rx = x - SingleOrInfinite(n.CX - baseX);
         const TFarLanes ry = y - SingleOrInfinite(n.CY - baseY);
         const TFarLanes rz = z - SingleOrInfinite(n.CZ - baseZ);
@@ -333,9 +335,14 @@ void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
 // exact. The slices are the same for every instruction set.
 constexpr std::int32_t SliceSize = 8;
 
+// Sorts the group's near leaves at places[0..count) of its list (the first count when
+// places is null) for particles begin..end - 1: the ids of those they take as a whole go
+// to whole, the places of the others to nearPlaces. Returns the points of the others.
 template <int Build>
-TTreeWalkLists SliceLists(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
-                          const TTreeWalkLists& lists, std::int64_t& pairs) {
+double SortLeaves(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
+                  const TTreeWalkLists& lists, const std::int32_t* places, std::int32_t count,
+                  std::int32_t* whole, std::int32_t& wholeCount, std::int32_t* nearPlaces,
+                  std::int32_t& nearCount) {
     double lowX = job.X[begin], lowY = job.Y[begin], lowZ = job.Z[begin];
     double highX = lowX, highY = lowY, highZ = lowZ;
     for (std::int32_t t = begin + 1; t < end; ++t) {
@@ -346,19 +353,21 @@ TTreeWalkLists SliceLists(const TTreeKernelJob& job, std::int32_t begin, std::in
         highY = std::max(highY, job.Y[t]);
         highZ = std::max(highZ, job.Z[t]);
     }
-    const std::int32_t count = lists.NearCount;
+    const std::int32_t stride = lists.NearCount;
     const double* g = lists.LeafGeometry;
-    const double *leafLowX = g, *leafLowY = g + count, *leafLowZ = g + 2 * count;
-    const double *leafHighX = g + 3 * count, *leafHighY = g + 4 * count, *leafHighZ = g + 5 * count;
-    const double *centreX = g + 6 * count, *centreY = g + 7 * count, *centreZ = g + 8 * count;
-    const double* radius2 = g + 9 * count;
-    const double* points = g + 10 * count;
+    const double *leafLowX = g, *leafLowY = g + stride, *leafLowZ = g + 2 * stride;
+    const double *leafHighX = g + 3 * stride, *leafHighY = g + 4 * stride,
+                 *leafHighZ = g + 5 * stride;
+    const double *centreX = g + 6 * stride, *centreY = g + 7 * stride, *centreZ = g + 8 * stride;
+    const double* radius2 = g + 9 * stride;
+    const double* points = g + 10 * stride;
     const double angle2 = job.SquaredAngle, exact2 = job.SquaredExact;
     // An untame group takes no leaf as a whole; see TOctree::TNode::Tame.
     const double mostReach = lists.Tame ? job.MostSquaredReach : 0;
-    std::int32_t* far = lists.SliceFlag;
+    std::int32_t* far = lists.Flag;
     // A test across all the leaves first, which becomes vector lanes, then the split.
-    for (std::int32_t e = 0; e < count; ++e) {
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::int32_t e = places != nullptr ? places[k] : k;
         const double ax = std::max(std::max(leafLowX[e] - highX, lowX - leafHighX[e]), 0.0);
         const double ay = std::max(std::max(leafLowY[e] - highY, lowY - leafHighY[e]), 0.0);
         const double az = std::max(std::max(leafLowZ[e] - highZ, lowZ - leafHighZ[e]), 0.0);
@@ -367,27 +376,21 @@ TTreeWalkLists SliceLists(const TTreeKernelJob& job, std::int32_t begin, std::in
         const double cz = std::max(std::max(lowZ - centreZ[e], centreZ[e] - highZ), 0.0);
         const double apart = ax * ax + ay * ay + az * az;
         const double toCentre = cx * cx + cy * cy + cz * cz;
-        far[e] = static_cast<std::int32_t>(radius2[e] < angle2 * toCentre) &
+        far[k] = static_cast<std::int32_t>(radius2[e] < angle2 * toCentre) &
                  static_cast<std::int32_t>(apart >= exact2) &
                  static_cast<std::int32_t>(toCentre < mostReach);
     }
-    TTreeWalkLists slice = lists;
-    slice.Near = lists.SliceNear;
-    slice.LeafFar = lists.SliceFar;
-    std::int32_t nearCount = 0, farCount = 0;
+    wholeCount = nearCount = 0;
     double partners = 0;
-    for (std::int32_t e = 0; e < count; ++e) {
-        const std::int32_t leaf = lists.Near[e];
-        lists.SliceNear[nearCount] = leaf;
-        lists.SliceFar[farCount] = leaf;
-        nearCount += 1 - far[e];
-        farCount += far[e];
-        partners += (1 - far[e]) * points[e];
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::int32_t e = places != nullptr ? places[k] : k;
+        whole[wholeCount] = lists.Near[e];
+        nearPlaces[nearCount] = e;
+        wholeCount += far[k];
+        nearCount += 1 - far[k];
+        partners += (1 - far[k]) * points[e];
     }
-    pairs = static_cast<std::int64_t>(partners - 1) * (end - begin);
-    slice.NearCount = nearCount;
-    slice.LeafFarCount = farCount;
-    return slice;
+    return partners;
 }
 
 // A whole group, Width particles at a time: each particle's sums are its own, so the
@@ -400,14 +403,33 @@ std::int64_t SumGroup(const TTreeKernelJob& job, std::int32_t begin, std::int32_
     std::int64_t pairs = 0;
     for (std::int32_t b = begin; b < end; b += FarBlock) {
         const std::int32_t blockEnd = std::min(end, b + FarBlock);
-        const bool single = FarSingle<Build>(job, b, blockEnd, lists.Far, lists.FarCount, sums);
+        // Leaves the whole block takes as a whole join the group's far nodes.
+        std::int32_t blockWhole = 0, blockNear = 0;
+        SortLeaves<Build>(job, b, blockEnd, lists, nullptr, lists.NearCount, lists.Whole,
+                          blockWhole, lists.BlockNear, blockNear);
+        const bool single = FarSingle<Build>(job, b, blockEnd, lists.Far, lists.FarCount,
+                                             lists.Whole, blockWhole, sums);
         for (std::int32_t t = b; t < blockEnd; t += SliceSize) {
             const std::int32_t stop = std::min(blockEnd, t + SliceSize);
-            std::int64_t slicePairs = 0;
-            TTreeWalkLists slice = SliceLists<Build>(job, t, stop, lists, slicePairs);
-            pairs += slicePairs;
-            if (single)
+            std::int32_t sliceWhole = 0, sliceNear = 0;
+            const double partners = SortLeaves<Build>(job, t, stop, lists, lists.BlockNear,
+                                                      blockNear, lists.Whole + blockWhole,
+                                                      sliceWhole, lists.SlicePlaces, sliceNear);
+            pairs += static_cast<std::int64_t>(partners - 1) * (stop - t);
+            for (std::int32_t k = 0; k < sliceNear; ++k)
+                lists.SliceNear[k] = lists.Near[lists.SlicePlaces[k]];
+            TTreeWalkLists slice = lists;
+            slice.Near = lists.SliceNear;
+            slice.NearCount = sliceNear;
+            if (single) {
                 slice.FarCount = 0;
+                slice.LeafFar = lists.Whole + blockWhole;
+                slice.LeafFarCount = sliceWhole;
+            } else {
+                // The block's whole leaves lie just before the slice's.
+                slice.LeafFar = lists.Whole;
+                slice.LeafFarCount = blockWhole + sliceWhole;
+            }
             for (std::int32_t l = t; l < stop; l += Width)
                 SumLanes<Build, Width>(job, l, std::min(stop, l + Width), slice,
                                        single ? sums + (l - b) : nullptr);

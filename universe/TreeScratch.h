@@ -26,7 +26,8 @@ struct TTreeScratch {
     // Pairs worked out one by one from each group's side.
     std::vector<std::int64_t> GroupPairs;
     // Per thread: the far nodes and near leaves of one walk, and a row of close partners.
-    std::vector<std::vector<std::int32_t>> Far, Near, SliceNear, SliceFar, SliceFlag;
+    std::vector<std::vector<std::int32_t>> Far, Near, Whole, BlockNear, SlicePlaces, SliceNear,
+        Flag;
     std::vector<std::vector<double>> LeafGeometry;
     struct TClose {
         std::int32_t Upper;

@@ -202,9 +202,8 @@ void TTreeScratch::Reserve(std::int32_t count, int threads) {
         PowersRadiation = -1;
         Far.clear();
         Near.clear();
-        SliceNear.clear();
-        SliceFar.clear();
-        SliceFlag.clear();
+        for (auto* lists : {&Whole, &BlockNear, &SlicePlaces, &SliceNear, &Flag})
+            lists->clear();
         LeafGeometry.clear();
         CloseRow.clear();
         Threads = 0;
@@ -214,9 +213,8 @@ void TTreeScratch::Reserve(std::int32_t count, int threads) {
         const auto n = static_cast<std::size_t>(Capacity);
         Far.emplace_back(2 * n + 1);
         Near.emplace_back(n);
-        SliceNear.emplace_back(n);
-        SliceFar.emplace_back(n);
-        SliceFlag.emplace_back(n);
+        for (auto* lists : {&Whole, &BlockNear, &SlicePlaces, &SliceNear, &Flag})
+            lists->emplace_back(n);
         LeafGeometry.emplace_back(11 * n);
         CloseRow.emplace_back(n);
     }
@@ -353,9 +351,11 @@ bool TUniverse::StepTree(std::int32_t First, std::int32_t Last, TStepControl* Co
                                    0,
                                    geometry,
                                    group.Tame != 0,
+                                   s.Whole[static_cast<std::size_t>(thread)].data(),
+                                   s.BlockNear[static_cast<std::size_t>(thread)].data(),
+                                   s.SlicePlaces[static_cast<std::size_t>(thread)].data(),
                                    s.SliceNear[static_cast<std::size_t>(thread)].data(),
-                                   s.SliceFar[static_cast<std::size_t>(thread)].data(),
-                                   s.SliceFlag[static_cast<std::size_t>(thread)].data()};
+                                   s.Flag[static_cast<std::size_t>(thread)].data()};
         s.GroupPairs[static_cast<std::size_t>(task)] = sum(job, group.Begin, group.End, lists);
         StepControl::RowsDone(Control, group.End - group.Begin);
     });
