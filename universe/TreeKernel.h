@@ -9,13 +9,15 @@
 
 // The sums of the tree step for one group of particles, compiled once per instruction set
 // (TreeKernelScalar.cpp, TreeKernelAvx2.cpp, TreeKernelAvx512.cpp). A group's walk gives
-// the far nodes that act on all of it; blocks of 16 of its particles take those in single
-// precision, and slices of 8 sort the group's near leaves into those they take as a whole
-// and those they take point by point, in double precision. The slices' loops across
-// their particles are written plainly, for the compiler to turn into vector lanes; the
-// blocks' loop is written on the compiler's vector type. Each particle's sums take their
-// terms one node and one partner at a time, in the order of the walk, with the same
-// correctly rounded operations (no fused multiply-add): every build gives the same bits.
+// the far nodes that act on all of it and the near leaves it could not take as a whole.
+// Blocks of 16 of its particles take the far nodes, and the near leaves far enough from
+// the block, in single precision; slices of 8 sort the block's other leaves into those
+// they take as a whole and those they take point by point, in double precision. The
+// slices' loops across their particles are written plainly, for the compiler to turn into
+// vector lanes; the blocks' loop is written on the compiler's vector type. Each particle's
+// sums take their terms one node and one partner at a time, in the order of the walk, with
+// the same correctly rounded operations (no fused multiply-add): every build gives the
+// same bits.
 struct TTreeKernelJob {
     const TOctree::TNode* Nodes;
     // By tree position.
@@ -30,14 +32,15 @@ struct TTreeKernelJob {
 };
 
 // What one group's walk of the tree gives: the nodes that act on all of it through their
-// expansion, and the leaves it could not take as a whole, with room for what a slice of
-// the group makes of them.
+// expansion, and the leaves it could not take as a whole, with room for what a block and
+// a slice of the group make of them.
 struct TTreeWalkLists {
     const std::int32_t* Far;
     std::int32_t FarCount;
     const std::int32_t* Near;
     std::int32_t NearCount;
-    // The near leaves that a slice takes as a whole after all.
+    // The near leaves that a slice (and, where its block fell back to double precision,
+    // the block) takes as a whole after all.
     const std::int32_t* LeafFar;
     std::int32_t LeafFarCount;
     // The near leaves' boxes, centres, squared radii and sizes: eleven rows of NearCount,
@@ -329,10 +332,10 @@ void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
     }
 }
 
-// The group's walk opened its near leaves for the whole group; the few particles of one
-// slice of it, close together in tree order, may take some of them as a whole, as the
-// walk would have for a group of their own. Every pair closer than the exact radius stays
-// exact. The slices are the same for every instruction set.
+// The group's walk opened its near leaves for the whole group; the few particles of a
+// block or a slice of it, close together in tree order, may take some of them as a whole,
+// as the walk would have for a group of their own. Every pair closer than the exact radius
+// stays exact. The blocks and slices are the same for every instruction set.
 constexpr std::int32_t SliceSize = 8;
 
 // Sorts the group's near leaves at places[0..count) of its list (the first count when
