@@ -206,14 +206,14 @@ void PrintTreeAngles(const std::vector<double>& angles) {
     std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     for (const EngineBench::TTreeAngleRow& r : rows) {
         const EngineBench::TTreeResult& m = r.Middle;
-        std::printf("| %.1f | %.2e | %.2e | %.2e | %.2e | %.2e | %.1f %% | %.4f | %.3f | %.1fx |\n",
+        std::printf("| %.2f | %.2e | %.2e | %.2e | %.2e | %.2e | %.1f %% | %.4f | %.3f | %.1fx |\n",
                     r.Angle, m.Accuracy.AccelRms, m.Accuracy.AccelP99, m.Accuracy.FrictionRms,
                     m.Accuracy.HeatRms, r.Default.Accuracy.AccelRms, 100 * m.Optimisation,
                     m.TreeSeconds, m.ExactSeconds, m.Speedup());
     }
     for (const EngineBench::TTreeAngleRow& r : rows) {
         const EngineBench::TTreeAccuracy& e = r.Default.Accuracy;
-        std::printf("1,280 at %.1f: accel %.2e / %.2e, friction %.2e / %.2e, heat %.2e / %.2e, "
+        std::printf("1,280 at %.2f: accel %.2e / %.2e, friction %.2e / %.2e, heat %.2e / %.2e, "
                     "tree %.5f s, exact %.5f s\n",
                     r.Angle, e.AccelRms, e.AccelP99, e.FrictionRms, e.FrictionP99, e.HeatRms,
                     e.HeatP99, r.Default.TreeSeconds, r.Default.ExactSeconds);
@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
     bool quick = false;
     bool mergedOnly = false;
     bool angles = false;
-    std::vector<double> angleList = {0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9};
+    std::vector<double> angleList = {0.3, 0.4, 0.5, 0.6, 0.65, 0.7, 0.8, 0.9};
     for (int a = 1; a < argc; ++a) {
         if (std::strcmp(argv[a], "--json") == 0) {
             json = true;
