@@ -37,13 +37,16 @@ struct TEngineState {
     double FirstX = 0; // the first particle's X, when there is one
 };
 
-/// Closes every modal message box as soon as it appears, remembering what it said.
+/// Closes every modal message box as soon as it appears, remembering what it said. With
+/// leaveSaveChanges it leaves the "Save changes" question to a TSaveChangesAnswer: both
+/// poll, and under load either may see the question first.
 class TMessageBoxCloser {
 public:
-    TMessageBoxCloser() {
+    explicit TMessageBoxCloser(bool leaveSaveChanges = false) {
         Timer.setInterval(5);
-        QObject::connect(&Timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        QObject::connect(&Timer, &QTimer::timeout, [this, leaveSaveChanges] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box != nullptr && !(leaveSaveChanges && box->objectName() == "SaveChangesBox")) {
                 Text = box->text();
                 Icon = box->icon();
                 ++Count;

@@ -154,7 +154,7 @@ TEST_F(SessionTest, EverySettingAtBothEndsThroughTheWindows) {
             SetEverySlider(atMax, atMax ? 30 : 0);
             if (!atMax) {
                 // No particles at all: the build reports it and leaves an empty universe.
-                TMessageBoxCloser closer;
+                TMessageBoxCloser closer(true);
                 ApplyAll();
                 Main->WaitForEngine();
                 EXPECT_EQ(closer.Count, 1);
@@ -176,11 +176,11 @@ TEST_F(SessionTest, EverySettingAtBothEndsThroughTheWindows) {
 TEST_F(SessionTest, TheModalNewUniverseWindowBuildsWhileViewsAreOpen) {
     Action("MenuViewPreset1")->trigger();
     Main->SetProcessing(true);
-    // The running universe is unsaved work each build replaces; made first, this answers
-    // that question before the closer below sees it.
+    // The running universe is unsaved work each build replaces: this answers that question,
+    // and the closer below leaves it alone.
     TSaveChangesAnswer discard(QMessageBox::Discard);
     for (const int number : {28, 0, 26}) {
-        TMessageBoxCloser closer;
+        TMessageBoxCloser closer(true);
         QTimer::singleShot(50, [this, number] {
             Dialog->TrackBarNumber->setValue(number);
             Dialog->BtnUniverseApply->click();
