@@ -72,19 +72,21 @@ TEST_F(KeepInSightTest, HomeFitsADriftedUniverseIntoTheViewWithTurnAndTiltKept) 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
     EXPECT_EQ(view->Camera().Azimuth, 0.6);
     EXPECT_EQ(view->Camera().Elevation, -0.4);
-    // The fit frames the central 98 % within a margin; a drifted universe with no strays far
-    // out then shows every particle.
+    // The fit frames the central 98 % within a margin: every one of those is in the view.
+    // The few beyond them may not be: a seeded cloud has a straggler or two out there now
+    // and then.
     double reach = 0;
     std::size_t inside = 0;
-    const auto& particles = Main->Snapshot()->Particles;
-    for (const TUniverseSnapshot::TPoint& p : particles) {
+    const std::vector<TUniversePoint> central =
+        CentralParticles(Main->Snapshot()->Particles, FitShare);
+    for (const TUniversePoint& p : central) {
         const TScreenPoint s = OnScreen(view, p.X, p.Y, p.Z);
         if (s.SX >= 0 && s.SX < view->width() && s.SY >= 0 && s.SY < view->height())
             ++inside;
         reach = std::max({reach, std::abs(s.SX - view->CentreX()) / view->CentreX(),
                           std::abs(s.SY - view->CentreY()) / view->CentreY()});
     }
-    EXPECT_EQ(inside, particles.size());
+    EXPECT_EQ(inside, central.size());
     EXPECT_GT(reach, 0.8) << "the particles do not fill the view";
     EXPECT_GT(LitPixels(view->Picture()), 200);
 }
