@@ -60,14 +60,89 @@ namespace TreeKernel {
 // The most of a pair's relative velocity that friction exchanges in a step.
 constexpr double MostFrictionShare = 1 - StepConstants::LeastFrictionShare;
 
+constexpr int FarBlock = 16;
+typedef float TFarLanes __attribute__((vector_size(FarBlock * sizeof(float))));
+
+inline void TakeRoot(double& v) {
+    v = std::sqrt(v);
+}
+inline void TakeRoot(TFarLanes& v) {
+    for (int l = 0; l < FarBlock; ++l)
+        v[l] = std::sqrt(v[l]);
+}
+
+// What the far field needs of a node, in the precision S it is taken in: its count, the
+// trace of Q, 4/3 of its velocities' spread per point, Q, its mean velocity and C.
+template <class S> struct TNodeTerms {
+    S Count, Trace, Spread, QXX, QXY, QXZ, QYY, QYZ, QZZ, VX, VY, VZ;
+    S CXX, CXY, CXZ, CYX, CYY, CYZ, CZX, CZY, CZZ;
+};
+template <class S> struct TFarConstants { S Mass, Push, Friction, Shield, Clamp, Tiny; };
+
+// Adds a node's acceleration a and friction change f on particles at r from its centre,
+// moving at v: T is one lane (S) or a vector of them. Every argument is passed by
+// reference, as a vector wider than the instruction set's may not be passed by value.
+template <class T, class S>
+inline void AddFarNode(const TNodeTerms<S>& n, const TFarConstants<S>& c, const T& rx, const T& ry,
+                       const T& rz, const T& vx, const T& vy, const T& vz, T& ax, T& ay, T& az,
+                       T& fx, T& fy, T& fz) {
+    const T u = rx * rx + ry * ry + rz * rz;
+    const T qx = n.QXX * rx + n.QXY * ry + n.QXZ * rz;
+    const T qy = n.QXY * rx + n.QYY * ry + n.QYZ * rz;
+    const T qz = n.QXZ * rx + n.QYZ * ry + n.QZZ * rz;
+    const T rqr = rx * qx + ry * qy + rz * qz;
+    // phi(u) = Mass / u - Pressure / (u + shield)^2 and its first two derivatives.
+    const T inverse = S(1) / u;
+    const T shielded = S(1) / (u + c.Shield);
+    const T shielded2 = shielded * shielded;
+    const T phi = c.Mass * inverse - c.Push * shielded2;
+    const T first = -c.Mass * inverse * inverse + S(2) * c.Push * shielded2 * shielded;
+    const T second =
+        S(2) * c.Mass * inverse * inverse * inverse - S(6) * c.Push * shielded2 * shielded2;
+    const T radial = n.Count * phi + n.Trace * first + S(2) * rqr * second;
+    ax -= rx * radial + S(2) * qx * first;
+    ay -= ry * radial + S(2) * qy * first;
+    az -= rz * radial + S(2) * qz * first;
+    // Friction: the node's sum of 1 / d^4 from the same expansion with psi(u) = 1 / u^2,
+    // and its sum of speed times relative velocity from the mean relative velocity w and
+    // the spread S of the velocities about their mean, N w sqrt(|w|^2 + 4/3 S / N): right
+    // to the second order in S for large |w|, within a few per cent as |w| goes to 0.
+    const T ux = n.VX - vx;
+    const T uy = n.VY - vy;
+    const T uz = n.VZ - vz;
+    T speed = ux * ux + uy * uy + uz * uz + n.Spread;
+    TakeRoot(speed);
+    // A node at rest with the particle, and alike inside, has no speed.
+    const T slowness = S(1) / (speed > c.Tiny ? speed : c.Tiny + T{});
+    const T inverse4 = inverse * inverse;
+    const T reach = n.Count * inverse4 - S(2) * n.Trace * inverse4 * inverse +
+                    S(12) * rqr * inverse4 * inverse4;
+    // Close to the exact radius a fast node's members reach their clamp: where the node's
+    // whole linear share passes the clamp's, its terms are cut to that.
+    const T linear = c.Friction * speed * reach;
+    const T most = T{} + c.Clamp * n.Count;
+    const T cut = linear > most ? most / linear : T{} + S(1);
+    const T k = c.Friction * speed * reach * cut;
+    // To the first order in the members' offsets s, the pair term |u| u / d^4 also varies
+    // with how velocity varies across the node: 4 / |r|^6 times |w| C^T r + w (r^T C w) / |w|,
+    // with C the sum of s (v - mean)^T. A turning cluster's nodes carry it, and without it
+    // the error grows with the angle.
+    const T crx = n.CXX * rx + n.CYX * ry + n.CZX * rz;
+    const T cry = n.CXY * rx + n.CYY * ry + n.CZY * rz;
+    const T crz = n.CXZ * rx + n.CYZ * ry + n.CZZ * rz;
+    const T along = (crx * ux + cry * uy + crz * uz) * slowness;
+    const T turn = S(4) * c.Friction * inverse4 * inverse * cut;
+    fx += k * ux + turn * (speed * crx + along * ux);
+    fy += k * uy + turn * (speed * cry + along * uy);
+    fz += k * uz + turn * (speed * crz + along * uz);
+}
+
 // The far nodes of a group act on FarBlock of its particles at a time in single
 // precision, across twice the lanes: the expansions are good to a few parts in ten
 // thousand, far coarser than its rounding. Offsets are taken from the block's first
 // particle in double precision before they are rounded. Where a value leaves its range
 // (a particle flung far away), the sums are not finite and the block takes the far nodes
 // in double precision instead.
-constexpr int FarBlock = 16;
-typedef float TFarLanes __attribute__((vector_size(FarBlock * sizeof(float))));
 
 template <int Build>
 bool FarSingle(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
@@ -90,58 +165,24 @@ bool FarSingle(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
     const float mass = SingleOrInfinite(job.Mass);
     const float push = thermo ? SingleOrInfinite(job.Pressure) : 0;
     const float friction = thermo ? SingleOrInfinite(job.Friction) : 0;
-    const float shield = static_cast<float>(PressureShield);
-    const float clamp = static_cast<float>(MostFrictionShare);
-    const TFarLanes one = TFarLanes{} + 1.0f;
-    const TFarLanes tiny = TFarLanes{} + 1e-30f;
+    const TFarConstants<float> constants{mass,
+                                         push,
+                                         friction,
+                                         static_cast<float>(PressureShield),
+                                         static_cast<float>(MostFrictionShare),
+                                         1e-30f};
     TFarLanes ax = {}, ay = {}, az = {}, fx = {}, fy = {}, fz = {};
     const std::int32_t allFar = farCount + wholeCount;
     for (std::int32_t f = 0; f < allFar; ++f) {
         const TOctree::TNode& n = job.Nodes[f < farCount ? far[f] : whole[f - farCount]];
+        const TNodeTerms<float> terms{n.FCount, n.FTrace, n.FSpread, n.FQXX, n.FQXY, n.FQXZ,
+                                      n.FQYY,   n.FQYZ,   n.FQZZ,    n.FVX,  n.FVY,  n.FVZ,
+                                      n.FCXX,   n.FCXY,   n.FCXZ,    n.FCYX, n.FCYY, n.FCYZ,
+                                      n.FCZX,   n.FCZY,   n.FCZZ};
         const TFarLanes rx = x - SingleOrInfinite(n.CX - baseX);
         const TFarLanes ry = y - SingleOrInfinite(n.CY - baseY);
         const TFarLanes rz = z - SingleOrInfinite(n.CZ - baseZ);
-        const TFarLanes u = rx * rx + ry * ry + rz * rz;
-        const TFarLanes qx = n.FQXX * rx + n.FQXY * ry + n.FQXZ * rz;
-        const TFarLanes qy = n.FQXY * rx + n.FQYY * ry + n.FQYZ * rz;
-        const TFarLanes qz = n.FQXZ * rx + n.FQYZ * ry + n.FQZZ * rz;
-        const TFarLanes rqr = rx * qx + ry * qy + rz * qz;
-        // As in SumLanes: the pull and pressure to the second order in the node's extent.
-        const TFarLanes inverse = 1.0f / u;
-        const TFarLanes shielded = 1.0f / (u + shield);
-        const TFarLanes shielded2 = shielded * shielded;
-        const TFarLanes phi = mass * inverse - push * shielded2;
-        const TFarLanes first = -mass * inverse * inverse + 2.0f * push * shielded2 * shielded;
-        const TFarLanes second =
-            2.0f * mass * inverse * inverse * inverse - 6.0f * push * shielded2 * shielded2;
-        const TFarLanes radial = n.FCount * phi + n.FTrace * first + 2.0f * rqr * second;
-        ax -= rx * radial + 2.0f * qx * first;
-        ay -= ry * radial + 2.0f * qy * first;
-        az -= rz * radial + 2.0f * qz * first;
-        // Friction, its clamp and the turning term, as in SumLanes.
-        const TFarLanes ux = n.FVX - vx;
-        const TFarLanes uy = n.FVY - vy;
-        const TFarLanes uz = n.FVZ - vz;
-        const TFarLanes speed2 = ux * ux + uy * uy + uz * uz + n.FSpread;
-        TFarLanes speed;
-        for (int l = 0; l < FarBlock; ++l)
-            speed[l] = std::sqrt(speed2[l]);
-        const TFarLanes slowness = 1.0f / (speed > tiny ? speed : tiny);
-        const TFarLanes inverse4 = inverse * inverse;
-        const TFarLanes reach = n.FCount * inverse4 - 2.0f * n.FTrace * inverse4 * inverse +
-                                12.0f * rqr * inverse4 * inverse4;
-        const TFarLanes linear = friction * speed * reach;
-        const TFarLanes most = one * (clamp * n.FCount);
-        const TFarLanes cut = linear > most ? most / linear : one;
-        const TFarLanes k = friction * speed * reach * cut;
-        const TFarLanes crx = n.FCXX * rx + n.FCYX * ry + n.FCZX * rz;
-        const TFarLanes cry = n.FCXY * rx + n.FCYY * ry + n.FCZY * rz;
-        const TFarLanes crz = n.FCXZ * rx + n.FCYZ * ry + n.FCZZ * rz;
-        const TFarLanes along = (crx * ux + cry * uy + crz * uz) * slowness;
-        const TFarLanes turn = 4.0f * friction * inverse4 * inverse * cut;
-        fx += k * ux + turn * (speed * crx + along * ux);
-        fy += k * uy + turn * (speed * cry + along * uy);
-        fz += k * uz + turn * (speed * crz + along * uz);
+        AddFarNode(terms, constants, rx, ry, rz, vx, vy, vz, ax, ay, az, fx, fy, fz);
     }
     bool finite = true;
     const TFarLanes* rows[] = {&ax, &ay, &az, &fx, &fy, &fz};
@@ -198,66 +239,39 @@ void SumLanes(const TTreeKernelJob& job, std::int32_t begin, std::int32_t end,
             fy[l] = start[4 * FarBlock + l];
             fz[l] = start[5 * FarBlock + l];
         }
+    const TFarConstants<double> constants{mass,  push, friction, PressureShield, MostFrictionShare,
+                                          1e-300};
     const std::int32_t allFar = farCount + lists.LeafFarCount;
     for (std::int32_t f = 0; f < allFar; ++f) {
         const TOctree::TNode& n = job.Nodes[f < farCount ? far[f] : lists.LeafFar[f - farCount]];
         const double count = n.End - n.Begin;
-        const double trace = n.QXX + n.QYY + n.QZZ;
-        const double spread = (4.0 / 3.0) * n.Spread / count;
+        const TNodeTerms<double> terms{count,
+                                       n.QXX + n.QYY + n.QZZ,
+                                       (4.0 / 3.0) * n.Spread / count,
+                                       n.QXX,
+                                       n.QXY,
+                                       n.QXZ,
+                                       n.QYY,
+                                       n.QYZ,
+                                       n.QZZ,
+                                       n.VX,
+                                       n.VY,
+                                       n.VZ,
+                                       n.CXX,
+                                       n.CXY,
+                                       n.CXZ,
+                                       n.CYX,
+                                       n.CYY,
+                                       n.CYZ,
+                                       n.CZX,
+                                       n.CZY,
+                                       n.CZZ};
         for (int l = 0; l < Width; ++l) {
             const double rx = x[l] - n.CX;
             const double ry = y[l] - n.CY;
             const double rz = z[l] - n.CZ;
-            const double u = rx * rx + ry * ry + rz * rz;
-            const double qx = n.QXX * rx + n.QXY * ry + n.QXZ * rz;
-            const double qy = n.QXY * rx + n.QYY * ry + n.QYZ * rz;
-            const double qz = n.QXZ * rx + n.QYZ * ry + n.QZZ * rz;
-            const double rqr = rx * qx + ry * qy + rz * qz;
-            // phi(u) = Mass / u - Pressure / (u + shield)^2 and its first two derivatives.
-            const double inverse = 1 / u;
-            const double shielded = 1 / (u + PressureShield);
-            const double shielded2 = shielded * shielded;
-            const double phi = mass * inverse - push * shielded2;
-            const double first = -mass * inverse * inverse + 2 * push * shielded2 * shielded;
-            const double second =
-                2 * mass * inverse * inverse * inverse - 6 * push * shielded2 * shielded2;
-            const double radial = count * phi + trace * first + 2 * rqr * second;
-            ax[l] -= rx * radial + 2 * qx * first;
-            ay[l] -= ry * radial + 2 * qy * first;
-            az[l] -= rz * radial + 2 * qz * first;
-            // Friction: the node's sum of 1 / d^4 from the same expansion with
-            // psi(u) = 1 / u^2, and its sum of speed times relative velocity from the mean
-            // relative velocity w and the spread S of the velocities about their mean,
-            // N w sqrt(|w|^2 + 4/3 S / N): right to the second order in S for large |w|,
-            // within a few per cent as |w| goes to 0. Far away a pair's friction share is
-            // Friction * speed / d^4, nowhere near its clamp.
-            const double ux = n.VX - vx[l];
-            const double uy = n.VY - vy[l];
-            const double uz = n.VZ - vz[l];
-            const double speed = std::sqrt(ux * ux + uy * uy + uz * uz + spread);
-            // A node at rest with the particle, and alike inside, has no speed.
-            const double slowness = 1 / std::max(speed, 1e-300);
-            const double inverse4 = inverse * inverse;
-            const double reach =
-                count * inverse4 - 2 * trace * inverse4 * inverse + 12 * rqr * inverse4 * inverse4;
-            // Close to the exact radius a fast pair's share reaches its clamp; the node's
-            // mean speed at its centre tells by how much its members' shares are cut.
-            const double linear = friction * speed * reach;
-            const double most = MostFrictionShare * count;
-            const double cut = linear > most ? most / linear : 1.0;
-            const double k = friction * speed * reach * cut;
-            // To the first order in the members' offsets s, the pair term |u| u / d^4 also
-            // varies with how velocity varies across the node: 4 / |r|^6 times
-            // |w| C^T r + w (r^T C w) / |w|, with C the sum of s (v - mean)^T. A turning
-            // cluster's nodes carry it, and without it the error grows with the angle.
-            const double crx = n.CXX * rx + n.CYX * ry + n.CZX * rz;
-            const double cry = n.CXY * rx + n.CYY * ry + n.CZY * rz;
-            const double crz = n.CXZ * rx + n.CYZ * ry + n.CZZ * rz;
-            const double along = (crx * ux + cry * uy + crz * uz) * slowness;
-            const double turn = 4 * friction * inverse4 * inverse * cut;
-            fx[l] += k * ux + turn * (speed * crx + along * ux);
-            fy[l] += k * uy + turn * (speed * cry + along * uy);
-            fz[l] += k * uz + turn * (speed * crz + along * uz);
+            AddFarNode(terms, constants, rx, ry, rz, vx[l], vy[l], vz[l], ax[l], ay[l], az[l],
+                       fx[l], fy[l], fz[l]);
         }
     }
 
